@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+// The verbs of quorvane-cli. Each takes the arguments after its verb and
+// returns the exit status: 0 success, 1 the operation reported a failure,
+// 2 a usage error.
+int runList(const QStringList &args);
+int runCategory(const QStringList &args);
+int runFeed(const QStringList &args);
+int runParse(const QStringList &args);
+int runCheck(const QStringList &args);
+int runItems(const QStringList &args);
+
+// Writes a usage message to standard error and returns 2.
+int usageError(const QString &message);

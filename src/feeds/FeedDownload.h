@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// Fetches a feed's document for a feed window: one GET with a time-out,
+// a Retry/Cancel question when the server does not answer, and a copy of
+// the response in Debug.xml. The wait runs a local event loop, so the
+// interface stays live and the CPU idle.
+class FeedDownload : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FeedDownload(QObject *parent = nullptr);
+    ~FeedDownload() override;
+
+    QString FeedURL;
+    QByteArray FeedData;  // the last complete response, unchanged otherwise
+    QString FeedCharset;  // the charset its Content-Type named
+    bool StillExecuting = false;
+
+    void setTimeout(int milliseconds) { m_timeout = milliseconds; }
+    int timeout() const { return m_timeout; }
+
+    // True when a complete response arrived and is now FeedData; false when
+    // the user cancelled after a time-out or the wait was abandoned.
+    bool DownloadFeed();
+
+    // Ends a wait in progress (its owner is going away); DownloadFeed then
+    // returns false without a question.
+    void abandon();
+
+signals:
+    void abandonRequested();
+
+private:
+    int m_timeout = 10000;
+    bool m_abandoned = false;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "feeds/FeedItem.h"
+
+#include <QString>
+#include <QVector>
+
+// The data file of one feed (Data/<FeedID>.fdb): its stored items, the
+// high-water mark "latest", the merge of freshly parsed entries and the
+// per-item operations. The only writer of that file.
+class FeedStore
+{
+public:
+    // One stored item as the item list shows it.
+    struct Row
+    {
+        QString title;
+        QString link;
+        QString dateText; // as stored, e.g. "2003-Jun-10T04:00:00"
+        bool read = false;
+        QString id;      // the handle by which the item is found again
+        QString dateKey; // "" when the stored date has no usable time
+    };
+
+    struct MergeResult
+    {
+        int added = 0;
+        QVector<FeedItem> addedItems; // in the order they were appended
+        bool ok = true;               // false when the file could not be read or saved
+        QString error;                // why, for a log
+    };
+
+    enum class Action { Delete, GetInfo };
+
+    explicit FeedStore(const QString &feedId);
+
+    QString fileName() const { return m_fileName; }
+    // The mark as last read from or written to the file.
+    QString latest() const { return m_latest; }
+
+    // Reads every stored item in file order. A missing file gives no rows and
+    // no message; an unreadable one gives the "Invalid File format!" box.
+    bool LoadInbox(QVector<Row> &rows);
+
+    // Merges parsed entries (element 0 unused) with one load and one save.
+    // Silent: failures are returned, not shown.
+    MergeResult UpdateItems(const QVector<FeedItem> &items);
+
+    // Finds the item whose id is the given handle and deletes it or reads it
+    // into current (marking it read when asked). Shows the defined boxes on
+    // file problems; false without a message when the item is not there.
+    bool ItemAction(const QString &id, Action action, bool markRead, FeedItem *current = nullptr);
+
+    // The identity of an entry: the digest of its link, else of its media
+    // link, else of its title, date and description.
+    static QString itemId(const FeedItem &item);
+    // The stored date text of an entry: Year-Month-DayTTime.
+    static QString dateText(const FeedItem &item);
+    // Splits a stored date text into its four parts.
+    static void SplitStoredDate(const QString &text, FeedItem &item);
+
+private:
+    QString m_feedId;
+    QString m_fileName;
+    QString m_latest;
+};

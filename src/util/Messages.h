@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+// Every message box of the program goes through this seam. The desktop
+// program installs a QMessageBox backend, the command line prints, and the
+// tests install a recorder that answers from a script.
+namespace Messages {
+
+enum class Icon { Information, Exclamation, Question, Critical };
+enum class Buttons { Ok, YesNo, RetryCancel };
+enum class Answer { Ok, Yes, No, Retry, Cancel };
+
+class Backend
+{
+public:
+    virtual ~Backend() = default;
+    virtual Answer ask(Icon icon, const QString &title, const QString &text, Buttons buttons) = 0;
+};
+
+// Installs a backend (not owned); nullptr restores the default, which writes
+// "TITLE: TEXT" to standard error and gives the cautious answer
+// (No, Cancel).
+void setBackend(Backend *backend);
+
+Answer show(Icon icon, const QString &title, const QString &text, Buttons buttons = Buttons::Ok);
+
+inline void exclamation(const QString &title, const QString &text)
+{
+    show(Icon::Exclamation, title, text);
+}
+inline void information(const QString &title, const QString &text)
+{
+    show(Icon::Information, title, text);
+}
+inline bool askYesNo(const QString &title, const QString &text)
+{
+    return show(Icon::Question, title, text, Buttons::YesNo) == Answer::Yes;
+}
+
+// The critical box of an unexpected failure inside a procedure:
+// title "<procedure> Function", text "Error on Line <n>\r\n\r\n<description>".
+void runtimeError(const QString &procedure, const QString &description, int line = 0);
+
+// The information box of a failing utility: "<number> : \r\n\r\n<description>".
+void utilityError(int number, const QString &description, const QString &title = QStringLiteral("Error !"));
+
+// The answer the default backend gives for a set of buttons.
+Answer cautiousAnswer(Buttons buttons);
+
+} // namespace Messages
