@@ -12,13 +12,13 @@ class XmlNode;
 // Every operation opens the file, changes it and saves it back whole
 // (atomically); failures are reported through the message seam.
 
-struct CatalogueCategory
-{
+struct CatalogueCategory {
     QString name;
     QList<FeedRecord> feeds; // Category is the category's name
 };
 
-namespace mCategories {
+namespace mCategories
+{
 
 bool AddCategory(const QString &name);
 bool CategoryExists(const QString &name);
@@ -35,7 +35,8 @@ XmlNode FindCategoryNode(const XmlNode &root, const QString &name);
 
 } // namespace mCategories
 
-namespace mFeeds {
+namespace mFeeds
+{
 
 bool FeedExists(const FeedRecord &record);
 bool AddFeed(const FeedRecord &record);

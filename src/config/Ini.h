@@ -5,12 +5,12 @@
 // The gateway to the INI-format configuration file: sections in square
 // brackets, "key=value" lines, UTF-8 on disk, every save an atomic replace.
 // A CR LF pair inside a value is stored as "%%&&Chr(13)&&%%".
-namespace mINI {
+namespace mINI
+{
 
 // Raised when the module state is not set: number 670, source
 // "INIReadWrite", description "Buffer size not set" or "Filename not set".
-struct IniError
-{
+struct IniError {
     int number;
     QString source;
     QString description;

@@ -9,10 +9,10 @@
 
 // The settings groups of AppCfg.cfg, loaded into one program-wide set of
 // variables and saved back from it.
-namespace mSettings {
-
-struct EmailSettings
+namespace mSettings
 {
+
+struct EmailSettings {
     QString Server;
     QString Port;
     qint16 Authentication = 0;
@@ -22,22 +22,20 @@ struct EmailSettings
     QString FromEmail;
 };
 
-struct AppSettings
-{
+struct AppSettings {
     qint16 StartWithSystem = 0; // "autos"
     qint16 CloseCompletely = 0; // "close"
-    qint16 MinimizeToTray = 1;  // "mins"
+    qint16 MinimizeToTray = 1; // "mins"
     bool ConfirmOnClose = true; // "confirm"
 };
 
-struct SchedulerSettings
-{
-    qint16 Enabled = 0;       // "ena"
-    qint16 Interval = -1;     // "frq": 0..6
-    qint16 Alert = 1;         // "alr"
-    qint16 Sound = 0;         // "snd"
-    QString SoundFile;        // "sfl"
-    QList<FeedRecord> Feeds;  // "s_1", "s_2", ...
+struct SchedulerSettings {
+    qint16 Enabled = 0; // "ena"
+    qint16 Interval = -1; // "frq": 0..6
+    qint16 Alert = 1; // "alr"
+    qint16 Sound = 0; // "snd"
+    QString SoundFile; // "sfl"
+    QList<FeedRecord> Feeds; // "s_1", "s_2", ...
 };
 
 EmailSettings &email();

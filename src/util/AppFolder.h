@@ -5,7 +5,8 @@
 
 // The one folder that holds every file the program names (feeds.fdb, Data/,
 // AppCfg.cfg, the templates, logs ...).
-namespace AppFolder {
+namespace AppFolder
+{
 
 // Chooses the folder: --home DIR in the arguments, else QUORVANE_HOME, else
 // the executable's folder when it is a writable portable copy, else the

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The program's identity, as its version information gives it.
-namespace AppInfo {
+namespace AppInfo
+{
 
 // The display title: first main window caption, tray tool tip, [[app]].
 inline QString title()
@@ -14,7 +15,7 @@ QString productName();
 QString companyName();
 QString webAddress();
 QString supportAddress();
-QString version();      // "major.minor.patch"
-QString userAgent();    // "Quorvane/<version>"
+QString version(); // "major.minor.patch"
+QString userAgent(); // "Quorvane/<version>"
 
 } // namespace AppInfo

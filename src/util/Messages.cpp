@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
-namespace Messages {
+namespace Messages
+{
 
-namespace {
+namespace
+{
 Backend *installed = nullptr;
 }
 
@@ -39,7 +41,7 @@ Answer show(Icon icon, const QString &title, const QString &text, Buttons button
 void runtimeError(const QString &procedure, const QString &description, int line)
 {
     show(Icon::Critical, procedure + QStringLiteral(" Function"),
-         QStringLiteral("Error on Line %1\r\n\r\n%2").arg(line).arg(description));
+        QStringLiteral("Error on Line %1\r\n\r\n%2").arg(line).arg(description));
 }
 
 void utilityError(int number, const QString &description, const QString &title)

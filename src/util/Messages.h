@@ -5,7 +5,8 @@
 // Every message box of the program goes through this seam. The desktop
 // program installs a QMessageBox backend, the command line prints, and the
 // tests install a recorder that answers from a script.
-namespace Messages {
+namespace Messages
+{
 
 enum class Icon { Information, Exclamation, Question, Critical };
 enum class Buttons { Ok, YesNo, RetryCancel };

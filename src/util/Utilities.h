@@ -2,10 +2,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
+
+#include <functional>
 
 // The toolbox: small stateless helpers for paths, files, identifiers, month
 // names and the scrambling of stored settings.
-namespace mUtil {
+namespace mUtil
+{
 
 // The path with exactly one trailing separator ("/" is added when it ends in
 // neither "/" nor "\").
@@ -48,6 +52,11 @@ bool IsFeedId(const QString &text);
 // desktop's default handler; anything else is refused. Returns whether it was
 // handed on.
 bool ShellOpen(const QString &target);
+// The address ShellOpen would hand on, or an empty URL when it refuses it.
+QUrl ShellTarget(const QString &target);
+// Replaces the handler that opens an address (the desktop program installs
+// its desktop services; the default runs xdg-open).
+void SetShellOpener(std::function<bool(const QUrl &)> handler);
 
 // "01" to "12" for an English or local month name (full name trimmed, or
 // abbreviation as given), letter case ignored; "" otherwise.

@@ -15,7 +15,7 @@ class XmlNode
 {
 public:
     XmlNode() = default;
-    explicit XmlNode(pugi::xml_node node) : m_node(node) {}
+    explicit XmlNode(pugi::xml_node node) : m_node(node) { }
 
     bool isNull() const { return !m_node; }
     explicit operator bool() const { return bool(m_node); }
@@ -25,7 +25,7 @@ public:
     // The concatenated character data of the node and its descendants.
     QString text() const;
     // Replaces the node's children with one text node.
-    void setText(const QString &text);
+    void setText(const QString &text) const;
 
     // Short location paths such as ".//data/items" or "/rss/channel/title",
     // evaluated from this node; prefixed names match literally.
@@ -45,21 +45,22 @@ public:
     bool hasAttributeAt(int index) const { return index >= 0 && index < attributeCount(); }
     // Sets an attribute; an existing one keeps its position, a new one is
     // appended after the others.
-    void setAttribute(const QString &name, const QString &value);
+    void setAttribute(const QString &name, const QString &value) const;
     // Sets the value of the attribute at a position (which must exist).
-    void setAttributeAt(int index, const QString &value);
+    void setAttributeAt(int index, const QString &value) const;
 
-    // Appends a child; a node of the same document is moved.
-    XmlNode appendChild(const XmlNode &child);
+    // Appends a child; a node of the same document is moved, one of another
+    // document copied.
+    XmlNode appendChild(const XmlNode &child) const;
     // Adds a new element child with the given name (and text, when given).
-    XmlNode appendElement(const QString &name, const QString &text = QString());
-    bool removeChild(const XmlNode &child);
+    XmlNode appendElement(const QString &name, const QString &text = QString()) const;
+    bool removeChild(const XmlNode &child) const;
 
     pugi::xml_node raw() const { return m_node; }
     bool operator==(const XmlNode &other) const { return m_node == other.m_node; }
 
 private:
-    pugi::xml_node m_node;
+    mutable pugi::xml_node m_node; // a handle: editing the node does not change it
 };
 
 class XmlDocument
@@ -88,8 +89,6 @@ public:
 
     XmlNode documentElement() const;
     XmlNode selectSingleNode(const QString &path) const;
-    // A new element, not yet in the tree; append it somewhere to keep it.
-    XmlNode createElement(const QString &name);
 
     pugi::xml_document &raw() { return *m_doc; }
 
@@ -97,7 +96,6 @@ private:
     bool finishParse(const pugi::xml_parse_result &result, const char *begin, size_t size);
 
     std::unique_ptr<pugi::xml_document> m_doc;
-    pugi::xml_node m_scratch;
     int m_errorLine = 0;
     QString m_errorReason;
 };

@@ -44,7 +44,7 @@ void LoopbackServer::onConnection()
 
 void LoopbackServer::answer(QTcpSocket *socket, const QString &path)
 {
-    const Route r = m_routes.value(path, Route{404, "text/html", "<html><body>Not Found</body></html>"});
+    const Route r = m_routes.value(path, Route {404, "text/html", "<html><body>Not Found</body></html>"});
     if (r.silent)
         return;
     QPointer<QTcpSocket> guard(socket);

@@ -12,8 +12,7 @@ class LoopbackServer : public QObject
 {
     Q_OBJECT
 public:
-    struct Route
-    {
+    struct Route {
         int status = 200;
         QByteArray contentType = "application/rss+xml; charset=utf-8";
         QByteArray body;
@@ -26,7 +25,7 @@ public:
 
     void route(const QString &path, const Route &route) { m_routes.insert(path, route); }
     void serve(const QString &path, const QByteArray &body,
-               const QByteArray &contentType = "application/rss+xml; charset=utf-8");
+        const QByteArray &contentType = "application/rss+xml; charset=utf-8");
     QString url(const QString &path) const;
     int hits(const QString &path) const { return m_hits.value(path); }
     quint16 port() const { return m_server.serverPort(); }

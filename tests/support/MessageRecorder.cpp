@@ -12,8 +12,8 @@ MessageRecorder::~MessageRecorder()
     Messages::setBackend(nullptr);
 }
 
-Messages::Answer MessageRecorder::ask(Messages::Icon icon, const QString &title, const QString &text,
-                                      Messages::Buttons buttons)
+Messages::Answer MessageRecorder::ask(
+    Messages::Icon icon, const QString &title, const QString &text, Messages::Buttons buttons)
 {
     m_entries.append({icon, title, text, buttons});
     if (!m_script.isEmpty())

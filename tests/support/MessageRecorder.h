@@ -10,8 +10,7 @@
 class MessageRecorder : public Messages::Backend
 {
 public:
-    struct Entry
-    {
+    struct Entry {
         Messages::Icon icon;
         QString title;
         QString text;
@@ -21,8 +20,8 @@ public:
     MessageRecorder();
     ~MessageRecorder() override;
 
-    Messages::Answer ask(Messages::Icon icon, const QString &title, const QString &text,
-                         Messages::Buttons buttons) override;
+    Messages::Answer ask(
+        Messages::Icon icon, const QString &title, const QString &text, Messages::Buttons buttons) override;
 
     // Answers to give, in order, before falling back to the cautious answer.
     void script(const QList<Messages::Answer> &answers) { m_script = answers; }
@@ -31,7 +30,7 @@ public:
     const QList<Entry> &entries() const { return m_entries; }
     int count() const { return int(m_entries.size()); }
     QStringList titles() const;
-    Entry last() const { return m_entries.isEmpty() ? Entry{} : m_entries.last(); }
+    Entry last() const { return m_entries.isEmpty() ? Entry {} : m_entries.last(); }
 
 private:
     QList<Entry> m_entries;

@@ -1,0 +1,302 @@
+#include "catalogue/FeedDatabase.h"
+
+#include "util/AppFolder.h"
+#include "util/Messages.h"
+#include "util/Utilities.h"
+#include "util/XmlDocument.h"
+
+#include <QFile>
+
+namespace
+{
+
+// An unexpected failure inside an operation (a broken element, a file that
+// cannot be saved); reported with the operation's "... Function" box.
+struct RuntimeFailure {
+    QString description;
+};
+
+QString requiredAttribute(const XmlNode &node, int index)
+{
+    if (!node.hasAttributeAt(index))
+        throw RuntimeFailure {QStringLiteral("Object variable or With block variable not set")};
+    return node.attribute(index);
+}
+
+// The opening sequence every operation shares: create a missing file, load
+// it, find the catalogue root. Reports its own failures.
+class Catalogue
+{
+public:
+    bool open()
+    {
+        const QString path = mFeeds::DatabaseFile();
+        if (!mUtil::FileExists(path))
+            mUtil::WriteTextFile(path, QStringLiteral("<categories/>"));
+        if (!m_doc.load(path)) {
+            Messages::exclamation(QStringLiteral("Invalid Database File Format!"),
+                QStringLiteral("Application failed to load Feeds Database. Please reinstall application to "
+                               "resolve this issue."));
+            return false;
+        }
+        m_root = m_doc.selectSingleNode(QStringLiteral(".//categories"));
+        if (!m_root) {
+            Messages::exclamation(QStringLiteral("Invalid Record Structure!"),
+                QStringLiteral("Appliaction failed to access Records in Database. Please reinstal "
+                               "application to resolve this issue."));
+            return false;
+        }
+        return true;
+    }
+
+    // The category a feed operation works in; reports when there is none.
+    XmlNode category(const QString &name) const
+    {
+        XmlNode node = mCategories::FindCategoryNode(m_root, name);
+        if (!node) {
+            Messages::exclamation(QStringLiteral("Failed to access specified Category!"),
+                QStringLiteral("Application failed to locate Feed category \"%1\" in Database!").arg(name));
+        }
+        return node;
+    }
+
+    void save() const
+    {
+        if (!m_doc.save(mFeeds::DatabaseFile()))
+            throw RuntimeFailure {
+                QStringLiteral("The feed database could not be saved: %1").arg(mFeeds::DatabaseFile())};
+    }
+
+    const XmlNode &root() const { return m_root; }
+    XmlDocument &document() { return m_doc; }
+
+private:
+    XmlDocument m_doc;
+    XmlNode m_root;
+};
+
+// Runs an operation, turning an unexpected failure into its error box and
+// a false result.
+template<typename Operation> bool guarded(const char *name, Operation operation)
+{
+    try {
+        return operation();
+    } catch (const RuntimeFailure &failure) {
+        Messages::runtimeError(QString::fromLatin1(name), failure.description);
+        return false;
+    }
+}
+
+XmlNode findFeed(const XmlNode &category, const QString &feedId)
+{
+    for (const XmlNode &feed : category.childNodes()) {
+        if (requiredAttribute(feed, 2) == feedId)
+            return feed;
+    }
+    return XmlNode();
+}
+
+} // namespace
+
+namespace mCategories
+{
+
+XmlNode FindCategoryNode(const XmlNode &root, const QString &name)
+{
+    const QString wanted = name.toLower();
+    for (const XmlNode &category : root.childNodes()) {
+        if (requiredAttribute(category, 0).toLower() == wanted)
+            return category;
+    }
+    return XmlNode();
+}
+
+bool AddCategory(const QString &name)
+{
+    return guarded("AddCategory", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        db.root().appendElement(QStringLiteral("category")).setAttribute(QStringLiteral("name"), name);
+        db.save();
+        return true;
+    });
+}
+
+bool CategoryExists(const QString &name)
+{
+    return guarded("CategoryExists", [&] {
+        Catalogue db;
+        return db.open() && bool(FindCategoryNode(db.root(), name));
+    });
+}
+
+bool EditCategory(const QString &oldName, const QString &newName)
+{
+    return guarded("EditCategory", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        XmlNode category = FindCategoryNode(db.root(), oldName);
+        if (!category)
+            return false;
+        category.setAttributeAt(0, newName);
+        db.save();
+        return true;
+    });
+}
+
+bool DeleteCategory(const QString &name)
+{
+    return guarded("DeleteCategory", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        XmlNode category = FindCategoryNode(db.root(), name);
+        if (!category)
+            return false;
+        db.root().removeChild(category);
+        db.save();
+        return true;
+    });
+}
+
+bool LoadCategories(QList<CatalogueCategory> &categories)
+{
+    categories.clear();
+    return guarded("LoadCategories", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        for (const XmlNode &category : db.root().childNodes()) {
+            categories.append({requiredAttribute(category, 0), {}});
+            for (const XmlNode &feed : category.childNodes()) {
+                if (feed.nodeName() != QLatin1String("feed"))
+                    continue;
+                bool numeric = false;
+                const qint16 type = qint16(requiredAttribute(feed, 1).trimmed().toShort(&numeric));
+                if (!numeric)
+                    throw RuntimeFailure {QStringLiteral("Type mismatch")};
+                FeedRecord record;
+                record.Category = categories.last().name;
+                record.FeedCaption = feed.attribute(0);
+                record.FeedType = type;
+                record.FeedID = requiredAttribute(feed, 2);
+                record.FeedURL = feed.text();
+                categories.last().feeds.append(record);
+            }
+        }
+        return true;
+    });
+}
+
+} // namespace mCategories
+
+namespace mFeeds
+{
+
+QString DatabaseFile()
+{
+    return AppFolder::file(QStringLiteral("feeds.fdb"));
+}
+
+bool FeedExists(const FeedRecord &record)
+{
+    return guarded("FeedExists", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        const XmlNode category = db.category(record.Category);
+        if (!category)
+            return false;
+        const QString caption = record.FeedCaption.toLower();
+        const QString url = record.FeedURL.toLower();
+        for (const XmlNode &feed : category.childNodes()) {
+            if (requiredAttribute(feed, 0).toLower() == caption || feed.text().toLower() == url)
+                return true;
+        }
+        return false;
+    });
+}
+
+bool AddFeed(const FeedRecord &record)
+{
+    return guarded("AddFeed", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        XmlNode category = db.category(record.Category);
+        if (!category)
+            return false;
+        XmlNode feed = category.appendElement(QStringLiteral("feed"));
+        feed.setAttribute(QStringLiteral("name"), record.FeedCaption);
+        feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
+        feed.setAttribute(QStringLiteral("id"), record.FeedID);
+        feed.setText(record.FeedURL);
+        db.save();
+        return true;
+    });
+}
+
+bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
+{
+    return guarded("EditFeed", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        const XmlNode category = db.category(record.Category);
+        if (!category)
+            return false;
+        XmlNode feed = findFeed(category, record.FeedID);
+        if (!feed)
+            return false;
+        if (move) {
+            XmlNode target = mCategories::FindCategoryNode(db.root(), newCategory);
+            if (!target) {
+                Messages::exclamation(QStringLiteral("Category not found!"),
+                    QStringLiteral("Application failed to locate %1 in Database!").arg(newCategory));
+                return false;
+            }
+            target.appendChild(feed);
+        } else {
+            feed.setAttribute(QStringLiteral("name"), record.FeedCaption);
+            feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
+            feed.setText(record.FeedURL);
+        }
+        db.save();
+        return true;
+    });
+}
+
+bool DeleteFeed(const FeedRecord &record)
+{
+    return guarded("DeleteFeed", [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        XmlNode category = db.category(record.Category);
+        if (!category)
+            return false;
+        const XmlNode feed = findFeed(category, record.FeedID);
+        if (!feed)
+            return false;
+        DeleteFeedDataFile(record.FeedID);
+        category.removeChild(feed);
+        db.save();
+        return true;
+    });
+}
+
+bool DeleteFeedDataFile(const QString &feedId)
+{
+    // Only a real identifier may name a file: a crafted database must not
+    // reach outside the Data folder.
+    if (!mUtil::IsFeedId(feedId))
+        return false;
+    const QString path = AppFolder::feedDataFile(feedId);
+    if (mUtil::FileExists(path))
+        QFile::remove(path);
+    return false;
+}
+
+} // namespace mFeeds

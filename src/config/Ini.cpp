@@ -1,0 +1,192 @@
+#include "config/Ini.h"
+
+#include "util/Utilities.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace mINI
+{
+
+namespace
+{
+
+QString iniFile;
+int bufferSize = 0;
+
+// CR LF keeps its historical escape; a lone CR or LF gets one of its own
+// so that it cannot break the line structure of the file.
+const QString crlfEscape = QStringLiteral("%%&&Chr(13)&&%%");
+const QString lfEscape = QStringLiteral("%%&&Chr(10)&&%%");
+const QString crEscape = QStringLiteral("%%&&Chr(13)Chr(0)&&%%");
+
+void checkState()
+{
+    if (bufferSize == 0)
+        throw IniError {670, QStringLiteral("INIReadWrite"), QStringLiteral("Buffer size not set")};
+    if (iniFile.isEmpty())
+        throw IniError {670, QStringLiteral("INIReadWrite"), QStringLiteral("Filename not set")};
+}
+
+QStringList readLines()
+{
+    QFile file(iniFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = mUtil::DecodeStoredText(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void writeLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines)
+        text += line + QStringLiteral("\r\n");
+    mUtil::SaveFileAtomically(iniFile, text.toUtf8());
+}
+
+// The section name of a "[name]" line, or a null string.
+QString sectionOf(const QString &line)
+{
+    const QString t = line.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
+        return t.mid(1, t.size() - 2).trimmed();
+    return QString();
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The key of a "key=value" line, or a null string.
+QString keyOf(const QString &line)
+{
+    const int eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0 || line.trimmed().startsWith(QLatin1Char(';')))
+        return QString();
+    return line.left(eq).trimmed();
+}
+
+// The line range [first, end) of a section's body, first = -1 when absent.
+std::pair<int, int> sectionRange(const QStringList &lines, const QString &section)
+{
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString name = sectionOf(lines.at(i));
+        if (name.isNull() || !sameName(name, section))
+            continue;
+        int end = i + 1;
+        while (end < lines.size() && sectionOf(lines.at(end)).isNull())
+            ++end;
+        return {i + 1, end};
+    }
+    return {-1, -1};
+}
+
+QString unescape(QString value)
+{
+    value.replace(crlfEscape, QStringLiteral("\r\n"));
+    value.replace(lfEscape, QStringLiteral("\n"));
+    value.replace(crEscape, QStringLiteral("\r"));
+    return value;
+}
+
+QString escape(QString value)
+{
+    value.replace(QStringLiteral("\r\n"), crlfEscape);
+    value.replace(QStringLiteral("\n"), lfEscape);
+    value.replace(QStringLiteral("\r"), crEscape);
+    return value;
+}
+
+} // namespace
+
+void SetINIFile(const QString &fileName, int size)
+{
+    iniFile = fileName;
+    bufferSize = size;
+}
+
+void Reset()
+{
+    iniFile.clear();
+    bufferSize = 0;
+}
+
+QString ReadINIValue(const QString &section, const QString &key, const QString &defaultValue)
+{
+    checkState();
+    const QStringList lines = readLines();
+    const auto [first, end] = sectionRange(lines, section);
+    for (int i = first; i >= 0 && i < end; ++i) {
+        if (sameName(keyOf(lines.at(i)), key)) {
+            const QString &line = lines.at(i);
+            return unescape(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed());
+        }
+    }
+    return defaultValue;
+}
+
+void WriteINIValue(const QString &section, const QString &key, const QString &value)
+{
+    checkState();
+    QStringList lines = readLines();
+    const QString entry = key + QLatin1Char('=') + escape(value);
+    auto [first, end] = sectionRange(lines, section);
+    if (first < 0) {
+        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        writeLines(lines);
+        return;
+    }
+    int lastKey = first - 1;
+    for (int i = first; i < end; ++i) {
+        const QString name = keyOf(lines.at(i));
+        if (sameName(name, key)) {
+            lines[i] = entry;
+            writeLines(lines);
+            return;
+        }
+        if (!name.isNull())
+            lastKey = i;
+    }
+    lines.insert(lastKey + 1, entry);
+    writeLines(lines);
+}
+
+void WriteINIValue(const QString &section, const QString &key, int value)
+{
+    WriteINIValue(section, key, QString::number(value));
+}
+
+QString ReadINIKeyNames(const QString &section)
+{
+    checkState();
+    const QStringList lines = readLines();
+    const auto [first, end] = sectionRange(lines, section);
+    QStringList names;
+    for (int i = first; i >= 0 && i < end; ++i) {
+        const QString name = keyOf(lines.at(i));
+        if (!name.isEmpty())
+            names << name;
+    }
+    return names.join(QChar(0));
+}
+
+void DeleteINISection(const QString &section)
+{
+    checkState();
+    QStringList lines = readLines();
+    const auto [first, end] = sectionRange(lines, section);
+    if (first < 0)
+        return;
+    lines.erase(lines.begin() + (first - 1), lines.begin() + end);
+    writeLines(lines);
+}
+
+} // namespace mINI

@@ -1,0 +1,231 @@
+#include "util/Utilities.h"
+
+#include "util/Messages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QNetworkInformation>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QUrl>
+#include <QUuid>
+
+#include <algorithm>
+
+namespace mUtil
+{
+
+QString AddBackslash(const QString &path)
+{
+    if (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))
+        return path;
+    return path + QLatin1Char('/');
+}
+
+bool FileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+bool FolderExists(const QString &path)
+{
+    return QFileInfo::exists(path);
+}
+
+bool IsBlank(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
+}
+
+bool SaveFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+bool WriteTextFile(const QString &path, const QString &text)
+{
+    QString error;
+    if (SaveFileAtomically(path, (text + QStringLiteral("\r\n")).toUtf8(), &error))
+        return true;
+    Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(path, error));
+    return false;
+}
+
+QString DecodeStoredText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder cp1252("windows-1252");
+    if (cp1252.isValid())
+        return cp1252.decode(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QString ReadTextFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Messages::utilityError(53, QStringLiteral("File not found: %1").arg(path));
+        return QString();
+    }
+    return DecodeStoredText(file.readAll());
+}
+
+bool IsConnected()
+{
+    if (QNetworkInformation::instance() || QNetworkInformation::loadDefaultBackend()) {
+        const auto *info = QNetworkInformation::instance();
+        if (info && info->supports(QNetworkInformation::Feature::Reachability)) {
+            const auto state = info->reachability();
+            return state != QNetworkInformation::Reachability::Disconnected;
+        }
+    }
+    return true;
+}
+
+void ClearUrlCache(const QString &)
+{
+}
+
+QString NewGUID()
+{
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    return IsFeedId(id) ? id : QString();
+}
+
+bool IsFeedId(const QString &text)
+{
+    static const QRegularExpression shape(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    return shape.match(text).hasMatch();
+}
+
+namespace
+{
+std::function<bool(const QUrl &)> &opener()
+{
+    static std::function<bool(const QUrl &)> handler = [](const QUrl &url) {
+        return QProcess::startDetached(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
+    };
+    return handler;
+}
+} // namespace
+
+void SetShellOpener(std::function<bool(const QUrl &)> handler)
+{
+    opener() = std::move(handler);
+}
+
+QUrl ShellTarget(const QString &target)
+{
+    const QUrl url(target.trimmed());
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https")
+        || scheme == QLatin1String("mailto"))
+        return url.host().isEmpty() && scheme != QLatin1String("mailto") ? QUrl() : url;
+    const QString local = url.isLocalFile() ? url.toLocalFile() : target;
+    if ((scheme.isEmpty() || url.isLocalFile()) && QFileInfo::exists(local))
+        return QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath());
+    return QUrl();
+}
+
+bool ShellOpen(const QString &target)
+{
+    const QUrl url = ShellTarget(target);
+    return url.isValid() && !url.isEmpty() && opener()(url);
+}
+
+namespace
+{
+
+bool matchesMonth(const QLocale &locale, int month, const QString &trimmedLower, const QString &lower)
+{
+    return trimmedLower == locale.monthName(month, QLocale::LongFormat).toLower()
+        || lower == locale.monthName(month, QLocale::ShortFormat).toLower();
+}
+
+} // namespace
+
+QString MonthNumber(const QString &name)
+{
+    const QString lower = name.toLower();
+    const QString trimmedLower = lower.trimmed();
+    const QLocale english = QLocale::c();
+    const QLocale local = QLocale::system();
+    for (int month = 1; month <= 12; ++month) {
+        if (matchesMonth(english, month, trimmedLower, lower)
+            || matchesMonth(local, month, trimmedLower, lower))
+            return QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
+    }
+    return QString();
+}
+
+QString MonthAbbreviation(int month)
+{
+    if (month < 1 || month > 12)
+        return QString();
+    return QLocale::c().monthName(month, QLocale::ShortFormat);
+}
+
+// Codes up to 255 take one group of four digits (code x 7, at most 1785).
+// A code above 255 is written as the escape group "9999" followed by two
+// groups holding the high and low byte, so any text round-trips and the
+// texts the old scheme could store keep their exact form.
+namespace
+{
+const QString escapeGroup = QStringLiteral("9999");
+
+void appendGroup(QString &out, int code)
+{
+    out += QStringLiteral("%1").arg(code * 7, 4, 10, QLatin1Char('0'));
+}
+} // namespace
+
+QString ScrambleText(const QString &text, bool encode)
+{
+    if (IsBlank(text))
+        return QString();
+    QString reversed = text;
+    std::reverse(reversed.begin(), reversed.end());
+    QString out;
+    if (encode) {
+        for (QChar c : reversed) {
+            const int code = c.unicode();
+            if (code <= 255) {
+                appendGroup(out, code);
+            } else {
+                out += escapeGroup;
+                appendGroup(out, code >> 8);
+                appendGroup(out, code & 0xFF);
+            }
+        }
+    } else {
+        for (int i = 0; i + 4 <= reversed.size(); i += 4) {
+            const QStringView group = QStringView(reversed).mid(i, 4);
+            if (group == escapeGroup && i + 12 <= reversed.size()) {
+                const int high = qRound(QStringView(reversed).mid(i + 4, 4).toInt() / 7.0);
+                const int low = qRound(QStringView(reversed).mid(i + 8, 4).toInt() / 7.0);
+                out += QChar(char16_t((high << 8) | low));
+                i += 8;
+            } else {
+                out += QChar(char16_t(qRound(group.toInt() / 7.0)));
+            }
+        }
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+} // namespace mUtil
