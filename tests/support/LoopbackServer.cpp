@@ -44,7 +44,11 @@ void LoopbackServer::onConnection()
 
 void LoopbackServer::answer(QTcpSocket *socket, const QString &path)
 {
-    const Route r = m_routes.value(path, Route {404, "text/html", "<html><body>Not Found</body></html>"});
+    Route notFound;
+    notFound.status = 404;
+    notFound.contentType = "text/html";
+    notFound.body = "<html><body>Not Found</body></html>";
+    const Route r = m_routes.value(path, notFound);
     if (r.silent)
         return;
     QPointer<QTcpSocket> guard(socket);
