@@ -15,6 +15,11 @@ void setBackend(Backend *backend)
     installed = backend;
 }
 
+Backend *backend()
+{
+    return installed;
+}
+
 Answer cautiousAnswer(Buttons buttons)
 {
     switch (buttons) {

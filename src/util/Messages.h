@@ -23,6 +23,8 @@ public:
 // "TITLE: TEXT" to standard error and gives the cautious answer
 // (No, Cancel).
 void setBackend(Backend *backend);
+// The installed backend, nullptr for the default.
+Backend *backend();
 
 Answer show(Icon icon, const QString &title, const QString &text, Buttons buttons = Buttons::Ok);
 
