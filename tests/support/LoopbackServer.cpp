@@ -33,10 +33,12 @@ void LoopbackServer::onConnection()
             const int end = buffer->indexOf("\r\n\r\n");
             if (end < 0)
                 return;
+            m_lastHead = buffer->left(end);
             const QList<QByteArray> parts = buffer->left(buffer->indexOf("\r\n")).split(' ');
             buffer->clear();
             const QString path = parts.size() > 1 ? QString::fromLatin1(parts[1]) : QStringLiteral("/");
             m_hits[path]++;
+            emit requestReceived(path);
             answer(socket, path);
         });
     }

@@ -29,6 +29,12 @@ public:
     QString url(const QString &path) const;
     int hits(const QString &path) const { return m_hits.value(path); }
     quint16 port() const { return m_server.serverPort(); }
+    // The request line and headers of the last request received.
+    QByteArray lastRequestHead() const { return m_lastHead; }
+
+signals:
+    // A request for a path has arrived (before it is answered).
+    void requestReceived(const QString &path);
 
 private:
     void onConnection();
@@ -37,4 +43,5 @@ private:
     QTcpServer m_server;
     QHash<QString, Route> m_routes;
     QHash<QString, int> m_hits;
+    QByteArray m_lastHead;
 };
