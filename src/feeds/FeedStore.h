@@ -12,26 +12,26 @@ class FeedStore
 {
 public:
     // One stored item as the item list shows it.
-    struct Row
-    {
+    struct Row {
         QString title;
         QString link;
         QString dateText; // as stored, e.g. "2003-Jun-10T04:00:00"
         bool read = false;
-        QString id;      // the handle by which the item is found again
+        QString id; // the handle by which the item is found again
         QString dateKey; // "" when the stored date has no usable time
     };
 
-    struct MergeResult
-    {
+    struct MergeResult {
         int added = 0;
-        QVector<FeedItem> addedItems; // in the order they were appended
-        bool ok = true;               // false when the file could not be read or saved
-        QString error;                // why, for a log
+        QVector<FeedItem> addedItems; // in the order they were appended, ID set
+        bool ok = true; // false when the file could not be read or saved
+        QString error; // why, for a log
     };
 
     enum class Action { Delete, GetInfo };
 
+    // A feedId without the FeedID shape names no file: loading finds nothing,
+    // merging fails and item actions report the file as missing.
     explicit FeedStore(const QString &feedId);
 
     QString fileName() const { return m_fileName; }
@@ -43,12 +43,17 @@ public:
     bool LoadInbox(QVector<Row> &rows);
 
     // Merges parsed entries (element 0 unused) with one load and one save.
-    // Silent: failures are returned, not shown.
+    // An entry is stored when its id is not stored yet and its date key is
+    // not below the mark as it stood before, or it has no usable key; the
+    // mark becomes the greatest usable key seen. Entries are walked from the
+    // last to the first and appended in that order. Silent: failures are
+    // returned, not shown.
     MergeResult UpdateItems(const QVector<FeedItem> &items);
 
     // Finds the item whose id is the given handle and deletes it or reads it
     // into current (marking it read when asked). Shows the defined boxes on
-    // file problems; false without a message when the item is not there.
+    // file problems; false without a message when the item is not there or
+    // a deletion cannot be saved.
     bool ItemAction(const QString &id, Action action, bool markRead, FeedItem *current = nullptr);
 
     // The identity of an entry: the digest of its link, else of its media
@@ -58,6 +63,10 @@ public:
     static QString dateText(const FeedItem &item);
     // Splits a stored date text into its four parts.
     static void SplitStoredDate(const QString &text, FeedItem &item);
+    // The sort key of a stored date text: "" unless its time is a valid time.
+    static QString storedDateKey(const QString &text);
+    // Whether a date key reads as a number.
+    static bool isUsableKey(const QString &key);
 
 private:
     QString m_feedId;

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "catalogue/FeedRecord.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+struct FeedItem;
+class FetchQueue;
 
 // One feed that had new items in a run.
-struct NewItemsCount
-{
+struct NewItemsCount {
     QString caption;
     int count = 0;
 };
@@ -22,7 +27,8 @@ public:
     explicit ScheduledCheck(QObject *parent = nullptr);
     ~ScheduledCheck() override;
 
-    // One run over the "schdl" feeds. Returns when the run is over.
+    // One run over the "schdl" feeds. Returns when the run is over (or when
+    // this object is deleted during it).
     void RunScheduledCheck();
     // Appends one record to schedule.log (isStart / isEnd give the run's
     // start and end records; text is ignored for those).
@@ -47,9 +53,19 @@ signals:
     void notificationRequested(const QStringList &lines, bool playSound, const QString &soundFile);
 
 private:
+    QList<FeedRecord> LoadScheduledFeeds();
+    void CheckFeeds(const QList<FeedRecord> &feeds);
+    bool FetchFeedContent(FetchQueue &queue, int index);
+    void ParseAndMerge(const FeedRecord &feed, const FetchQueue &queue, int index);
+    void MergeNewItems(const FeedRecord &feed, const QVector<FeedItem> &items);
+    void ShowNewItemsNotification();
+    bool appendToLog(const QString &record);
+
     bool m_continueRun = false;
     bool m_running = false;
     int m_timeout = 10000;
     int m_parallel = 8;
     QList<NewItemsCount> m_results;
+    FetchQueue *m_queue = nullptr; // the downloads of the run in progress
+    QString m_lostLogRecord; // why a record could not be written
 };

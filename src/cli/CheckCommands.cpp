@@ -1,0 +1,58 @@
+#include "cli/Commands.h"
+#include "feeds/FeedStore.h"
+#include "scheduler/ScheduledCheck.h"
+#include "util/Utilities.h"
+
+#include <cstdio>
+
+namespace
+{
+
+void out(const QString &line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// One field of a tab-separated line: no tabs or line breaks inside.
+QString field(QString text)
+{
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
+
+int runCheck(const QStringList &args)
+{
+    if (!args.isEmpty())
+        return usageError(QStringLiteral("check takes no arguments"));
+    ScheduledCheck check;
+    check.RunScheduledCheck();
+    for (const QString &line : check.notificationLines())
+        out(line);
+    std::fflush(stdout);
+    return 0;
+}
+
+int runItems(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("items needs one FEEDID"));
+    if (!mUtil::IsFeedId(args.first()))
+        return usageError(QStringLiteral("\"%1\" is not a FeedID").arg(args.first()));
+    FeedStore store(args.first());
+    QVector<FeedStore::Row> rows;
+    if (!store.LoadInbox(rows))
+        return 1;
+    for (const FeedStore::Row &row : rows) {
+        out(QStringList {row.read ? QStringLiteral("1") : QStringLiteral("0"), field(row.dateText), row.id,
+            field(row.title), field(row.link)}
+                .join(QLatin1Char('\t')));
+    }
+    std::fflush(stdout);
+    return 0;
+}

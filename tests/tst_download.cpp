@@ -1,0 +1,197 @@
+#include "feeds/FeedDownload.h"
+#include "support/LoopbackServer.h"
+#include "support/MessageRecorder.h"
+#include "support/TempHome.h"
+
+#include <QPointer>
+#include <QtTest>
+
+namespace
+{
+
+const QByteArray Rss = "<rss version=\"2.0\"><channel><title>T</title></channel></rss>";
+const QByteArray NotFound = "<html><head><title>404</title></head><body>Not here<br></body></html>";
+const QString TimeoutText
+    = QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!");
+
+} // namespace
+
+class TestDownload : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void completeResponse_data();
+    void completeResponse();
+    void silentServerRetryThenCancel();
+    void retryCanSucceed();
+    void debugXmlHoldsTheLastResponse();
+    void stillExecutingDuringTheWait();
+    void abandonEndsTheWait();
+    void ownerDeletedDuringTheWait();
+
+private:
+    std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<LoopbackServer> m_server;
+};
+
+void TestDownload::init()
+{
+    m_home = std::make_unique<TempHome>();
+    m_messages = std::make_unique<MessageRecorder>();
+    m_server = std::make_unique<LoopbackServer>();
+}
+
+void TestDownload::cleanup()
+{
+    m_server.reset();
+    m_messages.reset();
+    m_home.reset();
+}
+
+void TestDownload::completeResponse_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("charset");
+    QTest::newRow("feed") << 200 << QByteArray("application/rss+xml; charset=utf-8") << Rss << "utf-8";
+    QTest::newRow("404 with an HTML page") << 404 << QByteArray("text/html") << NotFound << "";
+    QTest::newRow("single-byte charset") << 200 << QByteArray("text/xml; charset=ISO-8859-1")
+                                         << QByteArray("<rss>caf\xe9</rss>") << "ISO-8859-1";
+    QTest::newRow("empty body") << 200 << QByteArray("text/xml") << QByteArray() << "";
+}
+
+void TestDownload::completeResponse()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, charset);
+    LoopbackServer::Route route;
+    route.status = status;
+    route.contentType = contentType;
+    route.body = body;
+    m_server->route("/feed", route);
+
+    FeedDownload download;
+    download.FeedURL = m_server->url("/feed");
+    download.FeedData = "previous";
+    QVERIFY(download.DownloadFeed());
+    QCOMPARE(download.FeedData, body);
+    QCOMPARE(download.FeedCharset, charset);
+    QVERIFY(!download.StillExecuting);
+    QVERIFY(m_server->lastRequestHead().startsWith("GET /feed HTTP/1.1\r\n"));
+    QVERIFY(m_server->lastRequestHead().toLower().contains("\r\ncache-control: no-cache"));
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestDownload::silentServerRetryThenCancel()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route("/feed", silent);
+    m_messages->script({Messages::Answer::Retry, Messages::Answer::Cancel});
+
+    FeedDownload download;
+    download.setTimeout(300);
+    download.FeedURL = m_server->url("/feed");
+    download.FeedData = "previous";
+    QVERIFY(!download.DownloadFeed());
+    QCOMPARE(download.FeedData, QByteArray("previous"));
+    QVERIFY(!download.StillExecuting);
+    QCOMPARE(m_server->hits("/feed"), 2);
+    QCOMPARE(m_messages->count(), 2);
+    for (const MessageRecorder::Entry &box : m_messages->entries()) {
+        QCOMPARE(box.icon, Messages::Icon::Exclamation);
+        QCOMPARE(box.title, QStringLiteral("Server Timeout!"));
+        QCOMPARE(box.text, TimeoutText);
+        QCOMPARE(box.buttons, Messages::Buttons::RetryCancel);
+    }
+    QVERIFY(!QFile::exists(m_home->file("Debug.xml")));
+}
+
+void TestDownload::retryCanSucceed()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route("/feed", silent);
+    // The second request finds the server answering again.
+    connect(m_server.get(), &LoopbackServer::requestReceived, this, [this] {
+        if (m_server->hits("/feed") == 2)
+            m_server->serve("/feed", Rss);
+    });
+    m_messages->script({Messages::Answer::Retry});
+
+    FeedDownload download;
+    download.setTimeout(300);
+    download.FeedURL = m_server->url("/feed");
+    QVERIFY(download.DownloadFeed());
+    QCOMPARE(download.FeedData, Rss);
+    QCOMPARE(m_messages->titles(), QStringList {"Server Timeout!"});
+}
+
+void TestDownload::debugXmlHoldsTheLastResponse()
+{
+    m_server->serve("/one", "<first/>");
+    m_server->serve("/two", "<second/>");
+    FeedDownload download;
+    download.FeedURL = m_server->url("/one");
+    QVERIFY(download.DownloadFeed());
+    QCOMPARE(m_home->read("Debug.xml"), QByteArray("<first/>\r\n"));
+    download.FeedURL = m_server->url("/two");
+    QVERIFY(download.DownloadFeed());
+    QCOMPARE(m_home->read("Debug.xml"), QByteArray("<second/>\r\n"));
+}
+
+void TestDownload::stillExecutingDuringTheWait()
+{
+    m_server->serve("/feed", Rss);
+    FeedDownload download;
+    download.FeedURL = m_server->url("/feed");
+    bool busy = false;
+    connect(m_server.get(), &LoopbackServer::requestReceived, this, [&] { busy = download.StillExecuting; });
+    QVERIFY(download.DownloadFeed());
+    QVERIFY(busy);
+    QVERIFY(!download.StillExecuting);
+}
+
+void TestDownload::abandonEndsTheWait()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route("/feed", silent);
+    FeedDownload download;
+    download.setTimeout(60000); // only abandon() can end this wait in time
+    download.FeedURL = m_server->url("/feed");
+    download.FeedData = "previous";
+    connect(m_server.get(), &LoopbackServer::requestReceived, &download, &FeedDownload::abandon);
+    QVERIFY(!download.DownloadFeed());
+    QCOMPARE(download.FeedData, QByteArray("previous"));
+    QVERIFY(!download.StillExecuting);
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestDownload::ownerDeletedDuringTheWait()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route("/feed", silent);
+    auto *owner = new QObject;
+    auto *download = new FeedDownload(owner);
+    download->setTimeout(60000);
+    download->FeedURL = m_server->url("/feed");
+    connect(
+        m_server.get(), &LoopbackServer::requestReceived, this, [owner] { delete owner; },
+        Qt::QueuedConnection);
+    QPointer<FeedDownload> guard(download);
+    QVERIFY(!download->DownloadFeed());
+    QVERIFY(guard.isNull());
+    QCOMPARE(m_messages->count(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestDownload)
+#include "tst_download.moc"
