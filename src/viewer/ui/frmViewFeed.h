@@ -2,10 +2,23 @@
 
 #include "feeds/FeedItem.h"
 
+#include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
+
 class FeedDownload;
+class ItemListModel;
+class ItemListView;
+class QSplitter;
 class QTimer;
+class QWebEngineView;
+namespace FeedParser
+{
+struct Result;
+}
 
 // The window of one open feed: the item list over the HTML preview, the
 // refresh cycle and the item actions.
@@ -47,6 +60,16 @@ public:
     void setLoadDelay(int milliseconds);
     void setDownloadTimeout(int milliseconds);
 
+    // Seams for the outside world (tests replace them).
+    // Asks for a file to save to; "" when cancelled.
+    using SaveFileChooser = std::function<QString(
+        QWidget *parent, const QString &title, const QString &filter, const QString &defaultSuffix)>;
+    void setSaveFileChooser(SaveFileChooser chooser);
+    // Tells whether the machine is online.
+    void setConnectionTest(std::function<bool()> test);
+    // Opens a web address in the default browser.
+    void setLinkOpener(std::function<bool(const QString &)> opener);
+
 signals:
     // The caption changed; the tab strip should show it.
     void captionChanged(const QString &caption);
@@ -54,4 +77,72 @@ signals:
     void itemSelected();
     // The item menu is wanted at a global position.
     void itemMenuRequested(const QPoint &globalPos);
+    // A refresh cycle has ended (the window still exists).
+    void cycleFinished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void runCycle(bool bLoadInbox);
+    bool LoadInbox();
+    void UpdateItems(const FeedParser::Result &parsed);
+    bool waitUntilOnline();
+    void showCaption(const QString &suffix);
+    bool captionStep(const QString &suffix);
+    bool pumpEvents();
+
+    void ShowPreview();
+    void showPage(const QString &html, const QUrl &baseUrl);
+    void showBlank();
+    void onPreviewLoaded();
+    bool previewBody(bool html, QString *body);
+
+    void deleteSelected();
+    void exportPreview(bool html);
+    void openOnline();
+    int selectedRow() const;
+    int requireSelectedRow() const;
+
+    void onItemPicked();
+    void onHeaderClicked(int section);
+    void applySort();
+    void layoutPanes();
+    void keepSplitInLimits();
+
+    QString m_feedID;
+    QString m_feedURL;
+    QString m_feedCaption;
+    int m_feedType = 0;
+    bool m_checkForNewItems = false;
+    bool m_loadingInbox = false;
+    bool m_newItems = false;
+    bool m_cycleRunning = false;
+    bool m_rerunRequested = false;
+    bool m_rerunLoadInbox = false;
+    bool m_loaded = false;
+    FeedItem m_currentItem;
+    std::shared_ptr<FeedDownload> m_download;
+
+    int m_sortColumn;
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
+
+    enum class PreviewState { Blank, Loading, Shown };
+    PreviewState m_previewState = PreviewState::Blank;
+    QString m_pageFile; // a page too large to hand over directly goes through this file
+    QPointer<QWidget> m_previewFocusProxy;
+
+    SaveFileChooser m_chooseSaveFile;
+    std::function<bool()> m_isConnected;
+    std::function<bool(const QString &)> m_openLink;
+
+    ItemListModel *m_model = nullptr;
+    ItemListView *m_list = nullptr;
+    QWebEngineView *m_preview = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QTimer *m_delay = nullptr;
+    QTimer *m_timeout = nullptr;
 };

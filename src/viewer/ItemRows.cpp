@@ -1,0 +1,92 @@
+#include "viewer/ItemRows.h"
+
+#include "feeds/FeedParser.h"
+#include "util/Utilities.h"
+
+#include <QTime>
+
+namespace
+{
+
+QTime parseTime(const QString &text)
+{
+    static const char *const formats[] = {"H:mm:ss", "H:mm", "h:mm:ss AP", "h:mm AP"};
+    const QString trimmed = text.trimmed();
+    const QTime iso = QTime::fromString(trimmed, Qt::ISODate);
+    if (iso.isValid())
+        return iso;
+    for (const char *format : formats) {
+        const QTime time = QTime::fromString(trimmed, QLatin1String(format));
+        if (time.isValid())
+            return time;
+    }
+    return QTime();
+}
+
+} // namespace
+
+ItemRowBuilder::ItemRowBuilder()
+    : m_locale(QLocale::system()), m_format(m_locale.timeFormat(QLocale::LongFormat))
+{
+}
+
+QString ItemRowBuilder::longTime(const QString &time) const
+{
+    const QTime parsed = parseTime(time);
+    return parsed.isValid() ? m_locale.toString(parsed, m_format) : QString();
+}
+
+QString ItemRowBuilder::published(const FeedItem &date, const QString &separator) const
+{
+    const QString time = longTime(date.Time);
+    if (time.isEmpty())
+        return QString();
+    return date.Day + QLatin1Char(' ') + date.Month + QLatin1Char(' ') + date.Year + separator + time;
+}
+
+ItemRow ItemRowBuilder::fromStored(const FeedStore::Row &stored) const
+{
+    ItemRow row;
+    row.title = stored.title;
+    row.link = stored.link;
+    row.id = stored.id;
+    row.read = stored.read;
+    FeedItem date;
+    FeedStore::SplitStoredDate(stored.dateText, date);
+    const QString text = mUtil::IsBlank(date.Time) ? QString() : published(date, QStringLiteral(" ; "));
+    if (!stored.dateKey.isEmpty() && !text.isEmpty()) {
+        row.published = text;
+        row.dateSort = stored.dateKey;
+    }
+    return row;
+}
+
+QVector<ItemRow> ItemRowBuilder::fromStored(const QVector<FeedStore::Row> &stored) const
+{
+    QVector<ItemRow> rows;
+    rows.reserve(stored.size());
+    for (const FeedStore::Row &one : stored)
+        rows.append(fromStored(one));
+    return rows;
+}
+
+ItemRow ItemRowBuilder::fromMerged(const FeedItem &item) const
+{
+    ItemRow row;
+    row.title = item.Title;
+    row.link = item.Link;
+    row.id = item.ID;
+    row.published = QStringLiteral("No Date Info Provided");
+    row.dateSort = QStringLiteral("0");
+    const bool hasDate = !mUtil::IsBlank(item.Year) && !mUtil::IsBlank(item.Day)
+        && !mUtil::IsBlank(item.Month) && !mUtil::IsBlank(item.Time);
+    if (!hasDate)
+        return row;
+    const QString key = FeedParser::dateKey(item);
+    const QString text = published(item, QStringLiteral("; "));
+    if (!key.isEmpty() && !text.isEmpty()) {
+        row.published = text;
+        row.dateSort = key;
+    }
+    return row;
+}

@@ -1,0 +1,47 @@
+#include "viewer/PreviewTemplate.h"
+
+#include "util/AppInfo.h"
+#include "util/Utilities.h"
+
+#include <QUrl>
+
+namespace PreviewTemplate
+{
+
+QString itemLink(const FeedItem &item)
+{
+    return mUtil::IsBlank(item.Media) ? item.Link : item.Media;
+}
+
+QString escapeHtml(const QString &text)
+{
+    QString escaped = text.toHtmlEscaped();
+    escaped.replace(QLatin1Char('\''), QLatin1String("&#39;"));
+    return escaped;
+}
+
+QString render(const QString &templateText, const FeedItem &item)
+{
+    QString description = item.Description;
+    description.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    const QString date = item.Day + QLatin1Char(' ') + item.Month + QLatin1Char(' ') + item.Year;
+
+    QString page = templateText;
+    page.replace(QLatin1String("[[title]]"), escapeHtml(item.Title));
+    page.replace(QLatin1String("[[link]]"), escapeHtml(itemLink(item)));
+    page.replace(QLatin1String("[[app]]"), escapeHtml(AppInfo::title()));
+    page.replace(QLatin1String("[[desc]]"), description);
+    page.replace(QLatin1String("[[date]]"), escapeHtml(date));
+    page.replace(QLatin1String("[[time]]"), escapeHtml(item.Time));
+    return page;
+}
+
+bool isWebLink(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+} // namespace PreviewTemplate

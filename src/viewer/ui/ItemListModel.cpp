@@ -1,0 +1,157 @@
+#include "viewer/ui/ItemListModel.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+#include <numeric>
+
+namespace
+{
+
+// A 16 x 16 dot: filled for unread, a ring for read.
+QIcon drawStateIcon(bool unread)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor color = unread ? QColor(0x1f, 0x6f, 0xd1) : QColor(0xa0, 0xa6, 0xad);
+    painter.setPen(QPen(color, 1.5));
+    painter.setBrush(unread ? QBrush(color) : QBrush(Qt::NoBrush));
+    painter.drawEllipse(QRectF(4.5, 4.5, 7, 7));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+ItemListModel::ItemListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    m_unreadFont.setBold(true);
+}
+
+QIcon ItemListModel::icon(const QString &key)
+{
+    static const QIcon unread = drawStateIcon(true);
+    static const QIcon read = drawStateIcon(false);
+    return key == QLatin1String("unread") ? unread : read;
+}
+
+int ItemListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int ItemListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString ItemListModel::text(int row, int column) const
+{
+    const ItemRow &item = m_rows.at(row);
+    switch (column) {
+    case TitleColumn:
+        return item.title;
+    case PublishedColumn:
+        return item.published;
+    case DateSortColumn:
+        return item.dateSort;
+    }
+    return QString();
+}
+
+QVariant ItemListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    const ItemRow &item = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(index.row(), index.column());
+    case Qt::ToolTipRole:
+        return index.column() == TitleColumn ? QVariant(item.title) : QVariant();
+    case Qt::DecorationRole:
+        return index.column() == TitleColumn
+            ? QVariant(icon(item.read ? QStringLiteral("read") : QStringLiteral("unread")))
+            : QVariant();
+    case Qt::FontRole:
+        return item.read ? QVariant() : QVariant(m_unreadFont);
+    }
+    return QVariant();
+}
+
+QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    static const char *const titles[ColumnCount] = {"Title", "Published On", "date_sort"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
+}
+
+void ItemListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QVector<int> permutation(m_rows.size());
+    std::iota(permutation.begin(), permutation.end(), 0);
+    std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
+        const int cmp = QString::compare(text(a, column), text(b, column), Qt::CaseInsensitive);
+        return order == Qt::AscendingOrder ? cmp < 0 : cmp > 0;
+    });
+    QVector<ItemRow> sorted;
+    sorted.reserve(m_rows.size());
+    QVector<int> newPosition(m_rows.size());
+    for (int i = 0; i < permutation.size(); ++i) {
+        sorted.append(std::move(m_rows[permutation[i]]));
+        newPosition[permutation[i]] = i;
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before)
+        after.append(this->index(newPosition.at(index.row()), index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ItemListModel::setRows(QVector<ItemRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void ItemListModel::clear()
+{
+    setRows({});
+}
+
+void ItemListModel::insertAtTop(const QVector<ItemRow> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), 0, int(rows.size()) - 1);
+    m_rows.insert(0, rows.size(), ItemRow());
+    std::reverse_copy(rows.begin(), rows.end(), m_rows.begin());
+    endInsertRows();
+}
+
+void ItemListModel::removeItem(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.remove(row);
+    endRemoveRows();
+}
+
+void ItemListModel::setRead(int row)
+{
+    if (row < 0 || row >= m_rows.size() || m_rows.at(row).read)
+        return;
+    m_rows[row].read = true;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
+}

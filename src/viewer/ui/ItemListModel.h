@@ -1,0 +1,43 @@
+#pragma once
+
+#include "viewer/ItemRows.h"
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QIcon>
+#include <QVector>
+
+// The rows of a feed window's item list: "Title", "Published On" and the
+// hidden sort key "date_sort". Sorting is textual on a column's text and
+// stable, so equal keys keep their order.
+class ItemListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { TitleColumn, PublishedColumn, DateSortColumn, ColumnCount };
+
+    explicit ItemListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    void setRows(QVector<ItemRow> rows);
+    void clear();
+    // Puts rows at the top, the last one given topmost.
+    void insertAtTop(const QVector<ItemRow> &rows);
+    void removeItem(int row);
+    void setRead(int row);
+
+    const ItemRow &row(int row) const { return m_rows.at(row); }
+    QString text(int row, int column) const;
+
+    // The icons of the two states, keyed "unread" and "read".
+    static QIcon icon(const QString &key);
+
+private:
+    QVector<ItemRow> m_rows;
+    QFont m_unreadFont;
+};

@@ -1,0 +1,57 @@
+#include "viewer/ui/ItemListView.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+ItemListView::ItemListView(QWidget *parent) : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    setIconSize(QSize(16, 16));
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+}
+
+bool ItemListView::hasSelection() const
+{
+    return model() && model()->rowCount() > 0 && selectionModel() && selectionModel()->hasSelection();
+}
+
+void ItemListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool onItem = indexAt(event->position().toPoint()).isValid();
+    QTreeView::mouseReleaseEvent(event);
+    if (!hasSelection())
+        return;
+    if (event->button() == Qt::LeftButton && onItem)
+        emit itemPicked();
+    else if (event->button() == Qt::RightButton)
+        emit menuRequested(event->globalPosition().toPoint());
+}
+
+void ItemListView::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex before = currentIndex();
+    QTreeView::keyPressEvent(event);
+    if (currentIndex().row() != before.row() && hasSelection())
+        emit itemPicked();
+}
+
+void ItemListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The mouse case is served on release; this one is the keyboard's menu key.
+    if (event->reason() == QContextMenuEvent::Keyboard && hasSelection()) {
+        const QRect area = visualRect(currentIndex());
+        emit menuRequested(viewport()->mapToGlobal(area.isValid() ? area.center() : QPoint()));
+    }
+    event->accept();
+}
