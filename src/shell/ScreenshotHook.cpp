@@ -1,0 +1,94 @@
+#include "shell/ScreenshotHook.h"
+
+#include "shell/CategoryNode.h"
+#include "shell/frmMain.h"
+#include "shell/frmOptionBar.h"
+#include "viewer/ui/frmViewFeed.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace
+{
+
+constexpr int pollMs = 100;
+constexpr int giveUpMs = 30000;
+constexpr int renderMs = 2500;
+
+QTreeWidgetItem *firstFeedNode(frmOptionBar *bar)
+{
+    for (QTreeWidgetItemIterator it(bar->tvCategories()); *it; ++it) {
+        if (CategoryNode::isFeed(*it))
+            return *it;
+    }
+    return nullptr;
+}
+
+void clickFirstRow(QAbstractItemView *list)
+{
+    const QModelIndex first = list->model()->index(0, 0);
+    list->setCurrentIndex(first);
+    const QPointF at = list->visualRect(first).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &event);
+    }
+}
+
+void saveAndQuit(frmMain *main, const QString &path, bool complete)
+{
+    QPixmap picture = main->screen()->grabWindow(main->winId());
+    if (picture.isNull())
+        picture = main->grab();
+    const bool saved = picture.save(path, "PNG");
+    if (!saved || !complete)
+        std::fprintf(
+            stderr, "screenshot: %s\n", saved ? "feed did not load in time" : "could not save the picture");
+    QApplication::exit(saved && complete ? 0 : 1);
+}
+
+void waitForItems(QPointer<frmMain> main, const QString &path, int waited)
+{
+    if (!main)
+        return;
+    frmViewFeed *feed = main->activeFeedWindow();
+    auto *list = feed ? feed->findChild<QAbstractItemView *>(QStringLiteral("lstItems")) : nullptr;
+    if (list && list->model() && list->model()->rowCount() > 0 && !feed->StillExecuting()) {
+        clickFirstRow(list);
+        QTimer::singleShot(renderMs, main, [main, path] { saveAndQuit(main, path, true); });
+        return;
+    }
+    if (waited >= giveUpMs) {
+        saveAndQuit(main, path, false);
+        return;
+    }
+    QTimer::singleShot(pollMs, main, [main, path, waited] { waitForItems(main, path, waited + pollMs); });
+}
+
+} // namespace
+
+namespace ScreenshotHook
+{
+
+void arm(frmMain *main, const QString &pngPath)
+{
+    QTimer::singleShot(300, main, [main, pngPath] {
+        QTreeWidgetItem *node = firstFeedNode(main->optionBar());
+        if (node) {
+            main->optionBar()->tvCategories()->setCurrentItem(node);
+            main->OpenFeed(CategoryNode::record(node), true);
+        }
+        waitForItems(main, pngPath, 0);
+    });
+}
+
+} // namespace ScreenshotHook

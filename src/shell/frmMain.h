@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QHash>
+#include <QKeySequence>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPushButton;
+class QSystemTrayIcon;
+class QTimer;
+class QTreeWidgetItem;
+class ScheduledCheck;
+class frmAbout;
+class frmOptionBar;
+class frmViewFeed;
+struct FeedRecord;
+
+// What the command line asks for; anything but exactly "-s" or exactly
+// "-debug" is ignored.
+struct StartOptions {
+    bool tray = false; // "-s": start hidden in the tray
+    bool debug = false; // "-debug": check every minute
+
+    // The arguments after the program name, without --home.
+    static StartOptions fromArguments(const QStringList &arguments);
+};
+
+// The frame of the program: the feed windows as tabs, the category panel,
+// the menus, the tray icon and the scheduler timer.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(const StartOptions &options = {}, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The rest of the start-up: tray start or showing the window, the
+    // scheduler timer, captions and the first-run help.
+    void Load();
+
+    frmOptionBar *optionBar() const { return m_optionBar; }
+    QMdiArea *tabs() const { return m_tabs; }
+    ScheduledCheck *scheduledCheck() const { return m_check; }
+
+    // Feed windows.
+    bool IsFeedOpen(const QString &url, bool activate);
+    void OpenFeed(const QString &caption, const QString &feedId, const QString &url, int feedType,
+        bool checkForNewItems);
+    void OpenFeed(const FeedRecord &feed, bool checkForNewItems);
+    frmViewFeed *activeFeedWindow() const;
+    QList<frmViewFeed *> feedWindows() const;
+    // The close request of a tab: refused while its feed window is busy.
+    // True when the window closes.
+    bool oTabs_CloseWindow(QMdiSubWindow *window);
+
+    // Tray.
+    void AddToSystemTray();
+    void HandleSystrayMenu(const QString &sKey);
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+
+    // Scheduler.
+    void EnableSchedule(bool bReadSettings);
+    // One scheduled check now, with the timer held off while it runs.
+    void RunScheduleTick();
+    // Replaces the "frq" intervals 0..6 and the "-debug" interval (ms).
+    void setScheduleIntervals(const QList<int> &intervals, int debugInterval);
+
+    // Commands.
+    void DeleteSelectedCategory();
+    void DeleteSelectedFeed();
+    void OpenSelectedFeed(bool checkForNewItems);
+    void DeleteFeedItem();
+    void ForwardToFeedWindow(const QString &action);
+    void ToggleOptionBar();
+    void RefreshCategories();
+    void OpenHelpFile();
+    void OpenWebsite();
+    void ShowAbout();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void buildDock();
+    void buildTabs();
+    QAction *addCommand(QMenu *menu, const QString &name, const QString &text,
+        const std::function<void()> &command, const QKeySequence &shortcut = {});
+    void showNodeMenu(QTreeWidgetItem *node, const QPoint &globalPos);
+    void showItemMenu(const QPoint &globalPos);
+    void createTrayIcon();
+    bool trayAvailable() const;
+    void setScheduleTimer(bool enabled);
+    void Unload();
+    void closeOtherWindows();
+
+    // Windows menu: one entry per open feed window, or "No Feeds Open".
+    void addWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
+    void updateWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
+    void removeWindowEntry(QMdiSubWindow *window);
+    void resetWindowsMenu();
+
+    StartOptions m_options;
+    QMdiArea *m_tabs = nullptr;
+    frmOptionBar *m_optionBar = nullptr;
+    QDockWidget *m_dock = nullptr;
+    QList<QLabel *> m_statusPanels;
+    QPushButton *m_website = nullptr;
+    QTimer *m_schedule = nullptr;
+    ScheduledCheck *m_check = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    QPointer<frmAbout> m_about;
+
+    QMenu *m_mnuCat = nullptr;
+    QMenu *m_mnuFeeds = nullptr;
+    QMenu *m_mnuWindows = nullptr;
+    QMenu *m_mnuFeedItem = nullptr;
+    QMenu *m_mnuSysTray = nullptr;
+    QAction *m_feedsCheck = nullptr;
+    QAction *m_feedItemShow = nullptr;
+    QAction *m_execute = nullptr;
+    QAction *m_optionBarToggle = nullptr;
+    QAction *m_trayShow = nullptr;
+    QHash<QMdiSubWindow *, QAction *> m_windowEntries;
+
+    QList<int> m_intervals;
+    int m_debugInterval = 60000;
+    bool m_sessionEnding = false;
+    bool m_unloaded = false;
+};

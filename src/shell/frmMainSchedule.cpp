@@ -1,0 +1,79 @@
+// The main window's scheduler timer.
+#include "shell/frmMain.h"
+
+#include "config/Settings.h"
+#include "scheduler/ScheduledCheck.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+namespace
+{
+
+QString now()
+{
+    return QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+}
+
+} // namespace
+
+void frmMain::setScheduleIntervals(const QList<int> &intervals, int debugInterval)
+{
+    m_intervals = intervals;
+    m_debugInterval = debugInterval;
+}
+
+// Every change of the timer's state goes into schedule.log.
+void frmMain::setScheduleTimer(bool enabled)
+{
+    if (enabled == m_schedule->isActive())
+        return;
+    if (enabled) {
+        m_schedule->start();
+        m_check->WriteScheduleLog(
+            QStringLiteral("\r\n***** Scheduler Timer Started (%1 --- Interval = %2 min) *****")
+                .arg(now(), QString::number(m_schedule->interval() / 1000.0 / 60.0)),
+            false, false);
+    } else {
+        m_schedule->stop();
+        m_check->WriteScheduleLog(
+            QStringLiteral("\r\n***** Scheduler Timer Paused/Stopped (%1) *****").arg(now()), false, false);
+    }
+}
+
+void frmMain::EnableSchedule(bool bReadSettings)
+{
+    setScheduleTimer(false);
+    if (bReadSettings)
+        mSettings::LoadSchedulerSettings(false);
+    const mSettings::SchedulerSettings &settings = mSettings::scheduler();
+    if (settings.Enabled != 1 || m_unloaded)
+        return;
+    if (m_options.debug)
+        m_schedule->setInterval(m_debugInterval);
+    else if (settings.Interval >= 0 && settings.Interval < m_intervals.size())
+        m_schedule->setInterval(m_intervals.at(settings.Interval));
+    // An interval never chosen would check without pause.
+    if (m_schedule->interval() > 0)
+        setScheduleTimer(true);
+}
+
+void frmMain::RunScheduleTick()
+{
+    if (m_check->isRunning())
+        return;
+    setScheduleTimer(false);
+    m_execute->setEnabled(false);
+    m_statusPanels[3]->setText(QStringLiteral("Status: Executing Schedule"));
+    m_check->RunScheduledCheck();
+    // The window may have been closed while the check waited.
+    if (m_unloaded)
+        return;
+    m_statusPanels[3]->setText(QStringLiteral("Status: Ready."));
+    m_execute->setEnabled(true);
+    // The timer comes back only when scheduled checking is on.
+    EnableSchedule(false);
+}

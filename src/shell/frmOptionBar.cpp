@@ -1,0 +1,352 @@
+#include "shell/frmOptionBar.h"
+
+#include "catalogue/FeedDatabase.h"
+#include "shell/CategoryNode.h"
+#include "shell/ShellIcons.h"
+#include "util/Messages.h"
+#include "util/Utilities.h"
+
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QToolBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace CategoryNode;
+
+namespace
+{
+
+const QString dragFormat = QStringLiteral("application/x-quorvane-feed");
+
+QTreeWidgetItem *makeNode(const QString &key, const QString &text, int image)
+{
+    auto *node = new QTreeWidgetItem(QStringList {text});
+    node->setData(0, KeyRole, key);
+    node->setData(0, ImageRole, image);
+    node->setIcon(0, ShellIcons::feedImage(image));
+    return node;
+}
+
+// Categories sort by name, letter case ignored; equal names keep file order.
+bool sortsBefore(const QString &a, const QString &b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+} // namespace
+
+// The tree itself: selection on any button, menus on right-button release,
+// F2 editing, and the feed drag between categories.
+class CategoryTree : public QTreeWidget
+{
+public:
+    explicit CategoryTree(frmOptionBar *owner) : QTreeWidget(owner), m_owner(owner) { }
+
+    using QTreeWidget::itemFromIndex;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (QTreeWidgetItem *node = itemAt(event->position().toPoint()))
+            setCurrentItem(node);
+        QTreeWidget::mousePressEvent(event);
+    }
+
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        QTreeWidget::mouseReleaseEvent(event);
+        if (event->button() == Qt::RightButton)
+            m_owner->requestMenu(event->globalPosition().toPoint());
+    }
+
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        // Mouse menus open on release; this one is the keyboard's menu key.
+        if (event->reason() != QContextMenuEvent::Keyboard || !currentItem())
+            return;
+        m_owner->requestMenu(viewport()->mapToGlobal(visualItemRect(currentItem()).center()));
+    }
+
+    void keyReleaseEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_F2)
+            m_owner->EditSelectedLabel();
+        QTreeWidget::keyReleaseEvent(event);
+    }
+
+    void startDrag(Qt::DropActions) override
+    {
+        if (!m_owner->StartDrag(currentItem()))
+            return;
+        auto *data = new QMimeData;
+        data->setData(dragFormat, key(currentItem()).toUtf8());
+        auto *drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->setPixmap(currentItem()->icon(0).pixmap(16, 16));
+        drag->exec(Qt::MoveAction);
+    }
+
+    void dragEnterEvent(QDragEnterEvent *event) override
+    {
+        if (event->source() == this && event->mimeData()->hasFormat(dragFormat))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    }
+
+    void dragMoveEvent(QDragMoveEvent *event) override
+    {
+        QTreeWidgetItem *node = itemAt(event->position().toPoint());
+        if (!isCategory(node)) {
+            event->ignore();
+            return;
+        }
+        setCurrentItem(node);
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    }
+
+    void dropEvent(QDropEvent *event) override
+    {
+        QTreeWidgetItem *node = itemAt(event->position().toPoint());
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        if (!node)
+            return;
+        // The question is asked once the drag has ended.
+        const QPersistentModelIndex target = indexFromItem(node);
+        QTimer::singleShot(0, m_owner, [this, target] {
+            if (target.isValid())
+                m_owner->DropFeed(itemFromIndex(target));
+        });
+    }
+
+private:
+    frmOptionBar *m_owner;
+};
+
+namespace
+{
+
+// Hands a finished label edit to the panel instead of writing it to the
+// node, after the editor has closed.
+class LabelEditDelegate : public QStyledItemDelegate
+{
+public:
+    LabelEditDelegate(frmOptionBar *owner, CategoryTree *tree)
+        : QStyledItemDelegate(tree), m_owner(owner), m_tree(tree)
+    {
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const override
+    {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (!line)
+            return;
+        const QString text = line->text();
+        const QPersistentModelIndex node(index);
+        QTimer::singleShot(0, m_owner, [owner = m_owner, tree = m_tree, node, text] {
+            if (node.isValid())
+                owner->RenameNode(tree->itemFromIndex(node), text);
+        });
+    }
+
+private:
+    frmOptionBar *m_owner;
+    CategoryTree *m_tree;
+};
+
+} // namespace
+
+frmOptionBar::frmOptionBar(QWidget *parent) : QWidget(parent), m_optionBar(new QToolBox(this))
+{
+    setObjectName(QStringLiteral("frmOptionBar"));
+    m_optionBar->setObjectName(QStringLiteral("ucOptionBar"));
+
+    auto *item = new QWidget;
+    item->setObjectName(QStringLiteral("categories_tree"));
+    m_tree = new CategoryTree(this);
+    m_tree->setObjectName(QStringLiteral("tvCategories"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setItemDelegate(new LabelEditDelegate(this, m_tree));
+    m_tree->setDragEnabled(true);
+    m_tree->setAcceptDrops(true);
+    m_tree->setDragDropMode(QAbstractItemView::DragDrop);
+    m_tree->setUniformRowHeights(true);
+    auto *itemLayout = new QVBoxLayout(item);
+    itemLayout->setContentsMargins(0, 0, 0, 0);
+    itemLayout->addWidget(m_tree);
+
+    const int index = m_optionBar->addItem(item, ShellIcons::feedImage(2), QStringLiteral("Categories"));
+    m_optionBar->widget(index)->setProperty("key", QStringLiteral("categories"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_optionBar);
+
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *node) {
+        if (node && isFeed(node))
+            emit feedActivated(record(node));
+    });
+
+    LoadCategories();
+}
+
+QTreeWidget *frmOptionBar::tvCategories() const
+{
+    return m_tree;
+}
+
+QTreeWidgetItem *frmOptionBar::selectedNode() const
+{
+    return m_tree->currentItem();
+}
+
+QTreeWidgetItem *frmOptionBar::findNode(const QString &wanted) const
+{
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
+        if (key(*it) == wanted)
+            return *it;
+    }
+    return nullptr;
+}
+
+void frmOptionBar::LoadCategories()
+{
+    m_tree->clear();
+    QTreeWidgetItem *root = makeNode(rootKey, QStringLiteral("Subscribed Feeds"), 1);
+    root->setFlags(root->flags() & ~Qt::ItemIsEditable & ~Qt::ItemIsDragEnabled);
+    m_tree->addTopLevelItem(root);
+
+    QList<CatalogueCategory> categories;
+    mCategories::LoadCategories(categories);
+    for (qsizetype i = 0; i < categories.size(); ++i) {
+        QTreeWidgetItem *category = makeNode(QStringLiteral("cat_%1").arg(i), categories[i].name, 2);
+        category->setFlags((category->flags() | Qt::ItemIsEditable) & ~Qt::ItemIsDragEnabled);
+        for (const FeedRecord &feed : categories[i].feeds) {
+            QTreeWidgetItem *node = makeNode(feed.FeedID, feed.FeedCaption, feed.FeedType + 3);
+            node->setData(0, TagRole, feed.FeedURL);
+            node->setToolTip(0, feed.FeedURL);
+            node->setFlags(node->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
+            category->addChild(node);
+        }
+        addCategoryNode(root, category);
+    }
+    root->setExpanded(true);
+}
+
+void frmOptionBar::addCategoryNode(QTreeWidgetItem *root, QTreeWidgetItem *node)
+{
+    // Binary search for the first category that sorts after this one.
+    int low = 0;
+    int high = root->childCount();
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (sortsBefore(node->text(0), root->child(middle)->text(0)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    root->insertChild(low, node);
+}
+
+void frmOptionBar::placeSorted(QTreeWidgetItem *node)
+{
+    QTreeWidgetItem *root = node->parent();
+    const bool expanded = node->isExpanded();
+    root->removeChild(node);
+    addCategoryNode(root, node);
+    node->setExpanded(expanded);
+    m_tree->setCurrentItem(node);
+}
+
+bool frmOptionBar::EditSelectedLabel()
+{
+    QTreeWidgetItem *node = selectedNode();
+    if (!node || isRoot(node))
+        return false;
+    m_tree->editItem(node);
+    return true;
+}
+
+bool frmOptionBar::RenameNode(QTreeWidgetItem *node, const QString &newText)
+{
+    if (!node || isRoot(node) || mUtil::IsBlank(newText))
+        return false;
+    const QString oldText = node->text(0);
+    if (newText.toLower() == oldText.toLower())
+        return false;
+    if (mCategories::CategoryExists(newText)) {
+        Messages::exclamation(QStringLiteral("Category Exists!"),
+            QStringLiteral("Category with same Name already exists. Try some other Category Name ..."));
+        return false;
+    }
+    if (!isFeed(node)) {
+        if (!mCategories::EditCategory(oldText, newText)) {
+            Messages::exclamation(QStringLiteral("Alert!"),
+                QStringLiteral("Application failed to access Category named \"%1\" in "
+                               "database. Edit operation failed. Please Refresh Category "
+                               "tree and try again ...")
+                    .arg(oldText));
+            return false;
+        }
+        node->setText(0, newText);
+        placeSorted(node);
+        return true;
+    }
+    FeedRecord feed = record(node);
+    feed.FeedCaption = newText;
+    if (!mFeeds::EditFeed(feed, false, QString()))
+        return false;
+    node->setText(0, newText);
+    return true;
+}
+
+bool frmOptionBar::StartDrag(QTreeWidgetItem *node)
+{
+    if (!node || !isFeed(node))
+        return false;
+    m_dragged = record(node);
+    return true;
+}
+
+bool frmOptionBar::DropFeed(QTreeWidgetItem *target)
+{
+    if (!isCategory(target) || m_dragged.FeedID.isEmpty())
+        return false;
+    const QString to = target->text(0);
+    if (to == m_dragged.Category)
+        return false;
+    if (!Messages::askYesNo(QStringLiteral("Change Category?"),
+            QStringLiteral("Are you sure you want to move selected Feed from \"%1\" to \"%2\" "
+                           "category?")
+                .arg(m_dragged.Category, to)))
+        return false;
+    FeedRecord there = m_dragged;
+    there.Category = to;
+    if (mFeeds::FeedExists(there)) {
+        Messages::information(QStringLiteral("Feed already Exists!"),
+            QStringLiteral("Feed with same URL already exists under category \"%1\".").arg(to));
+        return false;
+    }
+    if (!mFeeds::EditFeed(m_dragged, true, to))
+        return false;
+    LoadCategories();
+    return true;
+}
+
+void frmOptionBar::requestMenu(const QPoint &globalPos)
+{
+    QTreeWidgetItem *node = selectedNode();
+    if (node && !isRoot(node))
+        emit nodeMenuRequested(node, globalPos);
+}

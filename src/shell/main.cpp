@@ -1,0 +1,51 @@
+#include "shell/MessageBoxBackend.h"
+#include "shell/ScreenshotHook.h"
+#include "shell/ShellIcons.h"
+#include "shell/frmMain.h"
+#include "shell/frmSplash.h"
+#include "util/AppFolder.h"
+#include "util/Messages.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
+    QApplication::setWindowIcon(ShellIcons::appIcon());
+    // The program ends through its own close sequence, also from the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    MessageBoxBackend messageBoxes;
+    Messages::setBackend(&messageBoxes);
+
+    const QStringList arguments = app.arguments();
+    AppFolder::resolve(arguments);
+    if (!AppFolder::prepare()) {
+        Messages::show(Messages::Icon::Critical, QStringLiteral("Quorvane"),
+            QStringLiteral("Application failed to prepare its folder \"%1\". Please make sure the "
+                           "folder can be written and try again.")
+                .arg(AppFolder::path()));
+        return 1;
+    }
+    const StartOptions options = StartOptions::fromArguments(AppFolder::stripHomeOption(arguments).mid(1));
+    const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
+
+    std::unique_ptr<frmMain> mainWindow;
+    frmSplash splash;
+    QObject::connect(&splash, &frmSplash::finished, &app, [&] {
+        mainWindow = std::make_unique<frmMain>(options);
+        mainWindow->Load();
+        if (!screenshot.isEmpty())
+            ScreenshotHook::arm(mainWindow.get(), screenshot);
+    });
+    splash.start();
+    const int status = QApplication::exec();
+    mainWindow.reset();
+    Messages::setBackend(nullptr);
+    return status;
+}
