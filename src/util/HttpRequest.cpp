@@ -17,7 +17,7 @@ QNetworkAccessManager *threadManager()
     static thread_local QNetworkAccessManager *manager = nullptr;
     if (!manager) {
         manager = new QNetworkAccessManager();
-        manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     }
     return manager;
 }
@@ -63,18 +63,22 @@ void HttpRequest::send()
     m_body.clear();
     m_charset.clear();
     m_error.clear();
+    m_redirects = 0;
     m_state = Sent;
+    start(m_url);
+}
 
-    QNetworkRequest request(m_url);
-    request.setMaximumRedirectsAllowed(10);
+void HttpRequest::start(const QUrl &url)
+{
+    QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setHeader(QNetworkRequest::UserAgentHeader, AppInfo::userAgent());
     for (const auto &header : std::as_const(m_headers))
         request.setRawHeader(header.first, header.second);
 
-    const QString scheme = m_url.scheme().toLower();
-    if (!m_url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        m_error = QStringLiteral("Unsupported address: %1").arg(m_url.toString());
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        m_error = QStringLiteral("Unsupported address: %1").arg(url.toString());
         m_state = Done;
         QMetaObject::invokeMethod(this, &HttpRequest::done, Qt::QueuedConnection);
         return;
@@ -91,17 +95,23 @@ void HttpRequest::onReadyRead()
         return;
     m_state = Loading;
     m_body.append(m_reply->readAll());
-    if (m_body.size() > MaxBodyBytes) {
-        m_error = QStringLiteral("The response is larger than 64 MiB.");
-        m_body.clear();
-        QNetworkReply *reply = m_reply;
-        m_reply = nullptr;
+    if (m_body.size() > MaxBodyBytes)
+        fail(QStringLiteral("The response is larger than 64 MiB."));
+}
+
+void HttpRequest::fail(const QString &reason)
+{
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    if (reply) {
         reply->disconnect(this);
         reply->abort();
         reply->deleteLater();
-        m_state = Done;
-        emit done();
     }
+    m_error = reason;
+    m_body.clear();
+    m_state = Done;
+    emit done();
 }
 
 void HttpRequest::onFinished()
@@ -110,9 +120,11 @@ void HttpRequest::onFinished()
     if (!reply)
         return;
     m_reply = nullptr;
+    if (followRedirect(reply))
+        return;
     m_body.append(reply->readAll());
     m_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    m_charset = charsetOf(reply->header(QNetworkRequest::ContentTypeHeader).toByteArray());
+    m_charset = charsetOf(reply->rawHeader("Content-Type"));
     if (reply->error() != QNetworkReply::NoError && m_status == 0)
         m_error = reply->errorString();
     if (m_body.size() > MaxBodyBytes) {
@@ -122,6 +134,26 @@ void HttpRequest::onFinished()
     reply->deleteLater();
     m_state = Done;
     emit done();
+}
+
+// Redirects are followed here rather than by the manager, so that the
+// limit holds and an https address never leads to plain http.
+bool HttpRequest::followRedirect(QNetworkReply *reply)
+{
+    const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (target.isEmpty())
+        return false;
+    const QUrl next = reply->url().resolved(target);
+    reply->deleteLater();
+    if (++m_redirects > MaxRedirects) {
+        fail(QStringLiteral("Too many redirects."));
+    } else if (reply->url().scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https")) {
+        fail(QStringLiteral("Refused a redirect from https to %1.").arg(next.toString()));
+    } else {
+        m_body.clear();
+        start(next);
+    }
+    return true;
 }
 
 void HttpRequest::abort()

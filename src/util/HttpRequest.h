@@ -22,6 +22,7 @@ class HttpRequest : public QObject
 public:
     enum ReadyState { Unsent = 0, Opened = 1, Sent = 2, Loading = 3, Done = 4 };
     static constexpr qint64 MaxBodyBytes = 64ll * 1024 * 1024;
+    static constexpr int MaxRedirects = 10;
 
     explicit HttpRequest(QObject *parent = nullptr);
     ~HttpRequest() override;
@@ -49,6 +50,10 @@ signals:
 private:
     void onFinished();
     void onReadyRead();
+    void start(const QUrl &url);
+    bool followRedirect(QNetworkReply *reply);
+    // Ends the request as failed: no body, ready state 4.
+    void fail(const QString &reason);
 
     QNetworkAccessManager *m_manager;
     QPointer<QNetworkReply> m_reply;
@@ -57,6 +62,7 @@ private:
     QList<QPair<QByteArray, QByteArray>> m_headers;
     int m_state = Unsent;
     int m_status = 0;
+    int m_redirects = 0;
     QByteArray m_body;
     QString m_charset;
     QString m_error;
