@@ -213,7 +213,7 @@ void frmMain::buildStatusBar()
         statusBar()->addWidget(label, panel == 1 ? 1 : 0);
     }
     m_statusPanels[1]->setText(
-        QLocale().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
+        QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
     m_statusPanels[3]->setText(QStringLiteral("Status: Ready."));
 }
 

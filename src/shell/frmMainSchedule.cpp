@@ -15,7 +15,7 @@ namespace
 
 QString now()
 {
-    return QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
 }
 
 } // namespace

@@ -1,0 +1,374 @@
+// The category panel: the tree built from the catalogue, renaming in place,
+// moving feeds between categories and the delete commands.
+
+#include "shell/frmMain.h"
+#include "shell/frmOptionBar.h"
+#include "support/MessageRecorder.h"
+#include "support/TempHome.h"
+#include "tst_gui_shell_fixture.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QtTest>
+
+using namespace ShellFixture;
+using Messages::Answer;
+
+class TestShellTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { isolateSettings(m_settings); }
+
+    void init()
+    {
+        m_home = std::make_unique<TempHome>();
+        writeCatalogue(*m_home);
+        m_messages = std::make_unique<MessageRecorder>();
+        m_main = std::make_unique<frmMain>();
+    }
+
+    void cleanup()
+    {
+        m_main.reset();
+        m_messages.reset();
+        m_home.reset();
+    }
+
+    void treeFollowsCatalogue_data();
+    void treeFollowsCatalogue();
+    void missingDatabaseLeavesRootOnly();
+    void refreshReloadsTree();
+
+    void renameNode_data();
+    void renameNode();
+    void renameStaleCategoryIsRefused();
+    void renamedCategoryKeepsSortOrder();
+    void f2EditsLabelsButNotRoot();
+
+    void dropFeed_data();
+    void dropFeed();
+    void onlyFeedsCanBeDragged();
+
+    void deleteCategory_data();
+    void deleteCategory();
+    void deleteFeed_data();
+    void deleteFeed();
+    void deleteCategoryIgnoresRootAndFeeds();
+
+private:
+    frmOptionBar *bar() const { return m_main->optionBar(); }
+    QTreeWidget *tree() const { return bar()->tvCategories(); }
+    QTreeWidgetItem *node(const QString &key) const { return findNode(tree(), key); }
+    QString catalogue() const { return QString::fromUtf8(m_home->read(QStringLiteral("feeds.fdb"))); }
+    void select(const QString &key) { tree()->setCurrentItem(node(key)); }
+
+    QTemporaryDir m_settings;
+    std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<frmMain> m_main;
+};
+
+void TestShellTree::treeFollowsCatalogue_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("image");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("parentKey");
+    QTest::addColumn<int>("position");
+
+    const QString base = QStringLiteral("http://127.0.0.1:9/");
+    // Categories in alphabetical order whatever their letter case; feeds in
+    // file order; keys from file positions.
+    QTest::newRow("root") << "main"
+                          << "Subscribed Feeds" << 1 << ""
+                          << "" << 0;
+    QTest::newRow("first category") << "cat_1"
+                                    << "arts" << 2 << ""
+                                    << "main" << 0;
+    QTest::newRow("empty category") << "cat_2"
+                                    << "Business" << 2 << ""
+                                    << "main" << 1;
+    QTest::newRow("last category") << "cat_0"
+                                   << "World" << 2 << ""
+                                   << "main" << 2;
+    QTest::newRow("atom feed") << galleryId << "Gallery Notes" << 4 << base + "gallery.xml"
+                               << "cat_1" << 0;
+    QTest::newRow("podcast") << alphaId << "Alpha Cast" << 5 << base + "alpha.xml"
+                             << "cat_1" << 1;
+    QTest::newRow("rss feed last") << zetaId << "Zeta Wire" << 3 << base + "zeta.xml"
+                                   << "cat_1" << 2;
+    QTest::newRow("rss feed") << planetId << "Daily Planet" << 3 << base + "planet.xml"
+                              << "cat_0" << 0;
+}
+
+void TestShellTree::treeFollowsCatalogue()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(int, image);
+    QFETCH(QString, tag);
+    QFETCH(QString, parentKey);
+    QFETCH(int, position);
+
+    QTreeWidgetItem *found = node(key);
+    QVERIFY(found);
+    QCOMPARE(found->text(0), text);
+    QCOMPARE(found->data(0, Qt::UserRole + 2).toInt(), image);
+    QCOMPARE(found->data(0, Qt::UserRole + 3).toString(), tag);
+    QCOMPARE(found->icon(0).isNull(), false);
+    QTreeWidgetItem *parent = found->parent();
+    QCOMPARE(parent ? parent->data(0, Qt::UserRole + 1).toString() : QString(), parentKey);
+    const int index = parent ? parent->indexOfChild(found) : tree()->indexOfTopLevelItem(found);
+    QCOMPARE(index, position);
+    QCOMPARE(tree()->topLevelItemCount(), 1);
+    QVERIFY(tree()->topLevelItem(0)->isExpanded());
+}
+
+void TestShellTree::missingDatabaseLeavesRootOnly()
+{
+    QFile::remove(m_home->file(QStringLiteral("feeds.fdb")));
+    bar()->LoadCategories();
+    QCOMPARE(tree()->topLevelItemCount(), 1);
+    QCOMPARE(tree()->topLevelItem(0)->childCount(), 0);
+    QCOMPARE(m_messages->count(), 0);
+    QVERIFY(catalogue().startsWith(QStringLiteral("<categories/>")));
+}
+
+void TestShellTree::refreshReloadsTree()
+{
+    m_home->write(QStringLiteral("feeds.fdb"), "<categories><category name=\"Sport\"/></categories>");
+    auto *refresh = m_main->findChild<QAction *>(QStringLiteral("mnuCatRefresh"));
+    QVERIFY(refresh);
+    refresh->trigger();
+    QCOMPARE(tree()->topLevelItem(0)->childCount(), 1);
+    QCOMPARE(node(QStringLiteral("cat_0"))->text(0), QStringLiteral("Sport"));
+}
+
+void TestShellTree::renameNode_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("newText");
+    QTest::addColumn<bool>("applied");
+    QTest::addColumn<QString>("messageTitle");
+    QTest::addColumn<QString>("storedName");
+
+    QTest::newRow("blank") << "cat_2"
+                           << "   " << false << ""
+                           << "Business";
+    QTest::newRow("same name, other case") << "cat_2"
+                                           << "BUSINESS" << false << ""
+                                           << "Business";
+    QTest::newRow("name of another category") << "cat_2"
+                                              << "world" << false << "Category Exists!"
+                                              << "Business";
+    QTest::newRow("feed named like a category") << planetId << "Arts" << false << "Category Exists!"
+                                                << "Daily Planet";
+    QTest::newRow("category") << "cat_2"
+                              << "Commerce" << true << ""
+                              << "Commerce";
+    QTest::newRow("feed") << zetaId << "Zeta Wire Daily" << true << ""
+                          << "Zeta Wire Daily";
+}
+
+void TestShellTree::renameNode()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, newText);
+    QFETCH(bool, applied);
+    QFETCH(QString, messageTitle);
+    QFETCH(QString, storedName);
+
+    const QString before = catalogue();
+    QCOMPARE(bar()->RenameNode(node(key), newText), applied);
+    QCOMPARE(node(key)->text(0), storedName);
+    QVERIFY(catalogue().contains(QStringLiteral("name=\"%1\"").arg(storedName)));
+    if (!applied)
+        QCOMPARE(catalogue(), before);
+    if (messageTitle.isEmpty()) {
+        QCOMPARE(m_messages->count(), 0);
+    } else {
+        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(m_messages->last().icon, Messages::Icon::Exclamation);
+        QCOMPARE(m_messages->last().title, messageTitle);
+        QCOMPARE(m_messages->last().text,
+            QStringLiteral("Category with same Name already exists. Try some other Category Name ..."));
+    }
+}
+
+void TestShellTree::renameStaleCategoryIsRefused()
+{
+    // The category went from the file behind the tree's back.
+    m_home->write(QStringLiteral("feeds.fdb"), "<categories><category name=\"World\"/></categories>");
+    QVERIFY(!bar()->RenameNode(node(QStringLiteral("cat_2")), QStringLiteral("Commerce")));
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().title, QStringLiteral("Alert!"));
+    QCOMPARE(m_messages->last().text,
+        QStringLiteral("Application failed to access Category named \"Business\" in database. Edit operation "
+                       "failed. Please Refresh Category tree and try again ..."));
+    QCOMPARE(node(QStringLiteral("cat_2"))->text(0), QStringLiteral("Business"));
+}
+
+void TestShellTree::renamedCategoryKeepsSortOrder()
+{
+    QVERIFY(bar()->RenameNode(node(QStringLiteral("cat_2")), QStringLiteral("Zoo")));
+    QTreeWidgetItem *root = tree()->topLevelItem(0);
+    QStringList order;
+    for (int i = 0; i < root->childCount(); ++i)
+        order << root->child(i)->text(0);
+    QCOMPARE(order, (QStringList {"arts", "World", "Zoo"}));
+}
+
+void TestShellTree::f2EditsLabelsButNotRoot()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+
+    select(QStringLiteral("main"));
+    QTest::keyClick(tree(), Qt::Key_F2);
+    QVERIFY(!tree()->findChild<QLineEdit *>());
+
+    select(QStringLiteral("cat_2"));
+    QTest::keyClick(tree(), Qt::Key_F2);
+    auto *editor = tree()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("Commerce"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(node(QStringLiteral("cat_2"))->text(0), QStringLiteral("Commerce"));
+    QVERIFY(catalogue().contains(QStringLiteral("name=\"Commerce\"")));
+}
+
+void TestShellTree::dropFeed_data()
+{
+    QTest::addColumn<QString>("extraFeed"); // a feed already in Business
+    QTest::addColumn<QList<Answer>>("answers");
+    QTest::addColumn<bool>("moved");
+    QTest::addColumn<QStringList>("titles");
+
+    const QString question = QStringLiteral("Change Category?");
+    const QString exists = QStringLiteral("Feed already Exists!");
+    QTest::newRow("yes") << "" << QList<Answer> {Answer::Yes} << true << QStringList {question};
+    QTest::newRow("no") << "" << QList<Answer> {Answer::No} << false << QStringList {question};
+    QTest::newRow("same URL there")
+        << "<feed name=\"Other\" type=\"0\" "
+           "id=\"55555555-5555-4555-8555-555555555555\">HTTP://127.0.0.1:9/ZETA.xml</feed>"
+        << QList<Answer> {Answer::Yes} << false << QStringList {question, exists};
+    QTest::newRow("same name there") << "<feed name=\"zeta wire\" type=\"0\" "
+                                        "id=\"55555555-5555-4555-8555-555555555555\">http://else/</feed>"
+                                     << QList<Answer> {Answer::Yes} << false
+                                     << QStringList {question, exists};
+}
+
+void TestShellTree::dropFeed()
+{
+    QFETCH(QString, extraFeed);
+    QFETCH(QList<Answer>, answers);
+    QFETCH(bool, moved);
+    QFETCH(QStringList, titles);
+
+    if (!extraFeed.isEmpty()) {
+        QString text = catalogue();
+        text.replace(QStringLiteral("<category name=\"Business\"/>"),
+            QStringLiteral("<category name=\"Business\">%1</category>").arg(extraFeed));
+        m_home->write(QStringLiteral("feeds.fdb"), text.toUtf8());
+        bar()->LoadCategories();
+    }
+    const QString before = catalogue();
+    m_messages->script(answers);
+
+    QVERIFY(bar()->StartDrag(node(zetaId)));
+    QCOMPARE(bar()->DropFeed(node(QStringLiteral("cat_2"))), moved);
+
+    QCOMPARE(m_messages->titles(), titles);
+    QCOMPARE(m_messages->entries().first().text,
+        QStringLiteral(
+            "Are you sure you want to move selected Feed from \"arts\" to \"Business\" category?"));
+    if (titles.size() > 1)
+        QCOMPARE(m_messages->last().text,
+            QStringLiteral("Feed with same URL already exists under category \"Business\"."));
+    QTreeWidgetItem *feed = node(zetaId);
+    QCOMPARE(feed->parent()->text(0), moved ? QStringLiteral("Business") : QStringLiteral("arts"));
+    if (moved) {
+        QCOMPARE(feed->parent()->indexOfChild(feed), feed->parent()->childCount() - 1);
+        QVERIFY(catalogue().contains(QStringLiteral("<category name=\"Business\"><feed name=\"Zeta Wire\"")));
+    } else {
+        QCOMPARE(catalogue(), before);
+    }
+}
+
+void TestShellTree::onlyFeedsCanBeDragged()
+{
+    QVERIFY(!bar()->StartDrag(node(QStringLiteral("main"))));
+    QVERIFY(!bar()->StartDrag(node(QStringLiteral("cat_1"))));
+    QVERIFY(bar()->StartDrag(node(zetaId)));
+    // Onto its own category, the root or another feed: nothing happens.
+    QVERIFY(!bar()->DropFeed(node(QStringLiteral("cat_1"))));
+    QVERIFY(!bar()->DropFeed(node(QStringLiteral("main"))));
+    QVERIFY(!bar()->DropFeed(node(planetId)));
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestShellTree::deleteCategory_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::newRow("yes") << Answer::Yes;
+    QTest::newRow("no") << Answer::No;
+}
+
+void TestShellTree::deleteCategory()
+{
+    QFETCH(Answer, answer);
+    m_messages->script({answer});
+    select(QStringLiteral("cat_1"));
+    m_main->findChild<QAction *>(QStringLiteral("mnuCatDelete"))->trigger();
+
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().icon, Messages::Icon::Question);
+    QCOMPARE(m_messages->last().title, QStringLiteral("Delete arts"));
+    QCOMPARE(m_messages->last().text,
+        QStringLiteral("You are attempting to delete the arts category. All feeds subscribed under this "
+                       "category will be deleted.\r\n\r\nContinue?"));
+    const bool deleted = answer == Answer::Yes;
+    QCOMPARE(node(QStringLiteral("cat_1")) == nullptr, deleted);
+    QCOMPARE(catalogue().contains(QStringLiteral("name=\"arts\"")), !deleted);
+}
+
+void TestShellTree::deleteFeed_data()
+{
+    deleteCategory_data();
+}
+
+void TestShellTree::deleteFeed()
+{
+    QFETCH(Answer, answer);
+    const QString dataFile = QStringLiteral("Data/%1.fdb").arg(zetaId);
+    m_home->write(dataFile, "<data><items/></data>");
+    m_messages->script({answer});
+    select(zetaId);
+    m_main->findChild<QAction *>(QStringLiteral("mnuFeedsDelete"))->trigger();
+
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().icon, Messages::Icon::Question);
+    QCOMPARE(m_messages->last().title, QStringLiteral("Delete "));
+    QCOMPARE(m_messages->last().text, QStringLiteral("Are you sure you want to delete the selected item?"));
+    const bool deleted = answer == Answer::Yes;
+    QCOMPARE(node(zetaId) == nullptr, deleted);
+    QCOMPARE(catalogue().contains(zetaId), !deleted);
+    QCOMPARE(QFile::exists(m_home->file(dataFile)), !deleted);
+}
+
+void TestShellTree::deleteCategoryIgnoresRootAndFeeds()
+{
+    m_messages->script({Answer::Yes, Answer::Yes});
+    for (const QString &key : {QStringLiteral("main"), zetaId}) {
+        select(key);
+        m_main->findChild<QAction *>(QStringLiteral("mnuCatDelete"))->trigger();
+    }
+    QCOMPARE(m_messages->count(), 0);
+    QVERIFY(node(zetaId));
+}
+
+QTEST_MAIN(TestShellTree)
+#include "tst_gui_shell_tree.moc"
