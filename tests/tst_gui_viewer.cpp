@@ -1,0 +1,691 @@
+#include "feeds/FeedParser.h"
+#include "support/LoopbackServer.h"
+#include "support/MessageRecorder.h"
+#include "support/TempHome.h"
+#include "viewer/ui/frmViewFeed.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTime>
+#include <QTreeView>
+#include <QWebEngineView>
+
+#include <sys/stat.h>
+
+using Answer = Messages::Answer;
+
+namespace
+{
+
+const QString kFeedId = QStringLiteral("0A1B2C3D-0000-4000-8000-00000000000A");
+const QString kDataFile = QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb");
+
+QByteArray fixture(const QString &name)
+{
+    return TempHome::fixture(QStringLiteral("viewer/") + name);
+}
+
+// Answers each box by calling a hook first (which may close the window).
+class HookedBackend : public Messages::Backend
+{
+public:
+    std::function<void()> hook;
+    QStringList titles;
+    Answer answer = Answer::Cancel;
+    HookedBackend() { Messages::setBackend(this); }
+    ~HookedBackend() override { Messages::setBackend(nullptr); }
+    Answer ask(Messages::Icon, const QString &title, const QString &, Messages::Buttons) override
+    {
+        titles << title;
+        if (hook)
+            hook();
+        return answer;
+    }
+};
+
+} // namespace
+
+// The feed window: refresh cycle, list, preview and item actions.
+class tst_GuiViewer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void refreshCycle_data();
+    void refreshCycle();
+    void newMarkOutlivesEmptyChecks();
+    void mergedRowsAndStoredRows();
+    void sortByHeaderClicks_data();
+    void sortByHeaderClicks();
+    void previewFillsTemplate();
+    void previewRunsNoScript();
+    void previewShowsRemoteImages();
+    void previewFailures_data();
+    void previewFailures();
+    void showingReadItemDoesNotSave();
+    void deleteItem_data();
+    void deleteItem();
+    void deleteWithoutSelection();
+    void exportPreview_data();
+    void exportPreview();
+    void viewOnline_data();
+    void viewOnline();
+    void stillExecutingDuringDownload();
+    void closeDuringDownload();
+    void closeDuringMessageBox_data();
+    void closeDuringMessageBox();
+    void closeBeforeMergeKeepsItems();
+
+private:
+    frmViewFeed *makeWindow(const QString &url, int feedType = 0, bool check = true);
+    bool runFirstCycle(frmViewFeed *window);
+    QTreeView *list(frmViewFeed *window) const
+    {
+        return window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    }
+    QStringList titles(frmViewFeed *window) const;
+    void select(frmViewFeed *window, const QString &title, bool click);
+    bool waitForPreview(frmViewFeed *window);
+    QString exported(frmViewFeed *window, const QString &action);
+    void storeFixture() const { m_home->write(kDataFile, fixture(QStringLiteral("stored.fdb"))); }
+
+    std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<LoopbackServer> m_server;
+    QPointer<frmViewFeed> m_window;
+    QStringList m_captions;
+    QStringList m_opened;
+    QString m_savePath;
+};
+
+void tst_GuiViewer::init()
+{
+    m_home = std::make_unique<TempHome>();
+    m_home->write(QStringLiteral("view.tpl"), fixture(QStringLiteral("view.tpl")));
+    m_messages = std::make_unique<MessageRecorder>();
+    m_server = std::make_unique<LoopbackServer>();
+    m_server->serve(QStringLiteral("/feed"), fixture(QStringLiteral("feed.xml")));
+    m_captions.clear();
+    m_opened.clear();
+    m_savePath = m_home->file(QStringLiteral("export.out"));
+}
+
+void tst_GuiViewer::cleanup()
+{
+    delete m_window;
+    m_server.reset();
+    m_messages.reset();
+    m_home.reset();
+}
+
+frmViewFeed *tst_GuiViewer::makeWindow(const QString &url, int feedType, bool check)
+{
+    auto *window = new frmViewFeed;
+    window->setFeedID(kFeedId);
+    window->setFeedURL(url);
+    window->setFeedCaption(QStringLiteral("Feed"));
+    window->setFeedType(feedType);
+    window->setCheckForNewItems(check);
+    window->setLoadDelay(1);
+    window->setDownloadTimeout(5000);
+    window->setConnectionTest([] { return true; });
+    window->setLinkOpener([this](const QString &link) {
+        m_opened << link;
+        return true;
+    });
+    window->setSaveFileChooser(
+        [this](QWidget *, const QString &title, const QString &filter, const QString &suffix) {
+            m_opened << title + QLatin1Char('|') + filter + QLatin1Char('|') + suffix;
+            return m_savePath;
+        });
+    window->resize(800, 600);
+    connect(window, &frmViewFeed::captionChanged, this,
+        [this](const QString &caption) { m_captions << caption; });
+    m_window = window;
+    return window;
+}
+
+bool tst_GuiViewer::runFirstCycle(frmViewFeed *window)
+{
+    QSignalSpy finished(window, &frmViewFeed::cycleFinished);
+    window->show();
+    return finished.wait(20000);
+}
+
+QStringList tst_GuiViewer::titles(frmViewFeed *window) const
+{
+    QStringList result;
+    const QAbstractItemModel *model = list(window)->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        result << model->index(row, 0).data().toString();
+    return result;
+}
+
+void tst_GuiViewer::select(frmViewFeed *window, const QString &title, bool click)
+{
+    QTreeView *view = list(window);
+    const QModelIndexList found
+        = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, title, 1, Qt::MatchExactly);
+    QVERIFY2(!found.isEmpty(), qPrintable(title));
+    view->scrollTo(found.first());
+    if (click)
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(found.first()).center());
+    else
+        view->selectionModel()->setCurrentIndex(
+            found.first(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+bool tst_GuiViewer::waitForPreview(frmViewFeed *window)
+{
+    auto *view = window->findChild<QWebEngineView *>(QStringLiteral("ucPreview"));
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    return loaded.wait(20000);
+}
+
+QString tst_GuiViewer::exported(frmViewFeed *window, const QString &action)
+{
+    QFile::remove(m_home->file(QStringLiteral("export.out")));
+    window->HandlePopupMenu(action);
+    return QString::fromUtf8(m_home->read(QStringLiteral("export.out")));
+}
+
+// The captions of the cycle, the boxes on the way and the rows at the end.
+void tst_GuiViewer::refreshCycle_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("feedType");
+    QTest::addColumn<bool>("check");
+    QTest::addColumn<int>("offlineTests"); // IsConnected answers false this many times
+    QTest::addColumn<QList<Answer>>("answers");
+    QTest::addColumn<QStringList>("suffixes");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("rows");
+
+    const QStringList fullCycle {
+        "", " (loading ...)", " (checking ...)", " (parsing ...)", " (updating ...)"};
+    QTest::newRow("new items") << "/feed" << 0 << true << 0 << QList<Answer> {}
+                               << fullCycle + QStringList {" [new]"} << QStringList {} << 5 + 3;
+    QTest::newRow("no check") << "/feed" << 0 << false << 0 << QList<Answer> {}
+                              << QStringList {"", " (loading ...)", ""} << QStringList {} << 5;
+    QTest::newRow("offline, retry, cancel")
+        << "/feed" << 0 << true << 99 << QList<Answer> {Answer::Retry, Answer::Cancel}
+        << QStringList {"", " (loading ...)", ""} << QStringList {"Working Offline?", "Working Offline?"}
+        << 5;
+    QTest::newRow("offline, retry, online")
+        << "/feed" << 0 << true << 1 << QList<Answer> {Answer::Retry} << fullCycle + QStringList {" [new]"}
+        << QStringList {"Working Offline?"} << 5 + 3;
+    QTest::newRow("time-out, cancel")
+        << "/silent" << 0 << true << 0 << QList<Answer> {Answer::Cancel} << fullCycle + QStringList {""}
+        << QStringList {"Server Timeout!", FeedParser::failureTitle(FeedParser::Failure::Empty)} << 5;
+    QTest::newRow("unknown feed type") << "/feed" << 7 << true << 0 << QList<Answer> {}
+                                       << fullCycle + QStringList {""} << QStringList {} << 5;
+    QTest::newRow("not a feed") << "/missing" << 0 << true << 0 << QList<Answer> {}
+                                << fullCycle + QStringList {""}
+                                << QStringList {FeedParser::failureTitle(FeedParser::Failure::NotXml)} << 5;
+}
+
+void tst_GuiViewer::refreshCycle()
+{
+    QFETCH(QString, path);
+    QFETCH(int, feedType);
+    QFETCH(bool, check);
+    QFETCH(int, offlineTests);
+    QFETCH(QList<Answer>, answers);
+    QFETCH(QStringList, suffixes);
+    QFETCH(QStringList, boxes);
+    QFETCH(int, rows);
+
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route(QStringLiteral("/silent"), silent);
+    LoopbackServer::Route missing;
+    missing.status = 404;
+    missing.contentType = "text/html";
+    missing.body = "<html><body><h1>Not Found</h1><p>gone<br></body></html>";
+    m_server->route(QStringLiteral("/missing"), missing);
+    storeFixture();
+    m_messages->script(answers);
+
+    frmViewFeed *window = makeWindow(m_server->url(path), feedType, check);
+    window->setDownloadTimeout(300);
+    auto remaining = std::make_shared<int>(offlineTests);
+    window->setConnectionTest([remaining] { return (*remaining)-- <= 0; });
+    QVERIFY(runFirstCycle(window));
+
+    QStringList expected;
+    for (const QString &suffix : suffixes)
+        expected << QStringLiteral("Feed") + suffix;
+    QCOMPARE(m_captions, expected);
+    QCOMPARE(window->windowTitle(), expected.last());
+    QCOMPARE(m_messages->titles(), boxes);
+    QCOMPARE(list(window)->model()->rowCount(), rows);
+    QVERIFY(!window->StillExecuting());
+}
+
+void tst_GuiViewer::newMarkOutlivesEmptyChecks()
+{
+    frmViewFeed *window = makeWindow(m_server->url(QStringLiteral("/feed")));
+    QVERIFY(runFirstCycle(window));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Feed [new]"));
+    QCOMPARE(titles(window), (QStringList {"Three", "Two", "One"}));
+
+    // A check that finds no entries, or whose parse fails, keeps the mark.
+    m_server->serve(
+        QStringLiteral("/feed"), "<rss version=\"2.0\"><channel><title>t</title></channel></rss>");
+    window->LoadFeedData(false);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Feed [new]"));
+    m_server->serve(QStringLiteral("/feed"), "not xml at all");
+    window->LoadFeedData(false);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Feed [new]"));
+    QCOMPARE(m_messages->count(), 1);
+
+    // A merge that stores nothing clears it.
+    m_server->serve(QStringLiteral("/feed"), fixture(QStringLiteral("feed.xml")));
+    window->LoadFeedData(false);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Feed"));
+    QCOMPARE(list(window)->model()->rowCount(), 3);
+}
+
+// Rows of a merge and the same rows loaded again from the file.
+void tst_GuiViewer::mergedRowsAndStoredRows()
+{
+    m_server->serve(QStringLiteral("/feed"), fixture(QStringLiteral("feed_undated.xml")));
+    frmViewFeed *window = makeWindow(m_server->url(QStringLiteral("/feed")));
+    QVERIFY(runFirstCycle(window));
+    const QLocale locale = QLocale::system();
+    const QString time = locale.toString(QTime(9, 0), locale.timeFormat(QLocale::LongFormat));
+
+    const QAbstractItemModel *model = list(window)->model();
+    QCOMPARE(titles(window), (QStringList {"Dated", "Undated"}));
+    QCOMPARE(model->index(0, 1).data().toString(), "02 Jun 2003; " + time);
+    QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("20030602090000"));
+    QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("No Date Info Provided"));
+    QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("0"));
+    QVERIFY(model->index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+
+    window->setCheckForNewItems(false);
+    window->LoadFeedData(true);
+    QCOMPARE(titles(window), (QStringList {"Dated", "Undated"}));
+    QCOMPARE(model->index(0, 1).data().toString(), "02 Jun 2003 ; " + time);
+    QCOMPARE(model->index(1, 1).data().toString(), QString());
+    QCOMPARE(model->index(1, 2).data().toString(), QString());
+    QVERIFY(list(window)->isColumnHidden(2));
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Title"));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Published On"));
+}
+
+void tst_GuiViewer::sortByHeaderClicks_data()
+{
+    QTest::addColumn<QList<int>>("sections");
+    QTest::addColumn<QStringList>("order");
+
+    const QStringList newest {
+        "Alpha release", "Charlie has no link", "beta & <gamma>", "echo [[link]] odd", "Delta without time"};
+    QStringList oldest = newest;
+    std::reverse(oldest.begin(), oldest.end());
+    const QStringList byTitle {
+        "Alpha release", "beta & <gamma>", "Charlie has no link", "Delta without time", "echo [[link]] odd"};
+    QStringList byTitleDown = byTitle;
+    std::reverse(byTitleDown.begin(), byTitleDown.end());
+
+    QTest::newRow("opened") << QList<int> {} << newest;
+    QTest::newRow("published once") << QList<int> {1} << oldest;
+    QTest::newRow("published twice") << QList<int> {1, 1} << newest;
+    QTest::newRow("title after published") << QList<int> {1, 0} << byTitleDown;
+    QTest::newRow("title once") << QList<int> {0} << byTitle;
+    QTest::newRow("title twice") << QList<int> {0, 0} << byTitleDown;
+}
+
+void tst_GuiViewer::sortByHeaderClicks()
+{
+    QFETCH(QList<int>, sections);
+    QFETCH(QStringList, order);
+
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QHeaderView *header = list(window)->header();
+    for (int section : sections) {
+        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+    QCOMPARE(titles(window), order);
+}
+
+void tst_GuiViewer::previewFillsTemplate()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QSignalSpy selected(window, &frmViewFeed::itemSelected);
+
+    select(window, QStringLiteral("beta & <gamma>"), true);
+    QVERIFY(waitForPreview(window));
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(window->CurrentItem().Media, QStringLiteral("http://example.test/beta.mp3"));
+
+    const QString html = exported(window, QStringLiteral("html"));
+    QVERIFY2(html.contains(QStringLiteral("<h1 id=\"t\">beta &amp; &lt;gamma&gt;</h1>")), qPrintable(html));
+    QVERIFY(html.contains(QStringLiteral("href=\"http://example.test/beta.mp3\"")));
+    QVERIFY(html.contains(QStringLiteral("<p id=\"app\">Quorvane</p>")));
+    QVERIFY(html.contains(QStringLiteral("<p id=\"when\">31 May 2003 at 23:15:00</p>")));
+    QVERIFY(!QFile::exists(m_home->file(QStringLiteral("~preview.tmp"))));
+
+    select(window, QStringLiteral("Alpha release"), true);
+    QVERIFY(waitForPreview(window));
+    QVERIFY(
+        exported(window, QStringLiteral("html")).contains(QStringLiteral("<p>Alpha <b>bold</b> text</p>")));
+    // Read now: normal weight, and "1" in the file.
+    const QModelIndex alpha = list(window)->currentIndex().siblingAtColumn(0);
+    QVERIFY(!alpha.data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(m_home->read(kDataFile).contains("<title>Alpha release</title>"));
+    QVERIFY(QString::fromUtf8(m_home->read(kDataFile))
+                .contains(QRegularExpression(
+                    QStringLiteral("id=\"14f0622ff2b1b2beb7d3bb07266ccd4f\" status=\"1\""))));
+}
+
+void tst_GuiViewer::previewRunsNoScript()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Charlie has no link"), true);
+    QVERIFY(waitForPreview(window));
+    const QString text = exported(window, QStringLiteral("txt"));
+    QVERIFY2(text.contains(QStringLiteral("Charlie body")), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("SCRIPT RAN")));
+}
+
+void tst_GuiViewer::previewShowsRemoteImages()
+{
+    m_server->serve(QStringLiteral("/dot.png"),
+        QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADU"
+                               "lEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg=="),
+        "image/png");
+    const QString image
+        = QStringLiteral("&lt;img src=&quot;%1&quot;&gt;").arg(m_server->url(QStringLiteral("/dot.png")));
+    m_home->write(kDataFile,
+        QStringLiteral("<data><items><item id=\"x1\" status=\"0\"><title>Picture</title>"
+                       "<link>http://example.test/p</link><date>2003-Jun-10T04:00:00</date>"
+                       "<desc>%1</desc><media/></item></items></data>")
+            .arg(image)
+            .toUtf8());
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Picture"), true);
+    QVERIFY(waitForPreview(window));
+    QTRY_VERIFY(m_server->hits(QStringLiteral("/dot.png")) > 0);
+}
+
+void tst_GuiViewer::previewFailures_data()
+{
+    QTest::addColumn<QByteArray>("templateText");
+    QTest::addColumn<bool>("removeData");
+    QTest::addColumn<QStringList>("boxes");
+
+    QTest::newRow("no template") << QByteArray() << false << QStringList {"Error!"};
+    QTest::newRow("blank template") << QByteArray("   ") << false
+                                    << QStringList {"Invalid Preview data object!"};
+    QTest::newRow("data file gone") << fixture(QStringLiteral("view.tpl")) << true
+                                    << QStringList {"Feed Data file is missing!",
+                                           "Failed to locate item in Feed Data File!"};
+}
+
+void tst_GuiViewer::previewFailures()
+{
+    QFETCH(QByteArray, templateText);
+    QFETCH(bool, removeData);
+    QFETCH(QStringList, boxes);
+
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QFile::remove(m_home->file(QStringLiteral("view.tpl")));
+    if (!templateText.isNull())
+        m_home->write(QStringLiteral("view.tpl"), templateText);
+    if (removeData)
+        QFile::remove(m_home->file(kDataFile));
+    select(window, QStringLiteral("Alpha release"), true);
+    QCOMPARE(m_messages->titles(), boxes);
+    QVERIFY(list(window)->currentIndex().siblingAtColumn(0).data(Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(exported(window, QStringLiteral("txt")), QStringLiteral("\r\n"));
+}
+
+static ino_t inodeOf(const QString &path)
+{
+    struct stat info {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+void tst_GuiViewer::showingReadItemDoesNotSave()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    const ino_t before = inodeOf(m_home->file(kDataFile));
+    select(window, QStringLiteral("beta & <gamma>"), true); // stored as read
+    QVERIFY(waitForPreview(window));
+    QCOMPARE(inodeOf(m_home->file(kDataFile)), before);
+    select(window, QStringLiteral("Alpha release"), true); // unread: saved
+    QVERIFY(waitForPreview(window));
+    QVERIFY(inodeOf(m_home->file(kDataFile)) != before);
+}
+
+void tst_GuiViewer::deleteItem_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("with link") << "Alpha release" << QByteArray("<title>Alpha release</title>");
+    QTest::newRow("without link") << "Charlie has no link"
+                                  << QByteArray("<title>Charlie has no link</title>");
+}
+
+void tst_GuiViewer::deleteItem()
+{
+    QFETCH(QString, title);
+    QFETCH(QByteArray, stored);
+
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, title, true);
+    QVERIFY(waitForPreview(window));
+    QVERIFY(!exported(window, QStringLiteral("txt")).trimmed().isEmpty());
+
+    window->HandlePopupMenu(QStringLiteral("del"));
+    QVERIFY(waitForPreview(window)); // about:blank
+    QVERIFY(!titles(window).contains(title));
+    QCOMPARE(titles(window).size(), 4);
+    QVERIFY(!m_home->read(kDataFile).contains(stored));
+    QCOMPARE(exported(window, QStringLiteral("txt")), QStringLiteral("\r\n"));
+
+    // The stored item vanished behind the list's back: nothing happens.
+    select(window, QStringLiteral("Delta without time"), false);
+    m_home->write(kDataFile, "<data><items/></data>");
+    window->HandlePopupMenu(QStringLiteral("del"));
+    QCOMPARE(titles(window).size(), 4);
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void tst_GuiViewer::deleteWithoutSelection()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    for (const QString &action : {QStringLiteral("del"), QStringLiteral("txt"), QStringLiteral("show")})
+        window->HandlePopupMenu(action);
+    QCOMPARE(m_messages->titles(), QStringList(3, QStringLiteral("HandlePopupMenu Function")));
+    QVERIFY(m_messages->last().text.startsWith(QStringLiteral("Error on Line 0\r\n\r\n")));
+    QCOMPARE(m_messages->last().icon, Messages::Icon::Critical);
+    QCOMPARE(titles(window).size(), 5);
+}
+
+void tst_GuiViewer::exportPreview_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("contains");
+    QTest::newRow("txt") << "txt"
+                         << "Save As ...|Text Files (*.txt)|txt"
+                         << "Alpha bold text";
+    QTest::newRow("html") << "html"
+                          << "Save As ...|HTML Files (*.htm *.html)|html"
+                          << "<b>bold</b>";
+}
+
+void tst_GuiViewer::exportPreview()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, dialog);
+    QFETCH(QString, contains);
+
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Alpha release"), true);
+    QVERIFY(waitForPreview(window));
+    const QString text = exported(window, action);
+    QVERIFY2(text.contains(contains), qPrintable(text));
+    QVERIFY(text.endsWith(QStringLiteral("\r\n")));
+    QCOMPARE(m_opened, QStringList {dialog});
+
+    m_savePath.clear(); // cancelled
+    QCOMPARE(exported(window, action), QString());
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void tst_GuiViewer::viewOnline_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("opened");
+    QTest::newRow("link") << "online"
+                          << "Alpha release" << QStringList {"http://example.test/alpha"};
+    QTest::newRow("media when no link")
+        << "online"
+        << "Charlie has no link" << QStringList {"https://example.test/charlie.ogg"};
+    QTest::newRow("not a web link") << "online"
+                                    << "echo [[link]] odd" << QStringList {};
+    QTest::newRow("email waits for its dialog") << "email"
+                                                << "Alpha release" << QStringList {};
+    QTest::newRow("unknown action") << "Show"
+                                    << "Alpha release" << QStringList {};
+}
+
+void tst_GuiViewer::viewOnline()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, title);
+    QFETCH(QStringList, opened);
+
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    const QByteArray before = m_home->read(kDataFile);
+    select(window, title, false);
+    window->HandlePopupMenu(action);
+    QCOMPARE(m_opened, opened);
+    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(m_home->read(kDataFile), before);
+}
+
+void tst_GuiViewer::stillExecutingDuringDownload()
+{
+    LoopbackServer::Route slow;
+    slow.body = fixture(QStringLiteral("feed.xml"));
+    slow.delayMs = 300;
+    m_server->route(QStringLiteral("/slow"), slow);
+    frmViewFeed *window = makeWindow(m_server->url(QStringLiteral("/slow")));
+    bool busyWhileWaiting = false;
+    connect(m_server.get(), &LoopbackServer::requestReceived, this,
+        [&] { busyWhileWaiting = m_window && m_window->StillExecuting(); });
+    QVERIFY(runFirstCycle(window));
+    QVERIFY(busyWhileWaiting);
+    QVERIFY(!window->StillExecuting());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Feed [new]"));
+}
+
+void tst_GuiViewer::closeDuringDownload()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route(QStringLiteral("/silent"), silent);
+    frmViewFeed *window = makeWindow(m_server->url(QStringLiteral("/silent")));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_server.get(), &LoopbackServer::requestReceived, window, &QWidget::close);
+    QSignalSpy destroyed(window, &QObject::destroyed);
+    window->show();
+    QVERIFY(destroyed.wait(20000));
+    QTest::qWait(50);
+    QCOMPARE(m_messages->count(), 0);
+}
+
+// A box of the cycle is open when the window goes away.
+void tst_GuiViewer::closeDuringMessageBox_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("offline box") << "/feed" << false << int(Answer::Retry);
+    QTest::newRow("time-out box") << "/silent" << true << int(Answer::Retry);
+    QTest::newRow("parse failure box") << "/bad" << true << int(Answer::Ok);
+}
+
+void tst_GuiViewer::closeDuringMessageBox()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, online);
+    QFETCH(int, answer);
+
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route(QStringLiteral("/silent"), silent);
+    m_server->serve(QStringLiteral("/bad"), "<rss");
+    HookedBackend backend;
+    backend.answer = Answer(answer);
+    frmViewFeed *window = makeWindow(m_server->url(path));
+    window->setDownloadTimeout(100);
+    window->setConnectionTest([online] { return online; });
+    backend.hook = [this] { delete m_window; };
+    QSignalSpy destroyed(window, &QObject::destroyed);
+    window->show();
+    QVERIFY(destroyed.wait(20000));
+    QTest::qWait(50);
+    QCOMPARE(backend.titles.size(), 1);
+}
+
+// A download that completed is merged even when the window closes before
+// the merge step.
+void tst_GuiViewer::closeBeforeMergeKeepsItems()
+{
+    frmViewFeed *window = makeWindow(m_server->url(QStringLiteral("/feed")));
+    connect(window, &frmViewFeed::captionChanged, this, [this](const QString &caption) {
+        if (caption.endsWith(QStringLiteral(" (parsing ...)")))
+            delete m_window;
+    });
+    QSignalSpy destroyed(window, &QObject::destroyed);
+    window->show();
+    QVERIFY(destroyed.wait(20000));
+    const QByteArray stored = m_home->read(kDataFile);
+    QVERIFY(stored.contains("<title>One</title>"));
+    QVERIFY(stored.contains("<title>Three</title>"));
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    tst_GuiViewer test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_gui_viewer.moc"
