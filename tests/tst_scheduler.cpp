@@ -80,6 +80,7 @@ private slots:
     void logLimit_data();
     void logLimit();
     void stopDuringRun();
+    void deletedDuringRun();
     void brokenSettingsEntryIsLogged();
     void unsavableDataFileIsLogged();
     void unwritableLogDoesNotStopTheRun();
@@ -317,6 +318,22 @@ void TestScheduler::stopDuringRun()
     QCOMPARE(spy.count(), 1);
     QVERIFY(!QFile::exists(m_home->file(dataFile(2))));
     QVERIFY(!QFile::exists(m_home->file(dataFile(3))));
+}
+
+void TestScheduler::deletedDuringRun()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    schedule({route(1, "Slow", silent), route(2, "Slower", silent)});
+    m_check->setTimeout(60000); // only the deletion can end this run in time
+    ScheduledCheck *check = m_check.release();
+    const QPointer<ScheduledCheck> guard(check);
+    connect(
+        m_server.get(), &LoopbackServer::requestReceived, this, [guard] { delete guard.data(); },
+        Qt::QueuedConnection);
+    check->RunScheduledCheck();
+    QVERIFY(guard.isNull());
+    QVERIFY(log().startsWith(runStart() + QStringLiteral("Checking Slow")));
 }
 
 void TestScheduler::brokenSettingsEntryIsLogged()
