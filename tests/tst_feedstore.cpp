@@ -13,9 +13,9 @@ const QString DataFile = QStringLiteral("Data/") + FeedId + QStringLiteral(".fdb
 
 // "Title|link|Year-Month-DayTTime|description|media"; fields left out are
 // empty, an empty date gives an undated entry.
-FeedItem entry(const QString &spec)
+FeedItem entry(const QString &fields)
 {
-    const QStringList f = spec.split(QLatin1Char('|'));
+    const QStringList f = fields.split(QLatin1Char('|'));
     FeedItem item;
     item.Title = f.value(0);
     item.Link = f.value(1);
@@ -27,11 +27,11 @@ FeedItem entry(const QString &spec)
 }
 
 // Parsed entries in document order, element 0 unused.
-QVector<FeedItem> feed(const QStringList &specs)
+QVector<FeedItem> feed(const QStringList &entries)
 {
     QVector<FeedItem> items(1);
-    for (const QString &spec : specs)
-        items.append(entry(spec));
+    for (const QString &fields : entries)
+        items.append(entry(fields));
     return items;
 }
 
@@ -443,7 +443,7 @@ void TestFeedStore::splitStoredDate()
 
 void TestFeedStore::itemIdFallsBack_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("fields");
     QTest::addColumn<QString>("digested");
     QTest::newRow("link") << "T|http://example.com/x|2003-Jun-10T04:00:00|d|http://example.com/x.mp3"
                           << "http://example.com/x";
@@ -457,9 +457,9 @@ void TestFeedStore::itemIdFallsBack_data()
 
 void TestFeedStore::itemIdFallsBack()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, fields);
     QFETCH(QString, digested);
-    QCOMPARE(FeedStore::itemId(entry(spec)), clsMD5().GetMD5(digested));
+    QCOMPARE(FeedStore::itemId(entry(fields)), clsMD5().GetMD5(digested));
 }
 
 QTEST_GUILESS_MAIN(TestFeedStore)
