@@ -279,7 +279,15 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (!m_sessionEnding && !CloseDecision(this)) {
+    // A second request while the question is open (from the tray) waits for it.
+    if (m_deciding) {
+        event->ignore();
+        return;
+    }
+    m_deciding = true;
+    const bool goesAhead = m_sessionEnding || CloseDecision(this);
+    m_deciding = false;
+    if (!goesAhead) {
         event->ignore();
         AddToSystemTray();
         return;

@@ -140,5 +140,6 @@ private:
     QList<int> m_intervals;
     int m_debugInterval = 60000;
     bool m_sessionEnding = false;
+    bool m_deciding = false;
     bool m_unloaded = false;
 };

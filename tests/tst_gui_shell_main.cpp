@@ -1,0 +1,630 @@
+// The main window: start-up, commands, feed windows and their tabs, the
+// close decision and the scheduler timer.
+
+#include "config/Settings.h"
+#include "scheduler/ScheduledCheck.h"
+#include "shell/frmConfirmClose.h"
+#include "shell/frmMain.h"
+#include "shell/frmOptionBar.h"
+#include "support/LoopbackServer.h"
+#include "support/MessageRecorder.h"
+#include "support/TempHome.h"
+#include "tst_gui_shell_fixture.h"
+#include "util/AppInfo.h"
+#include "viewer/ui/frmViewFeed.h"
+
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtTest>
+
+using namespace ShellFixture;
+using Messages::Answer;
+
+namespace
+{
+
+const QString busyText
+    = QStringLiteral("Application is currently busy in executing Feed Check process. Interface "
+                     "cannot be closed; please try again later.");
+
+// Answers the confirm-close dialog once it is up: ticks "Don't show this
+// Reminder again." when asked and clicks the button of that index.
+class ConfirmCloseAnswer : public QObject
+{
+public:
+    ConfirmCloseAnswer(int button, bool dontShow) : m_button(button), m_dontShow(dontShow)
+    {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, &ConfirmCloseAnswer::poll);
+        m_timer.start();
+    }
+    bool seen = false;
+    bool alwaysCloseTicked = false;
+
+private:
+    void poll()
+    {
+        auto *dialog = qobject_cast<frmConfirmClose *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        m_timer.stop();
+        seen = true;
+        alwaysCloseTicked = dialog->findChild<QCheckBox *>(QStringLiteral("chkAlwaysClose"))->isChecked();
+        dialog->findChild<QCheckBox *>(QStringLiteral("chkDontShow"))->setChecked(m_dontShow);
+        for (auto *button : dialog->findChildren<QPushButton *>(QStringLiteral("btnOK"))) {
+            if (button->property("index").toInt() == m_button)
+                button->click();
+        }
+    }
+
+    QTimer m_timer;
+    int m_button;
+    bool m_dontShow;
+};
+
+} // namespace
+
+class TestShellMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { isolateSettings(m_settings); }
+
+    void init()
+    {
+        m_home = std::make_unique<TempHome>();
+        m_server = std::make_unique<LoopbackServer>();
+        const QByteArray feed = TempHome::fixture(QStringLiteral("gui/sample-feed.xml"));
+        m_server->serve(QStringLiteral("/planet.xml"), feed);
+        m_server->serve(QStringLiteral("/zeta.xml"), feed);
+        writeCatalogue(*m_home, m_server->url(QString()));
+        m_messages = std::make_unique<MessageRecorder>();
+    }
+
+    void cleanup()
+    {
+        m_cycles.clear();
+        m_main.reset();
+        m_messages.reset();
+        m_server.reset();
+        m_home.reset();
+    }
+
+    void startupCaptionsAndPanels();
+    void firstRunHelpIsOfferedOnce();
+    void commandTexts_data();
+    void commandTexts();
+    void startOptions_data();
+    void startOptions();
+    void trayStartKeepsWindowReachable();
+    void togglePanel();
+
+    void doubleClickOpensFeedOnce();
+    void openFeedRetargetsOpenWindow();
+    void windowsMenuFollowsWindows();
+    void busyTabRefusesToClose();
+
+    void closeDecision_data();
+    void closeDecision();
+    void dontShowAgainGoesStraightToTray();
+
+    void scheduleTimer_data();
+    void scheduleTimer();
+    void executeNowWithTimerOff();
+    void timerRunsChecksAndRearms();
+    void closingStopsTimer();
+    void closeDuringFeedDownload();
+    void closeDuringScheduledCheck();
+
+private:
+    frmMain *start(const StartOptions &options = {})
+    {
+        m_main = std::make_unique<frmMain>(options);
+        m_main->Load();
+        return m_main.get();
+    }
+    QString scheduleLog() const { return QString::fromUtf8(m_home->read(QStringLiteral("schedule.log"))); }
+    QTimer *timer() const { return m_main->findChild<QTimer *>(QStringLiteral("tmrSchedule")); }
+    QList<QAction *> windowEntries() const
+    {
+        return m_main->findChild<QMenu *>(QStringLiteral("mnuWindows"))->actions();
+    }
+    QString url(const QString &path) const { return m_server->url(path); }
+    void writeConfig(const QByteArray &text) const { m_home->write(QStringLiteral("AppCfg.cfg"), text); }
+    QString config() const { return QString::fromUtf8(m_home->read(QStringLiteral("AppCfg.cfg"))); }
+    frmViewFeed *openQuietly(const QString &caption, const QString &id, const QString &path, bool check)
+    {
+        m_main->OpenFeed(caption, id, url(path), 0, check);
+        frmViewFeed *feed = m_main->activeFeedWindow();
+        if (feed) {
+            feed->setConnectionTest([] { return true; });
+            feed->setDownloadTimeout(400);
+            m_cycles.insert(feed, std::make_shared<QSignalSpy>(feed, &frmViewFeed::cycleFinished));
+        }
+        return feed;
+    }
+    // Waits for the first refresh cycle of a window opened through openQuietly.
+    void waitIdle(frmViewFeed *feed) const
+    {
+        const std::shared_ptr<QSignalSpy> done = m_cycles.value(feed);
+        QVERIFY(done);
+        QTRY_VERIFY_WITH_TIMEOUT(done->count() > 0 && !feed->StillExecuting(), 20000);
+    }
+
+    QTemporaryDir m_settings;
+    std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<LoopbackServer> m_server;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<frmMain> m_main;
+    QHash<frmViewFeed *, std::shared_ptr<QSignalSpy>> m_cycles;
+};
+
+void TestShellMain::startupCaptionsAndPanels()
+{
+    m_main = std::make_unique<frmMain>();
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("Quorvane"));
+    m_main->Load();
+    QVERIFY(m_main->isVisible());
+    QCOMPARE(m_main->windowTitle(), AppInfo::productName() + QStringLiteral(" by ") + AppInfo::companyName());
+    QCOMPARE(m_main->findChild<QPushButton *>(QStringLiteral("cmdWebsite"))->text(),
+        QStringLiteral("Visit ") + AppInfo::webAddress());
+    QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel2"))->text(),
+        QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
+    QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel4"))->text(),
+        QStringLiteral("Status: Ready."));
+    QCOMPARE(windowEntries().size(), 1);
+    QCOMPARE(windowEntries().first()->text(), QStringLiteral("No Feeds Open"));
+    QVERIFY(m_main->findChild<QAction *>(QStringLiteral("mnuToolsOptionBar"))->isChecked());
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestShellMain::firstRunHelpIsOfferedOnce()
+{
+    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
+    settings.setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("1"));
+    start();
+    settings.sync();
+    QCOMPARE(settings.value(QStringLiteral("Settings/showHelp")).toString(), QStringLiteral("0"));
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestShellMain::commandTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QKeySequence>("shortcut");
+
+    const QKeySequence none;
+    QTest::newRow("exit") << "mnuFileExit"
+                          << "Exit" << none;
+    QTest::newRow("delete category") << "mnuCatDelete"
+                                     << "Delete selected Category" << none;
+    QTest::newRow("refresh") << "mnuCatRefresh"
+                             << "Refresh" << QKeySequence(Qt::Key_F5);
+    QTest::newRow("check feed") << "mnuFeedsCheck"
+                                << "Check for New Feed Items..." << none;
+    QTest::newRow("open feed") << "mnuFeedsOpen"
+                               << "Open Feed in Work area" << none;
+    QTest::newRow("delete feed") << "mnuFeedsDelete"
+                                 << "Delete selected Feed" << none;
+    QTest::newRow("execute schedule") << "mnuToolsExecute"
+                                      << "Execute Schedule Now" << QKeySequence(Qt::Key_F9);
+    QTest::newRow("option bar") << "mnuToolsOptionBar"
+                                << "Option Bar" << QKeySequence(Qt::Key_F4);
+    QTest::newRow("view help") << "mnuHelpView"
+                               << "View Help" << QKeySequence(Qt::Key_F1);
+    QTest::newRow("about") << "mnuAboutThis"
+                           << "About this software" << none;
+    QTest::newRow("website") << "mnuAboutWebsite"
+                             << "Visit our Website" << QKeySequence(Qt::SHIFT | Qt::Key_F1);
+    QTest::newRow("item show") << "mnuFeedItemShow"
+                               << "Show " << none;
+    QTest::newRow("item online") << "mnuFeedItemOnline"
+                                 << "View Online" << none;
+    QTest::newRow("item delete") << "mnuFeedItemDelete"
+                                 << "Delete" << none;
+    QTest::newRow("item html") << "mnuFeedItemHTML"
+                               << "Export to HTML" << none;
+    QTest::newRow("item txt") << "mnuFeedItemTXT"
+                              << "Export to TXT" << none;
+    QTest::newRow("tray show") << "mnuSysTrayShow"
+                               << "Show" << none;
+    QTest::newRow("tray help") << "mnuSysTrayHelp"
+                               << "Help File" << none;
+    QTest::newRow("tray contact") << "mnuSysTrayContact"
+                                  << "Contact Us" << none;
+    QTest::newRow("tray website") << "mnuSysTrayWebsite"
+                                  << "Visit Product Website" << none;
+    QTest::newRow("tray close") << "mnuSysTrayClose"
+                                << "Close" << none;
+    QTest::newRow("toggle panel") << "cmdTogglePanel"
+                                  << "Toggle Panel" << none;
+    QTest::newRow("windows button") << "cmdWindows"
+                                    << "Windows" << none;
+}
+
+void TestShellMain::commandTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QKeySequence, shortcut);
+    m_main = std::make_unique<frmMain>();
+    auto *action = m_main->findChild<QAction *>(name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), text);
+    QCOMPARE(action->shortcut(), shortcut);
+}
+
+void TestShellMain::startOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("debug");
+
+    QTest::newRow("none") << QStringList {} << false << false;
+    QTest::newRow("-s") << QStringList {"-s"} << true << false;
+    QTest::newRow("-debug") << QStringList {"-debug"} << false << true;
+    QTest::newRow("/s") << QStringList {"/s"} << false << false;
+    QTest::newRow("-S") << QStringList {"-S"} << false << false;
+    QTest::newRow("-s and more") << QStringList {"-s", "x"} << false << false;
+    QTest::newRow("both") << QStringList {"-s", "-debug"} << false << false;
+}
+
+void TestShellMain::startOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, tray);
+    QFETCH(bool, debug);
+    const StartOptions options = StartOptions::fromArguments(arguments);
+    QCOMPARE(options.tray, tray);
+    QCOMPARE(options.debug, debug);
+}
+
+void TestShellMain::trayStartKeepsWindowReachable()
+{
+    StartOptions options;
+    options.tray = true;
+    frmMain *main = start(options);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        QVERIFY(main->isHidden());
+        QVERIFY(main->trayIcon());
+    } else {
+        // Without a tray the window waits minimised on the task bar.
+        QVERIFY(main->isMinimized());
+        QVERIFY(main->isVisible());
+    }
+}
+
+void TestShellMain::togglePanel()
+{
+    start();
+    auto *dock = m_main->findChild<QDockWidget *>(QStringLiteral("ucFormDock"));
+    auto *toggle = m_main->findChild<QAction *>(QStringLiteral("cmdTogglePanel"));
+    auto *optionBar = m_main->findChild<QAction *>(QStringLiteral("mnuToolsOptionBar"));
+    toggle->trigger();
+    QVERIFY(!dock->isVisible());
+    QVERIFY(!optionBar->isChecked());
+    optionBar->trigger();
+    QVERIFY(dock->isVisible());
+    QVERIFY(optionBar->isChecked());
+    // Closing the panel itself takes the mark away.
+    dock->close();
+    QVERIFY(!optionBar->isChecked());
+}
+
+void TestShellMain::doubleClickOpensFeedOnce()
+{
+    start();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QTreeWidget *tree = m_main->optionBar()->tvCategories();
+    QTreeWidgetItem *planet = findNode(tree, planetId);
+    tree->scrollToItem(planet);
+    const QPoint at = tree->visualItemRect(planet).center();
+    const auto doubleClick = [&] {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    };
+
+    doubleClick();
+    QCOMPARE(m_main->feedWindows().size(), 1);
+    frmViewFeed *feed = m_main->activeFeedWindow();
+    QCOMPARE(feed->FeedID(), planetId);
+    QCOMPARE(feed->FeedURL(), url(QStringLiteral("/planet.xml")));
+    QCOMPARE(feed->FeedCaption(), QStringLiteral("Daily Planet"));
+    QCOMPARE(feed->FeedType(), 0);
+    QVERIFY(feed->CheckForNewItems());
+    feed->setConnectionTest([] { return true; });
+    QSignalSpy done(feed, &frmViewFeed::cycleFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 20000);
+
+    // Open elsewhere, then double-click again: brought forward, not opened twice.
+    openQuietly(QStringLiteral("Zeta Wire"), zetaId, QStringLiteral("/zeta.xml"), false);
+    doubleClick();
+    QCOMPARE(m_main->feedWindows().size(), 2);
+    QCOMPARE(m_main->activeFeedWindow(), feed);
+    QCOMPARE(windowEntries().size(), 2);
+}
+
+void TestShellMain::openFeedRetargetsOpenWindow()
+{
+    start();
+    frmViewFeed *feed
+        = openQuietly(QStringLiteral("Daily Planet"), planetId, QStringLiteral("/planet.xml"), false);
+    waitIdle(feed);
+    QCOMPARE(windowEntries().first()->text(), QStringLiteral("Daily Planet"));
+    QCOMPARE(windowEntries().first()->data().toString(), planetId);
+
+    // The same URL in other letter case, from another catalogue entry.
+    const QString shouted = url(QStringLiteral("/planet.xml")).toUpper();
+    m_main->OpenFeed(QStringLiteral("Planet Again"), alphaId, shouted, 2, false);
+    QCOMPARE(m_main->feedWindows().size(), 1);
+    QCOMPARE(m_main->activeFeedWindow(), feed);
+    QCOMPARE(feed->FeedID(), alphaId);
+    QCOMPARE(feed->FeedCaption(), QStringLiteral("Planet Again"));
+    QCOMPARE(feed->FeedURL(), shouted);
+    QCOMPARE(feed->FeedType(), 2);
+    QCOMPARE(windowEntries().size(), 1);
+    QCOMPARE(windowEntries().first()->text(), QStringLiteral("Planet Again"));
+    QCOMPARE(windowEntries().first()->data().toString(), alphaId);
+    QVERIFY(m_main->IsFeedOpen(url(QStringLiteral("/planet.xml")), false));
+    QVERIFY(!m_main->IsFeedOpen(url(QStringLiteral("/zeta.xml")), false));
+}
+
+void TestShellMain::windowsMenuFollowsWindows()
+{
+    start();
+    frmViewFeed *planet
+        = openQuietly(QStringLiteral("Daily Planet"), planetId, QStringLiteral("/planet.xml"), false);
+    frmViewFeed *zeta = openQuietly(QStringLiteral("Zeta Wire"), zetaId, QStringLiteral("/zeta.xml"), false);
+    QCOMPARE(m_main->activeFeedWindow(), zeta);
+    waitIdle(planet);
+    waitIdle(zeta);
+    QCOMPARE(windowEntries().size(), 2);
+
+    // Choosing an entry brings its window forward.
+    windowEntries().last()->trigger();
+    QCOMPARE(m_main->activeFeedWindow(), zeta);
+    windowEntries().first()->trigger();
+    QCOMPARE(m_main->activeFeedWindow(), planet);
+
+    // An entry goes with its window; the last one brings back "No Feeds Open".
+    QMdiArea *tabs = m_main->tabs();
+    tabs->subWindowList().last()->close();
+    QTRY_COMPARE(windowEntries().size(), 1);
+    QCOMPARE(windowEntries().first()->text(), QStringLiteral("Daily Planet"));
+    tabs->subWindowList().first()->close();
+    QTRY_COMPARE(windowEntries().first()->text(), QStringLiteral("No Feeds Open"));
+    QCOMPARE(windowEntries().size(), 1);
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestShellMain::busyTabRefusesToClose()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route(QStringLiteral("/slow.xml"), silent);
+    start();
+    // The close is tried while the download waits for the silent server.
+    bool busy = false;
+    bool closed = true;
+    QMdiSubWindow *window = nullptr;
+    frmViewFeed *feed = nullptr;
+    connect(m_server.get(), &LoopbackServer::requestReceived, this, [&] {
+        busy = feed->StillExecuting();
+        closed = window->close();
+    });
+    feed = openQuietly(QStringLiteral("Slow"), zetaId, QStringLiteral("/slow.xml"), true);
+    window = m_main->tabs()->activeSubWindow();
+    waitIdle(feed);
+
+    QVERIFY(busy);
+    QVERIFY(!closed);
+    QCOMPARE(m_messages->titles().first(), QString());
+    QCOMPARE(m_messages->entries().first().icon, Messages::Icon::Exclamation);
+    QCOMPARE(m_messages->entries().first().text, busyText);
+    QCOMPARE(m_main->tabs()->subWindowList().size(), 1);
+
+    // Once the download has given up, the tab closes.
+    QVERIFY(window->close());
+    QTRY_COMPARE(m_main->tabs()->subWindowList().size(), 0);
+}
+
+void TestShellMain::closeDecision_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("button"); // -1: no question expected
+    QTest::addColumn<bool>("alwaysCloseTicked");
+    QTest::addColumn<bool>("exits");
+    QTest::addColumn<QStringList>("storedAfter");
+
+    QTest::newRow("ask, close now") << QByteArray() << 0 << false << true
+                                    << QStringList {"confirm=1", "close=0", "mins=1"};
+    QTest::newRow("ask, keep running") << QByteArray("[app]\r\nclose=1\r\n") << 1 << true << false
+                                       << QStringList {"confirm=1", "close=1", "mins=0"};
+    QTest::newRow("no question, exit") << QByteArray("[app]\r\nconfirm=0\r\nclose=1\r\n") << -1 << false
+                                       << true << QStringList {"confirm=0", "close=1"};
+    QTest::newRow("no question, tray") << QByteArray("[app]\r\nconfirm=0\r\nclose=0\r\n") << -1 << false
+                                       << false << QStringList {"confirm=0", "close=0"};
+}
+
+void TestShellMain::closeDecision()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(int, button);
+    QFETCH(bool, alwaysCloseTicked);
+    QFETCH(bool, exits);
+    QFETCH(QStringList, storedAfter);
+
+    if (!stored.isEmpty())
+        writeConfig(stored);
+    frmMain *main = start();
+    ConfirmCloseAnswer answer(button, false);
+    QCOMPARE(main->close(), exits);
+
+    QCOMPARE(answer.seen, button >= 0);
+    QCOMPARE(answer.alwaysCloseTicked, alwaysCloseTicked);
+    if (exits)
+        QVERIFY(!main->isVisible());
+    else
+        QVERIFY(main->isMinimized() || main->isHidden());
+    for (const QString &line : storedAfter)
+        QVERIFY2(config().contains(line), qPrintable(config()));
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TestShellMain::dontShowAgainGoesStraightToTray()
+{
+    frmMain *main = start();
+    {
+        ConfirmCloseAnswer answer(1, true);
+        QVERIFY(!main->close());
+        QVERIFY(answer.seen);
+    }
+    QVERIFY(config().contains(QStringLiteral("confirm=0")));
+    main->showNormal();
+    ConfirmCloseAnswer again(0, false);
+    QVERIFY(!main->close());
+    QVERIFY(!again.seen);
+    QVERIFY(main->isMinimized() || main->isHidden());
+}
+
+void TestShellMain::scheduleTimer_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("debug");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QString>("logged");
+
+    QTest::newRow("5 minutes") << QByteArray("[schdl]\r\nena=1\r\nfrq=0\r\n") << false << true << 300000
+                               << "--- Interval = 5 min) *****";
+    QTest::newRow("30 minutes") << QByteArray("[schdl]\r\nena=1\r\nfrq=3\r\n") << false << true << 1800000
+                                << "--- Interval = 30 min) *****";
+    QTest::newRow("3 hours") << QByteArray("[schdl]\r\nena=1\r\nfrq=6\r\n") << false << true << 10800000
+                             << "--- Interval = 180 min) *****";
+    QTest::newRow("-debug") << QByteArray("[schdl]\r\nena=1\r\nfrq=3\r\n") << true << true << 60000
+                            << "--- Interval = 1 min) *****";
+    QTest::newRow("off") << QByteArray("[schdl]\r\nena=0\r\nfrq=3\r\n") << false << false << 0 << "";
+    QTest::newRow("no interval chosen") << QByteArray("[schdl]\r\nena=1\r\n") << false << false << 0 << "";
+}
+
+void TestShellMain::scheduleTimer()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, debug);
+    QFETCH(bool, active);
+    QFETCH(int, interval);
+    QFETCH(QString, logged);
+
+    writeConfig(stored);
+    StartOptions options;
+    options.debug = debug;
+    start(options);
+    QCOMPARE(timer()->isActive(), active);
+    if (!active) {
+        QCOMPARE(scheduleLog(), QString());
+        return;
+    }
+    QCOMPARE(timer()->interval(), interval);
+    QVERIFY(scheduleLog().startsWith(QStringLiteral("\r\n***** Scheduler Timer Started (")));
+    QVERIFY2(scheduleLog().endsWith(logged + QStringLiteral("\r\n")), qPrintable(scheduleLog()));
+}
+
+void TestShellMain::executeNowWithTimerOff()
+{
+    writeConfig("[schdl]\r\nena=0\r\nfrq=3\r\n");
+    start();
+    auto *execute = m_main->findChild<QAction *>(QStringLiteral("mnuToolsExecute"));
+    execute->trigger();
+    QVERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Started (")));
+    QVERIFY(scheduleLog().contains(QStringLiteral("No Feed Sources found Configured for Schduled check!")));
+    QVERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Finished (")));
+    QVERIFY(!scheduleLog().contains(QStringLiteral("Scheduler Timer Started")));
+    QVERIFY(!timer()->isActive());
+    QVERIFY(execute->isEnabled());
+    QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel4"))->text(),
+        QStringLiteral("Status: Ready."));
+}
+
+void TestShellMain::timerRunsChecksAndRearms()
+{
+    writeConfig("[schdl]\r\nena=1\r\nfrq=2\r\n");
+    m_main = std::make_unique<frmMain>();
+    m_main->setScheduleIntervals({50, 50, 50, 50, 50, 50, 50}, 50);
+    m_main->Load();
+    QTRY_VERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Finished (")));
+    QVERIFY(scheduleLog().contains(QStringLiteral("***** Scheduler Timer Paused/Stopped (")));
+    QTRY_VERIFY(timer()->isActive());
+    QCOMPARE(timer()->interval(), 50);
+}
+
+void TestShellMain::closingStopsTimer()
+{
+    writeConfig("[app]\r\nconfirm=0\r\nclose=1\r\n[schdl]\r\nena=1\r\nfrq=1\r\n");
+    frmMain *main = start();
+    QVERIFY(timer()->isActive());
+    QVERIFY(main->close());
+    QVERIFY(!timer()->isActive());
+    QVERIFY(scheduleLog().trimmed().endsWith(QStringLiteral(") *****")));
+    QVERIFY(scheduleLog().contains(QStringLiteral("***** Scheduler Timer Paused/Stopped (")));
+    // Later commands find the window unloaded and leave the timer off.
+    main->EnableSchedule(true);
+    QVERIFY(!timer()->isActive());
+}
+
+void TestShellMain::closeDuringFeedDownload()
+{
+    writeConfig("[app]\r\nconfirm=0\r\nclose=1\r\n");
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route(QStringLiteral("/slow.xml"), silent);
+    start();
+    bool closed = false;
+    connect(m_server.get(), &LoopbackServer::requestReceived, this, [&] { closed = m_main->close(); });
+    frmViewFeed *feed = openQuietly(QStringLiteral("Slow"), zetaId, QStringLiteral("/slow.xml"), true);
+    waitIdle(feed);
+    QVERIFY(closed);
+    QVERIFY(!m_main->isVisible());
+    // The window and its feed windows go away without trouble afterwards.
+    m_main.reset();
+}
+
+void TestShellMain::closeDuringScheduledCheck()
+{
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    m_server->route(QStringLiteral("/slow.xml"), silent);
+    FeedRecord slow {QString(), url(QStringLiteral("/slow.xml")), 0, zetaId, QStringLiteral("Slow")};
+    FeedRecord planet {QString(), url(QStringLiteral("/planet.xml")), 0, planetId, QStringLiteral("Planet")};
+    writeConfig("[app]\r\nconfirm=0\r\nclose=1\r\n[schdl]\r\nena=1\r\nfrq=1\r\ns_1="
+        + mSettings::FeedRecordToText(slow).toUtf8()
+        + "\r\ns_2=" + mSettings::FeedRecordToText(planet).toUtf8() + "\r\n");
+    start();
+    m_main->scheduledCheck()->setTimeout(500);
+    bool closed = false;
+    connect(m_server.get(), &LoopbackServer::requestReceived, this, [&](const QString &path) {
+        if (path == QLatin1String("/slow.xml"))
+            closed = m_main->close();
+    });
+    m_main->findChild<QAction *>(QStringLiteral("mnuToolsExecute"))->trigger();
+
+    QVERIFY(closed);
+    QVERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Finished (")));
+    // The run ends without arming the timer of a window that is gone.
+    QVERIFY(!timer()->isActive());
+    QVERIFY(!scheduleLog()
+                 .section(QStringLiteral("Scheduled Check Finished"), 1)
+                 .contains(QStringLiteral("Scheduler Timer Started")));
+    QCOMPARE(m_messages->count(), 0);
+}
+
+QTEST_MAIN(TestShellMain)
+#include "tst_gui_shell_main.moc"
