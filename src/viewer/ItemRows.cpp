@@ -36,7 +36,7 @@ QString ItemRowBuilder::longTime(const QString &time) const
     return parsed.isValid() ? m_locale.toString(parsed, m_format) : QString();
 }
 
-QString ItemRowBuilder::published(const FeedItem &date, const QString &separator) const
+QString ItemRowBuilder::publishedText(const FeedItem &date, const QString &separator) const
 {
     const QString time = longTime(date.Time);
     if (time.isEmpty())
@@ -51,14 +51,22 @@ ItemRow ItemRowBuilder::fromStored(const FeedStore::Row &stored) const
     row.link = stored.link;
     row.id = stored.id;
     row.read = stored.read;
-    FeedItem date;
-    FeedStore::SplitStoredDate(stored.dateText, date);
-    const QString text = mUtil::IsBlank(date.Time) ? QString() : published(date, QStringLiteral(" ; "));
-    if (!stored.dateKey.isEmpty() && !text.isEmpty()) {
-        row.published = text;
+    // The store gives a key only for a valid time, so both columns stay
+    // empty together.
+    if (!stored.dateKey.isEmpty()) {
         row.dateSort = stored.dateKey;
+        row.pendingDate = stored.dateText;
     }
     return row;
+}
+
+QString ItemRowBuilder::published(const ItemRow &row) const
+{
+    if (row.pendingDate.isEmpty())
+        return row.published;
+    FeedItem date;
+    FeedStore::SplitStoredDate(row.pendingDate, date);
+    return publishedText(date, QStringLiteral(" ; "));
 }
 
 QVector<ItemRow> ItemRowBuilder::fromStored(const QVector<FeedStore::Row> &stored) const
@@ -83,7 +91,7 @@ ItemRow ItemRowBuilder::fromMerged(const FeedItem &item) const
     if (!hasDate)
         return row;
     const QString key = FeedParser::dateKey(item);
-    const QString text = published(item, QStringLiteral("; "));
+    const QString text = publishedText(item, QStringLiteral("; "));
     if (!key.isEmpty() && !text.isEmpty()) {
         row.published = text;
         row.dateSort = key;

@@ -47,18 +47,20 @@ int ItemListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString ItemListModel::text(int row, int column) const
+const QString &ItemListModel::text(int row, int column) const
 {
-    const ItemRow &item = m_rows.at(row);
+    ItemRow &item = m_rows[row];
     switch (column) {
     case TitleColumn:
         return item.title;
     case PublishedColumn:
+        if (!item.pendingDate.isEmpty()) {
+            item.published = m_builder.published(item);
+            item.pendingDate.clear();
+        }
         return item.published;
-    case DateSortColumn:
-        return item.dateSort;
     }
-    return QString();
+    return item.dateSort;
 }
 
 QVariant ItemListModel::data(const QModelIndex &index, int role) const
@@ -89,17 +91,67 @@ QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
 }
 
+namespace
+{
+
+// The first 16 characters of a text, case-folded, packed so that comparing
+// the packs orders as the case-blind text comparison does. Texts with other
+// than ASCII characters there are not packed and compare in full.
+struct SortPrefix {
+    quint64 high = 0;
+    quint64 low = 0;
+    bool packed = true;
+    bool complete = true; // the whole text is in the pack
+};
+
+SortPrefix packPrefix(const QString &text)
+{
+    SortPrefix prefix;
+    const qsizetype length = qMin<qsizetype>(text.size(), 16);
+    prefix.complete = text.size() <= 16;
+    for (qsizetype i = 0; i < length; ++i) {
+        char16_t c = text.at(i).unicode();
+        if (c > 0x7f) {
+            prefix.packed = false;
+            return prefix;
+        }
+        if (c >= u'A' && c <= u'Z')
+            c += u'a' - u'A';
+        (i < 8 ? prefix.high : prefix.low) |= quint64(c) << (8 * (7 - i % 8));
+    }
+    return prefix;
+}
+
+} // namespace
+
 void ItemListModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= ColumnCount)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QVector<SortPrefix> prefixes(m_rows.size());
+    for (int i = 0; i < m_rows.size(); ++i)
+        prefixes[i] = packPrefix(text(i, column));
+    const auto compare = [&](int a, int b) {
+        const SortPrefix &pa = prefixes.at(a);
+        const SortPrefix &pb = prefixes.at(b);
+        if (pa.packed && pb.packed) {
+            if (pa.high != pb.high)
+                return pa.high < pb.high ? -1 : 1;
+            if (pa.low != pb.low)
+                return pa.low < pb.low ? -1 : 1;
+            if (pa.complete && pb.complete)
+                return 0;
+        }
+        return QString::compare(text(a, column), text(b, column), Qt::CaseInsensitive);
+    };
     QVector<int> permutation(m_rows.size());
     std::iota(permutation.begin(), permutation.end(), 0);
     std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
-        const int cmp = QString::compare(text(a, column), text(b, column), Qt::CaseInsensitive);
+        const int cmp = compare(a, b);
         return order == Qt::AscendingOrder ? cmp < 0 : cmp > 0;
     });
+
     QVector<ItemRow> sorted;
     sorted.reserve(m_rows.size());
     QVector<int> newPosition(m_rows.size());

@@ -32,12 +32,14 @@ public:
     void setRead(int row);
 
     const ItemRow &row(int row) const { return m_rows.at(row); }
-    QString text(int row, int column) const;
+    const QString &text(int row, int column) const;
 
     // The icons of the two states, keyed "unread" and "read".
     static QIcon icon(const QString &key);
 
 private:
-    QVector<ItemRow> m_rows;
+    // Rows build their "Published On" text when first shown.
+    mutable QVector<ItemRow> m_rows;
+    ItemRowBuilder m_builder;
     QFont m_unreadFont;
 };
