@@ -150,10 +150,27 @@ bool ShellOpen(const QString &target)
 namespace
 {
 
-bool matchesMonth(const QLocale &locale, int month, const QString &trimmedLower, const QString &lower)
+// The lower-cased long and short month names of the C and the system locale,
+// built once: looking them up for every stored date made long lists slow.
+struct MonthNames {
+    QString longName[2][12];
+    QString shortName[2][12];
+};
+
+const MonthNames &monthNames()
 {
-    return trimmedLower == locale.monthName(month, QLocale::LongFormat).toLower()
-        || lower == locale.monthName(month, QLocale::ShortFormat).toLower();
+    static const MonthNames names = [] {
+        MonthNames built;
+        const QLocale locales[2] = {QLocale::c(), QLocale::system()};
+        for (int l = 0; l < 2; ++l) {
+            for (int month = 1; month <= 12; ++month) {
+                built.longName[l][month - 1] = locales[l].monthName(month, QLocale::LongFormat).toLower();
+                built.shortName[l][month - 1] = locales[l].monthName(month, QLocale::ShortFormat).toLower();
+            }
+        }
+        return built;
+    }();
+    return names;
 }
 
 } // namespace
@@ -162,12 +179,12 @@ QString MonthNumber(const QString &name)
 {
     const QString lower = name.toLower();
     const QString trimmedLower = lower.trimmed();
-    const QLocale english = QLocale::c();
-    const QLocale local = QLocale::system();
+    const MonthNames &names = monthNames();
     for (int month = 1; month <= 12; ++month) {
-        if (matchesMonth(english, month, trimmedLower, lower)
-            || matchesMonth(local, month, trimmedLower, lower))
-            return QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
+        for (int l = 0; l < 2; ++l) {
+            if (trimmedLower == names.longName[l][month - 1] || lower == names.shortName[l][month - 1])
+                return QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
+        }
     }
     return QString();
 }
