@@ -8,36 +8,39 @@
 
 // RSS (2.0, 0.9x and RDF) and Atom parsing. One parser serves the feed
 // window and the scheduled check; each reports a failure its own way.
-namespace FeedParser {
+namespace FeedParser
+{
 
 enum class Kind { Invalid, Rss, Rdf, Atom };
 
 enum class Failure {
     None,
-    Empty,   // "Server returned empty data stream!"
-    NotXml,  // "Server returned Feed data in invalid XML format!"
-    NotRss,  // no RSS channel
-    NotAtom, // no Atom feed
+    Empty, // "Server returned empty data stream!"
+    NotXml, // "Server returned Feed data in invalid XML format!"
+    NotRss, // no rss element (nor an RDF root)
+    NotAtom, // no Atom feed element
 };
 
-struct Result
-{
-    int count = -1;          // number of entries, -1 after a failure
+struct Result {
+    int count = -1; // number of entries, -1 after a failure
     QVector<FeedItem> items; // element 0 empty, entries from 1 in document order
     Failure failure = Failure::None;
     Kind kind = Kind::Invalid;
-    QString feedTitle;       // null when the feed has none
+    QString feedTitle; // null when the feed has none
 };
 
-// Turns raw feed bytes into text: byte-order mark, else the XML declaration's
-// encoding, else httpCharset, else UTF-8.
+// Turns raw feed bytes into text: byte-order mark (or the zero bytes of
+// UTF-16/32), else the XML declaration's encoding, else httpCharset, else
+// UTF-8. Null when the declared encoding is unknown or the bytes are not
+// valid in their encoding.
 QString decode(const QByteArray &bytes, const QString &httpCharset = QString());
 
 // The RSS rules (also for RDF documents); podcast feeds parse the same way.
 Result ParseRSS(const QByteArray &data, bool isPodcast, const QString &httpCharset = QString());
 // The Atom rules.
 Result ParseATOM(const QByteArray &data, const QString &httpCharset = QString());
-// Detects the kind from the root element and parses by its rules.
+// Parses a document whose root is a feed element by the Atom rules, any other
+// by the RSS rules.
 Result parseAny(const QByteArray &data, const QString &httpCharset = QString());
 // The parser a feed type chooses: 0 and 2 RSS, 1 Atom; any other type is not
 // parsed (count 0, no failure).

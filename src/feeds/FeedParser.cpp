@@ -1,0 +1,746 @@
+#include "feeds/FeedParser.h"
+
+#include "feeds/Encoding.h"
+#include "feeds/FeedDateText.h"
+#include "feeds/Md5.h"
+#include "feeds/XmlRepair.h"
+#include "util/Messages.h"
+#include "util/Utilities.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace FeedParser
+{
+
+namespace
+{
+
+constexpr std::string_view rdfNamespace = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+constexpr std::string_view rss10Namespace = "http://purl.org/rss/1.0/";
+constexpr std::string_view rss090Namespace = "http://my.netscape.com/rdf/simple/0.9/";
+constexpr std::string_view atom10Namespace = "http://www.w3.org/2005/Atom";
+constexpr std::string_view atom03Namespace = "http://purl.org/atom/ns#";
+constexpr std::string_view dcNamespace = "http://purl.org/dc/elements/1.1/";
+constexpr std::string_view contentNamespace = "http://purl.org/rss/1.0/modules/content/";
+constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+constexpr int maxEntries = 32767;
+
+// References are resolved when a text is read, so that a reference the XML
+// parser would not know does not cost the document.
+constexpr unsigned parseOptions
+    = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype | pugi::parse_ws_pcdata;
+
+// The prefix an attribute declares ("" for the default namespace), or false
+// when it declares none.
+bool declaresPrefix(const char *name, std::string_view &prefix)
+{
+    if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0 || (name[5] != 0 && name[5] != ':'))
+        return false;
+    prefix = name[5] ? std::string_view(name + 6) : std::string_view();
+    return true;
+}
+
+// What a prefix means when nothing declares it: no namespace for none, the
+// XML namespace for "xml", nullptr (not bound) for any other.
+const char *undeclared(std::string_view prefix)
+{
+    if (prefix.empty())
+        return "";
+    return prefix == "xml" ? xmlNamespace.data() : nullptr;
+}
+
+// The namespace a prefix has at an element, looked up through its ancestors.
+const char *lookupNamespace(pugi::xml_node element, std::string_view prefix)
+{
+    for (; element.type() == pugi::node_element; element = element.parent()) {
+        for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            std::string_view declared;
+            if (declaresPrefix(attribute.name(), declared) && declared == prefix)
+                return attribute.value();
+        }
+    }
+    return undeclared(prefix);
+}
+
+// The namespace declarations in scope while walking down the tree, for the
+// walk over the entries, where looking up every name through the ancestors
+// would cost too much.
+class NamespaceScope
+{
+public:
+    // Takes in the declarations of an element; returns the mark to leave it by.
+    size_t enter(pugi::xml_node element)
+    {
+        const size_t mark = m_bindings.size();
+        for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            std::string_view prefix;
+            if (declaresPrefix(attribute.name(), prefix))
+                m_bindings.push_back({prefix, attribute.value()});
+        }
+        return mark;
+    }
+
+    // Enters an element and all its ancestors.
+    void enterPath(pugi::xml_node element)
+    {
+        std::vector<pugi::xml_node> path;
+        for (; element.type() == pugi::node_element; element = element.parent())
+            path.push_back(element);
+        for (auto node = path.rbegin(); node != path.rend(); ++node)
+            enter(*node);
+    }
+
+    void leave(size_t mark) { m_bindings.resize(mark); }
+
+    // The namespace bound to a prefix: "" for no namespace, nullptr for a
+    // prefix that is not bound.
+    const char *resolve(std::string_view prefix) const
+    {
+        for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
+            if (binding->prefix == prefix)
+                return binding->uri;
+        }
+        return undeclared(prefix);
+    }
+
+private:
+    struct Binding {
+        std::string_view prefix;
+        const char *uri;
+    };
+    std::vector<Binding> m_bindings;
+};
+
+struct QualifiedName {
+    std::string_view local;
+    std::string_view space;
+};
+
+template<class Resolve> QualifiedName splitName(const char *name, Resolve resolve)
+{
+    const char *colon = std::strchr(name, ':');
+    const char *space = resolve(colon ? std::string_view(name, size_t(colon - name)) : std::string_view());
+    return {colon ? std::string_view(colon + 1) : std::string_view(name), space ? space : ""};
+}
+
+QualifiedName nameIn(pugi::xml_node element, const NamespaceScope &scope)
+{
+    return splitName(element.name(), [&scope](std::string_view prefix) { return scope.resolve(prefix); });
+}
+
+QualifiedName nameOf(pugi::xml_node element)
+{
+    return splitName(
+        element.name(), [element](std::string_view prefix) { return lookupNamespace(element, prefix); });
+}
+
+pugi::xml_node nextElement(pugi::xml_node node)
+{
+    while (node && node.type() != pugi::node_element)
+        node = node.next_sibling();
+    return node;
+}
+
+// The element after node in document order, within root; null at the end.
+pugi::xml_node nextInTree(pugi::xml_node node, pugi::xml_node root)
+{
+    if (const pugi::xml_node child = nextElement(node.first_child()))
+        return child;
+    for (; node && node != root; node = node.parent()) {
+        if (const pugi::xml_node sibling = nextElement(node.next_sibling()))
+            return sibling;
+    }
+    return {};
+}
+
+// The first element from root on, in document order, that match accepts.
+template<class Match> pugi::xml_node findElement(pugi::xml_node root, Match match)
+{
+    for (pugi::xml_node node = root; node; node = nextInTree(node, root)) {
+        if (match(node))
+            return node;
+    }
+    return {};
+}
+
+// A prefixed name of an element or of its attribute whose prefix no
+// enclosing element declares ("xmlns:" itself declares one).
+bool isUnbound(const char *name, pugi::xml_node element)
+{
+    const char *colon = std::strchr(name, ':');
+    if (!colon)
+        return false;
+    const std::string_view prefix(name, size_t(colon - name));
+    return prefix != "xmlns" && !lookupNamespace(element, prefix);
+}
+
+bool hasUnboundPrefix(pugi::xml_node element)
+{
+    if (isUnbound(element.name(), element))
+        return true;
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
+        if (isUnbound(attribute.name(), element))
+            return true;
+    }
+    return false;
+}
+
+bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isBlankBytes(const QByteArray &data)
+{
+    return std::all_of(data.begin(), data.end(), isXmlSpace);
+}
+
+// A parsed feed document; the tree points into the buffer.
+struct Document {
+    QByteArray buffer;
+    pugi::xml_document xml;
+    XmlRepair::EntityTable entities;
+};
+
+Failure load(const QByteArray &data, const QString &httpCharset, Document &document)
+{
+    if (isBlankBytes(data))
+        return Failure::Empty;
+    if (!FeedEncoding::toUtf8(data, httpCharset, document.buffer))
+        return Failure::NotXml;
+    const pugi::xml_parse_result parsed = document.xml.load_buffer_inplace(
+        document.buffer.data(), size_t(document.buffer.size()), parseOptions, pugi::encoding_utf8);
+    if (!parsed)
+        return Failure::NotXml;
+    int roots = 0;
+    for (pugi::xml_node node = document.xml.first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_element)
+            ++roots;
+        else if (node.type() == pugi::node_doctype)
+            document.entities = XmlRepair::EntityTable::fromDoctype(node.value());
+    }
+    if (roots != 1)
+        return Failure::NotXml;
+    if (findElement(document.xml.document_element(), hasUnboundPrefix))
+        return Failure::NotXml;
+    return Failure::None;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isXmlSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isXmlSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+QString toQString(std::string_view text)
+{
+    return text.empty() ? QString(QLatin1String("")) : QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The English abbreviations, made once and shared by every entry.
+const QString &monthAbbreviation(int month)
+{
+    static const auto names = [] {
+        std::array<QString, 12> made;
+        for (int m = 1; m <= 12; ++m)
+            made[size_t(m - 1)] = mUtil::MonthAbbreviation(m);
+        return made;
+    }();
+    return names[size_t(month - 1)];
+}
+
+bool isPermaLink(pugi::xml_node guid)
+{
+    return QString::fromUtf8(guid.attribute("isPermaLink").value())
+               .trimmed()
+               .compare(QLatin1String("false"), Qt::CaseInsensitive)
+        != 0;
+}
+
+int childElementCount(pugi::xml_node parent)
+{
+    int count = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
+        count += child.type() == pugi::node_element;
+    return count;
+}
+
+// Reads entries out of a loaded document by the rules of its format.
+class FeedReader
+{
+public:
+    explicit FeedReader(Document &document) : m_document(document) { }
+
+    Result readRss();
+    Result readAtom();
+
+private:
+    // Calls visit(element, name) for each element child, with the child's
+    // own declarations in scope; stops when visit returns false.
+    template<class Visit> void forEachChild(pugi::xml_node parent, Visit visit)
+    {
+        for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            const size_t mark = m_scope.enter(child);
+            const bool more = visit(child, nameIn(child, m_scope));
+            m_scope.leave(mark);
+            if (!more)
+                break;
+        }
+    }
+
+    bool isFeed(const QualifiedName &name, std::string_view local) const
+    {
+        return name.local == local && name.space == m_space;
+    }
+
+    std::string_view textView(pugi::xml_node element);
+    std::string_view valueView(const char *value);
+    QString textOf(pugi::xml_node element) { return toQString(textView(element)); }
+    QString attributeOf(pugi::xml_node element, const char *name);
+
+    Result start(Kind kind, int expected);
+    void readFeedTitle(pugi::xml_node container, Result &result);
+    bool add(Result &result, FeedItem &&item) const;
+    FeedItem rssItem(pugi::xml_node element);
+    FeedItem atomEntry(pugi::xml_node element);
+    void setLink(FeedItem &item, const QString &link) const;
+    void setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_node fallback, bool writtenMonth);
+
+    Document &m_document;
+    NamespaceScope m_scope;
+    std::string_view m_space;
+    std::string m_scratch;
+    clsMD5 m_md5;
+    QString m_day, m_year, m_time;
+};
+
+void appendText(pugi::xml_node element, std::string &out, const XmlRepair::EntityTable &entities)
+{
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        switch (child.type()) {
+        case pugi::node_pcdata:
+            XmlRepair::appendResolved(out, child.value(), entities);
+            break;
+        case pugi::node_cdata:
+            out += child.value();
+            break;
+        case pugi::node_element:
+            appendText(child, out, entities);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// References are resolved where the text stands (every resolution is
+// shorter than its reference), so no text may be read twice. Declared
+// entities can be longer; a document with any is resolved into scratch
+// space, and so is an element with several pieces of text. A view lasts
+// until the next one is made.
+std::string_view FeedReader::valueView(const char *value)
+{
+    if (m_document.entities.isEmpty())
+        return XmlRepair::resolveInPlace(const_cast<char *>(value));
+    m_scratch.clear();
+    XmlRepair::appendResolved(m_scratch, value, m_document.entities);
+    return m_scratch;
+}
+
+// The character data of an element and its descendants.
+std::string_view FeedReader::textView(pugi::xml_node element)
+{
+    const pugi::xml_node first = element.first_child();
+    if (!first)
+        return {};
+    if (!first.next_sibling()) {
+        if (first.type() == pugi::node_pcdata)
+            return valueView(first.value());
+        if (first.type() == pugi::node_cdata)
+            return first.value();
+    }
+    m_scratch.clear();
+    appendText(element, m_scratch, m_document.entities);
+    return m_scratch;
+}
+
+QString FeedReader::attributeOf(pugi::xml_node element, const char *name)
+{
+    const pugi::xml_attribute attribute = element.attribute(name);
+    return attribute ? toQString(trimmed(valueView(attribute.value()))) : QString();
+}
+
+Result FeedReader::start(Kind kind, int expected)
+{
+    Result result;
+    result.items.reserve(std::min(expected, maxEntries) + 1);
+    result.items.resize(1);
+    result.count = 0;
+    result.kind = kind;
+    return result;
+}
+
+void FeedReader::readFeedTitle(pugi::xml_node container, Result &result)
+{
+    forEachChild(container, [&](pugi::xml_node child, const QualifiedName &name) {
+        if (!isFeed(name, "title"))
+            return true;
+        result.feedTitle = textOf(child);
+        return false;
+    });
+}
+
+// Adds an entry while there is room; false once the document has given as
+// many as one parse takes.
+bool FeedReader::add(Result &result, FeedItem &&item) const
+{
+    if (result.count >= maxEntries)
+        return false;
+    result.items.append(std::move(item));
+    ++result.count;
+    return true;
+}
+
+void FeedReader::setLink(FeedItem &item, const QString &link) const
+{
+    if (link.isEmpty())
+        return;
+    item.Link = link;
+    item.ID = m_md5.GetMD5(link);
+}
+
+// Entries of one feed mostly share their year and often their day and time:
+// such texts share one string instead of being made again.
+const QString &shared(QString &slot, std::string_view ascii)
+{
+    const QLatin1String text(ascii.data(), qsizetype(ascii.size()));
+    if (slot != text)
+        slot = text;
+    return slot;
+}
+
+void FeedReader::setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_node fallback, bool writtenMonth)
+{
+    FeedDate date;
+    if (preferred)
+        date = parseFeedDate(textView(preferred));
+    if (!date.isValid() && fallback)
+        date = parseFeedDate(textView(fallback));
+    if (!date.isValid())
+        return;
+    const QString &abbreviation = monthAbbreviation(date.month);
+    const QLatin1String written(date.monthText.data(), qsizetype(date.monthText.size()));
+    item.Month = writtenMonth && !date.monthText.empty() && abbreviation != written
+        ? toQString(date.monthText)
+        : abbreviation;
+    item.Day = shared(m_day, date.dayText);
+    const char year[] = {char('0' + date.year / 1000 % 10), char('0' + date.year / 100 % 10),
+        char('0' + date.year / 10 % 10), char('0' + date.year % 10)};
+    item.Year = shared(m_year, std::string_view(year, sizeof year));
+    item.Time = shared(m_time, date.timeText());
+}
+
+// When an element repeats in an entry, the last one counts.
+FeedItem FeedReader::rssItem(pugi::xml_node element)
+{
+    pugi::xml_node title, link, description, pubDate, enclosure, guid, dcDate, encoded;
+    forEachChild(element, [&](pugi::xml_node child, const QualifiedName &name) {
+        if (name.space == m_space) {
+            if (name.local == "title")
+                title = child;
+            else if (name.local == "link")
+                link = child;
+            else if (name.local == "description")
+                description = child;
+            else if (name.local == "pubDate")
+                pubDate = child;
+            else if (name.local == "enclosure")
+                enclosure = child;
+            else if (name.local == "guid")
+                guid = child;
+        } else if (name.space == dcNamespace && name.local == "date") {
+            dcDate = child;
+        } else if (name.space == contentNamespace && name.local == "encoded") {
+            encoded = child;
+        }
+        return true;
+    });
+    FeedItem item;
+    if (title)
+        item.Title = textOf(title);
+    std::string_view linkText = link ? trimmed(textView(link)) : std::string_view();
+    if (linkText.empty() && guid && isPermaLink(guid))
+        linkText = textView(guid);
+    setLink(item, toQString(trimmed(linkText)));
+    setDate(item, pubDate, dcDate, true);
+    if (description)
+        item.Description = textOf(description);
+    if (item.Description.trimmed().isEmpty() && encoded)
+        item.Description = textOf(encoded);
+    if (enclosure)
+        item.Media = attributeOf(enclosure, "url");
+    return item;
+}
+
+bool isRdfSpace(std::string_view space)
+{
+    return space == rss10Namespace || space == rss090Namespace || space.empty();
+}
+
+// The RSS container: the first rss element, or an RDF root. Its channel is
+// the first channel child of the container's namespace (for RDF, of an RSS
+// 1.0 or 0.90 namespace); a container without one is still a feed.
+Result FeedReader::readRss()
+{
+    const pugi::xml_node root = m_document.xml.document_element();
+    pugi::xml_node channel;
+    Kind kind = Kind::Rss;
+    const auto isContainer = [&](pugi::xml_node candidate) {
+        const QualifiedName name = nameOf(candidate);
+        const bool rdf = candidate == root && name.local == "RDF" && name.space == rdfNamespace;
+        if (!rdf && name.local != "rss")
+            return false;
+        kind = rdf ? Kind::Rdf : Kind::Rss;
+        m_space = rdf ? rss10Namespace : name.space;
+        for (pugi::xml_node child = nextElement(candidate.first_child()); child;
+             child = nextElement(child.next_sibling())) {
+            const QualifiedName childName = nameOf(child);
+            if (childName.local == "channel"
+                && (rdf ? isRdfSpace(childName.space) : childName.space == name.space)) {
+                channel = child;
+                m_space = childName.space;
+                break;
+            }
+        }
+        return true;
+    };
+    const pugi::xml_node container = findElement(root, isContainer);
+    if (!container) {
+        Result failed;
+        failed.failure = Failure::NotRss;
+        return failed;
+    }
+    m_scope.enterPath(container);
+    Result result = start(kind, childElementCount(container) + childElementCount(channel));
+    // RDF puts the items beside the channel, RSS inside it; either is taken
+    // from both places.
+    forEachChild(container, [&](pugi::xml_node child, const QualifiedName &name) {
+        if (child == channel) {
+            readFeedTitle(channel, result);
+            forEachChild(channel, [&](pugi::xml_node item, const QualifiedName &itemName) {
+                return !isFeed(itemName, "item") || add(result, rssItem(item));
+            });
+            return result.count < maxEntries;
+        }
+        return !isFeed(name, "item") || add(result, rssItem(child));
+    });
+    return result;
+}
+
+// The link is the first one without rel or with rel "alternate", else the
+// last one; a link with rel "enclosure" gives the media.
+FeedItem FeedReader::atomEntry(pugi::xml_node element)
+{
+    pugi::xml_node title, content, summary, published, updated, alternate, lastLink, enclosure;
+    forEachChild(element, [&](pugi::xml_node child, const QualifiedName &name) {
+        if (name.space != m_space)
+            return true;
+        if (name.local == "title") {
+            title = child;
+        } else if (name.local == "link") {
+            const std::string_view rel = trimmed(valueView(child.attribute("rel").value()));
+            if (!alternate && (rel.empty() || rel == "alternate"))
+                alternate = child;
+            if (!enclosure && rel == "enclosure" && child.attribute("href"))
+                enclosure = child;
+            lastLink = child;
+        } else if (name.local == "content") {
+            content = child;
+        } else if (name.local == "summary") {
+            summary = child;
+        } else if (name.local == "published" || name.local == "issued") {
+            published = child;
+        } else if (name.local == "updated" || name.local == "modified") {
+            updated = child;
+        }
+        return true;
+    });
+    FeedItem item;
+    if (title)
+        item.Title = textOf(title);
+    if (enclosure)
+        item.Media = attributeOf(enclosure, "href");
+    const pugi::xml_node link = alternate ? alternate : lastLink;
+    setLink(item, link && link == enclosure ? item.Media : attributeOf(link, "href"));
+    setDate(item, published, updated, false);
+    if (content)
+        item.Description = textOf(content);
+    if (item.Description.trimmed().isEmpty() && summary)
+        item.Description = textOf(summary);
+    return item;
+}
+
+Result FeedReader::readAtom()
+{
+    const auto isFeedElement = [](pugi::xml_node candidate) {
+        const QualifiedName name = nameOf(candidate);
+        return name.local == "feed"
+            && (name.space == atom10Namespace || name.space == atom03Namespace || name.space.empty());
+    };
+    const pugi::xml_node feed = findElement(m_document.xml.document_element(), isFeedElement);
+    if (!feed) {
+        Result failed;
+        failed.failure = Failure::NotAtom;
+        return failed;
+    }
+    m_scope.enterPath(feed);
+    m_space = nameOf(feed).space;
+    Result result = start(Kind::Atom, childElementCount(feed));
+    readFeedTitle(feed, result);
+    forEachChild(feed, [&](pugi::xml_node child, const QualifiedName &name) {
+        return !isFeed(name, "entry") || add(result, atomEntry(child));
+    });
+    return result;
+}
+
+enum class Rules { Rss, Atom, ByRoot };
+
+bool hasAtomRoot(const Document &document)
+{
+    const pugi::xml_node root = document.xml.document_element();
+    const char *colon = std::strchr(root.name(), ':');
+    return std::strcmp(colon ? colon + 1 : root.name(), "feed") == 0;
+}
+
+Result parse(const QByteArray &data, const QString &httpCharset, Rules rules)
+{
+    Document document;
+    const Failure failure = load(data, httpCharset, document);
+    if (failure != Failure::None) {
+        Result failed;
+        failed.failure = failure;
+        return failed;
+    }
+    FeedReader reader(document);
+    if (rules == Rules::Atom || (rules == Rules::ByRoot && hasAtomRoot(document)))
+        return reader.readAtom();
+    return reader.readRss();
+}
+
+} // namespace
+
+QString decode(const QByteArray &bytes, const QString &httpCharset)
+{
+    QByteArray text;
+    if (!FeedEncoding::toUtf8(bytes, httpCharset, text))
+        return QString();
+    return QString::fromUtf8(text);
+}
+
+Result ParseRSS(const QByteArray &data, bool isPodcast, const QString &httpCharset)
+{
+    Q_UNUSED(isPodcast) // a podcast is read like any other RSS feed
+    return parse(data, httpCharset, Rules::Rss);
+}
+
+Result ParseATOM(const QByteArray &data, const QString &httpCharset)
+{
+    return parse(data, httpCharset, Rules::Atom);
+}
+
+Result parseAny(const QByteArray &data, const QString &httpCharset)
+{
+    return parse(data, httpCharset, Rules::ByRoot);
+}
+
+Result parseByType(int feedType, const QByteArray &data, const QString &httpCharset)
+{
+    switch (feedType) {
+    case 0:
+    case 2:
+        return ParseRSS(data, feedType == 2, httpCharset);
+    case 1:
+        return ParseATOM(data, httpCharset);
+    default:
+        break;
+    }
+    Result none;
+    none.count = 0;
+    none.items.resize(1);
+    return none;
+}
+
+QString failureTitle(Failure failure)
+{
+    switch (failure) {
+    case Failure::Empty:
+        return QStringLiteral("Invalid Server Response!");
+    case Failure::NotXml:
+        return QStringLiteral("Invalid Data Format!");
+    case Failure::NotRss:
+    case Failure::NotAtom:
+        return QStringLiteral("Invalid Feed XML!");
+    case Failure::None:
+        break;
+    }
+    return QString();
+}
+
+QString failureText(Failure failure)
+{
+    switch (failure) {
+    case Failure::Empty:
+        return QStringLiteral("Server returned empty data stream!");
+    case Failure::NotXml:
+        return QStringLiteral("Server returned Feed data in invalid XML format!");
+    case Failure::NotRss:
+        return QStringLiteral(
+            "Server returned invalid Feed XML! Either Feed Type is not RSS or Feed XML is not "
+            "well-formed.");
+    case Failure::NotAtom:
+        return QStringLiteral(
+            "Server returned invalid Feed XML! Either Feed Type is not ATOM or Feed XML is not "
+            "well-formed.");
+    case Failure::None:
+        break;
+    }
+    return QString();
+}
+
+void reportFailure(Failure failure)
+{
+    if (failure != Failure::None)
+        Messages::exclamation(failureTitle(failure), failureText(failure));
+}
+
+QString dateKey(const FeedItem &item)
+{
+    const QString month = mUtil::MonthNumber(item.Month);
+    QString time = item.Time;
+    time.remove(QLatin1Char(':'));
+    bool dayOk = false;
+    const int day = item.Day.toInt(&dayOk);
+    bool yearOk = false;
+    item.Year.toInt(&yearOk);
+    if (month.isEmpty() || !dayOk || day < 1 || day > 31 || !yearOk || item.Year.size() != 4
+        || time.size() != 6)
+        return QString();
+    return item.Year + month + QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')) + time;
+}
+
+} // namespace FeedParser

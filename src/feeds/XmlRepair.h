@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Reading character data the way feeds in the wild need it: references are
+// resolved by hand, so the common slips (HTML entity names, a bare "&") cost
+// a character instead of the whole feed.
+namespace XmlRepair
+{
+
+// The general entities a document declares in its internal DTD subset.
+class EntityTable
+{
+public:
+    // Reads the declarations from the text of a DOCTYPE (name and internal
+    // subset); external and parameter entities are left out, never fetched.
+    static EntityTable fromDoctype(std::string_view doctype);
+
+    // The replacement text of a declared entity, or nullptr.
+    const std::string *find(std::string_view name) const;
+    bool isEmpty() const { return m_entities.empty(); }
+
+private:
+    std::vector<std::pair<std::string, std::string>> m_entities;
+};
+
+// Appends text with its references resolved once: character references, the
+// five XML entities, declared entities and HTML's named entities. A reference
+// to an unknown entity and a "&" that starts no reference stay as written; a
+// character reference to a character XML does not allow is dropped.
+void appendResolved(std::string &out, std::string_view text, const EntityTable &entities);
+
+// Resolves the references of a NUL-terminated text where it stands (every
+// resolution is shorter than its reference) and returns the result. Only
+// for documents without declared entities, whose expansions could be longer.
+std::string_view resolveInPlace(char *text);
+
+} // namespace XmlRepair
