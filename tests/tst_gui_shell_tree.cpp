@@ -139,12 +139,16 @@ void TestShellTree::missingDatabaseLeavesRootOnly()
 
 void TestShellTree::refreshReloadsTree()
 {
-    m_home->write(QStringLiteral("feeds.fdb"), "<categories><category name=\"Sport\"/></categories>");
-    auto *refresh = m_main->findChild<QAction *>(QStringLiteral("mnuCatRefresh"));
-    QVERIFY(refresh);
-    refresh->trigger();
-    QCOMPARE(tree()->topLevelItem(0)->childCount(), 1);
+    node(QStringLiteral("cat_1"))->setExpanded(true);
+    m_home->write(QStringLiteral("feeds.fdb"),
+        "<categories><category name=\"Sport\"/><category name=\"arts\"/><category name=\"World\"/>"
+        "</categories>");
+    m_main->findChild<QAction *>(QStringLiteral("mnuCatRefresh"))->trigger();
+    QCOMPARE(tree()->topLevelItem(0)->childCount(), 3);
     QCOMPARE(node(QStringLiteral("cat_0"))->text(0), QStringLiteral("Sport"));
+    // Open categories stay open.
+    QVERIFY(node(QStringLiteral("cat_1"))->isExpanded());
+    QVERIFY(!node(QStringLiteral("cat_2"))->isExpanded());
 }
 
 void TestShellTree::renameNode_data()

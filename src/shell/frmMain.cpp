@@ -49,7 +49,7 @@ frmMain::frmMain(const StartOptions &options, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::title());
     setWindowIcon(ShellIcons::appIcon());
-    resize(960, 640);
+    resize(1024, 680);
 
     m_schedule->setObjectName(QStringLiteral("tmrSchedule"));
     connect(m_schedule, &QTimer::timeout, this, &frmMain::RunScheduleTick);

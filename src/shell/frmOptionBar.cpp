@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPersistentModelIndex>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBox>
@@ -222,6 +223,14 @@ QTreeWidgetItem *frmOptionBar::findNode(const QString &wanted) const
 
 void frmOptionBar::LoadCategories()
 {
+    // Categories the user had open stay open.
+    QSet<QString> expanded;
+    if (QTreeWidgetItem *root = m_tree->topLevelItem(0)) {
+        for (int i = 0; i < root->childCount(); ++i) {
+            if (root->child(i)->isExpanded())
+                expanded.insert(root->child(i)->text(0));
+        }
+    }
     m_tree->clear();
     QTreeWidgetItem *root = makeNode(rootKey, QStringLiteral("Subscribed Feeds"), 1);
     root->setFlags(root->flags() & ~Qt::ItemIsEditable & ~Qt::ItemIsDragEnabled);
@@ -240,6 +249,7 @@ void frmOptionBar::LoadCategories()
             category->addChild(node);
         }
         addCategoryNode(root, category);
+        category->setExpanded(expanded.contains(category->text(0)));
     }
     root->setExpanded(true);
 }
