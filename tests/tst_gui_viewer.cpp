@@ -7,8 +7,10 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 #include <QTime>
 #include <QTreeView>
@@ -64,6 +66,8 @@ private slots:
     void mergedRowsAndStoredRows();
     void sortByHeaderClicks_data();
     void sortByHeaderClicks();
+    void splitterLimits_data();
+    void splitterLimits();
     void previewFillsTemplate();
     void previewRunsNoScript();
     void previewShowsRemoteImages();
@@ -358,6 +362,40 @@ void tst_GuiViewer::sortByHeaderClicks()
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     }
     QCOMPARE(titles(window), order);
+}
+
+void tst_GuiViewer::splitterLimits_data()
+{
+    QTest::addColumn<int>("percent"); // where the bar is dragged to
+    QTest::addColumn<int>("expected");
+    QTest::newRow("inside") << 60 << 60;
+    QTest::newRow("above 80 %") << 95 << 80;
+    QTest::newRow("below 20 %") << 3 << 20;
+}
+
+void tst_GuiViewer::splitterLimits()
+{
+    QFETCH(int, percent);
+    QFETCH(int, expected);
+
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    auto *splitter = window->findChild<QSplitter *>(QStringLiteral("picSplitter"));
+    const int height = splitter->height();
+    QSplitterHandle *handle = splitter->handle(1);
+    const auto send = [&](QEvent::Type type, int y, Qt::MouseButtons buttons) {
+        const QPoint local = handle->mapFrom(splitter, QPoint(10, y));
+        QMouseEvent event(type, local, handle->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, handle->y() + 1, Qt::LeftButton);
+    send(QEvent::MouseMove, height * percent / 100 + 1, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, height * percent / 100 + 1, Qt::NoButton);
+    QVERIFY2(qAbs(splitter->sizes().at(0) - height * expected / 100) <= 2,
+        qPrintable(QString::number(splitter->sizes().at(0))));
+
+    window->resize(800, 700); // a resize puts the bar back in the middle
+    QTRY_VERIFY(qAbs(splitter->sizes().at(0) - splitter->sizes().at(1)) <= 1);
 }
 
 void tst_GuiViewer::previewFillsTemplate()

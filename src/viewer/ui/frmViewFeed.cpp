@@ -94,6 +94,8 @@ void frmViewFeed::buildControls()
     m_list->setModel(m_model);
     m_list->setColumnHidden(ItemListModel::DateSortColumn, true);
     m_list->header()->setSortIndicatorShown(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->viewport()->installEventFilter(this);
 
     auto *page = new PreviewWebPage(this);
     m_preview = new QWebEngineView;
@@ -243,6 +245,10 @@ void frmViewFeed::layoutPanes()
     const int inner = m_splitter->height() - m_splitter->handleWidth();
     if (inner > 0)
         m_splitter->setSizes({inner / 2, inner - inner / 2});
+}
+
+void frmViewFeed::fitColumns()
+{
     const int width = m_list->viewport()->width();
     m_list->setColumnWidth(ItemListModel::TitleColumn, width * 70 / 100);
     m_list->setColumnWidth(ItemListModel::PublishedColumn, width - width * 70 / 100);
@@ -530,6 +536,8 @@ bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_previewFocusProxy && event->type() == QEvent::KeyPress)
         m_list->setFocus();
+    else if (watched == m_list->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
     return QWidget::eventFilter(watched, event);
 }
 

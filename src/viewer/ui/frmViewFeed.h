@@ -111,6 +111,7 @@ private:
     void onHeaderClicked(int section);
     void applySort();
     void layoutPanes();
+    void fitColumns();
     void keepSplitInLimits();
 
     QString m_feedID;
