@@ -5,6 +5,7 @@
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMouseEvent>
@@ -70,6 +71,9 @@ private slots:
     void splitterLimits();
     void previewFillsTemplate();
     void previewRunsNoScript();
+    void largePageGoesThroughFile();
+    void keyInPreviewReturnsToList();
+    void rightClickAsksForMenu();
     void previewShowsRemoteImages();
     void previewFailures_data();
     void previewFailures();
@@ -440,6 +444,53 @@ void tst_GuiViewer::previewRunsNoScript()
     const QString text = exported(window, QStringLiteral("txt"));
     QVERIFY2(text.contains(QStringLiteral("Charlie body")), qPrintable(text));
     QVERIFY(!text.contains(QStringLiteral("SCRIPT RAN")));
+}
+
+void tst_GuiViewer::largePageGoesThroughFile()
+{
+    const QByteArray body = QByteArray(2 * 1024 * 1024, 'x') + " END-OF-BODY";
+    m_home->write(kDataFile,
+        "<data><items><item id=\"big\" status=\"0\"><title>Big</title><link/>"
+        "<date>2003-Jun-10T04:00:00</date><desc>"
+            + body + "</desc><media/></item></items></data>");
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Big"), true);
+    QVERIFY(waitForPreview(window));
+    QVERIFY(exported(window, QStringLiteral("txt")).contains(QStringLiteral("END-OF-BODY")));
+    QVERIFY(QDir(m_home->path()).entryList({QStringLiteral("~preview*")}, QDir::Files).isEmpty());
+}
+
+void tst_GuiViewer::keyInPreviewReturnsToList()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    select(window, QStringLiteral("Alpha release"), true);
+    QVERIFY(waitForPreview(window));
+    QWidget *page = window->findChild<QWebEngineView *>(QStringLiteral("ucPreview"))->focusProxy();
+    QVERIFY(page);
+    page->setFocus();
+    QTRY_VERIFY(page->hasFocus());
+    QTest::keyClick(page, Qt::Key_Down);
+    QTRY_VERIFY(list(window)->hasFocus());
+}
+
+void tst_GuiViewer::rightClickAsksForMenu()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QSignalSpy menu(window, &frmViewFeed::itemMenuRequested);
+    QTreeView *view = list(window);
+    const QPoint empty(10, view->viewport()->height() - 5); // below the rows
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, empty);
+    QCOMPARE(menu.count(), 0); // nothing selected
+    const QPoint onRow = view->visualRect(view->model()->index(0, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, onRow);
+    QCOMPARE(menu.count(), 1);
+    QCOMPARE(menu.at(0).at(0).toPoint(), view->viewport()->mapToGlobal(onRow));
 }
 
 void tst_GuiViewer::previewShowsRemoteImages()

@@ -270,7 +270,6 @@ void frmViewFeed::keepSplitInLimits()
 
 void frmViewFeed::LoadFeedData(bool bLoadInbox)
 {
-    m_delay->stop();
     if (m_cycleRunning) {
         // One cycle at a time per window; the request runs when this one ends.
         m_rerunRequested = true;
