@@ -270,6 +270,15 @@ bool isPermaLink(pugi::xml_node guid)
         != 0;
 }
 
+// A result without entries: only the empty element 0.
+Result emptyResult(Failure failure)
+{
+    Result result;
+    result.items.resize(1);
+    result.failure = failure;
+    return result;
+}
+
 int childElementCount(pugi::xml_node parent)
 {
     int count = 0;
@@ -531,9 +540,7 @@ Result FeedReader::readRss()
     };
     const pugi::xml_node container = findElement(root, isContainer);
     if (!container) {
-        Result failed;
-        failed.failure = Failure::NotRss;
-        return failed;
+        return emptyResult(Failure::NotRss);
     }
     m_scope.enterPath(container);
     Result result = start(kind, childElementCount(container) + childElementCount(channel));
@@ -604,9 +611,7 @@ Result FeedReader::readAtom()
     };
     const pugi::xml_node feed = findElement(m_document.xml.document_element(), isFeedElement);
     if (!feed) {
-        Result failed;
-        failed.failure = Failure::NotAtom;
-        return failed;
+        return emptyResult(Failure::NotAtom);
     }
     m_scope.enterPath(feed);
     m_space = nameOf(feed).space;
@@ -632,9 +637,7 @@ Result parse(const QByteArray &data, const QString &httpCharset, Rules rules)
     Document document;
     const Failure failure = load(data, httpCharset, document);
     if (failure != Failure::None) {
-        Result failed;
-        failed.failure = failure;
-        return failed;
+        return emptyResult(failure);
     }
     FeedReader reader(document);
     if (rules == Rules::Atom || (rules == Rules::ByRoot && hasAtomRoot(document)))
@@ -679,9 +682,8 @@ Result parseByType(int feedType, const QByteArray &data, const QString &httpChar
     default:
         break;
     }
-    Result none;
+    Result none = emptyResult(Failure::None);
     none.count = 0;
-    none.items.resize(1);
     return none;
 }
 
