@@ -119,6 +119,7 @@ private slots:
     void scheduleTimer_data();
     void scheduleTimer();
     void executeNowWithTimerOff();
+    void savedSchedulerSettingsApplyAtOnce();
     void timerRunsChecksAndRearms();
     void closingStopsTimer();
     void closeDuringFeedDownload();
@@ -552,6 +553,21 @@ void TestShellMain::executeNowWithTimerOff()
     QVERIFY(execute->isEnabled());
     QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel4"))->text(),
         QStringLiteral("Status: Ready."));
+}
+
+void TestShellMain::savedSchedulerSettingsApplyAtOnce()
+{
+    writeConfig("[schdl]\r\nena=0\r\nfrq=3\r\n");
+    start();
+    QVERIFY(!timer()->isActive());
+    mSettings::scheduler().Enabled = 1;
+    mSettings::scheduler().Interval = 1;
+    mSettings::SaveSchedulerSettings(false);
+    QVERIFY(timer()->isActive());
+    QCOMPARE(timer()->interval(), 600000);
+    mSettings::scheduler().Enabled = 0;
+    mSettings::SaveSchedulerSettings(false);
+    QVERIFY(!timer()->isActive());
 }
 
 void TestShellMain::timerRunsChecksAndRearms()

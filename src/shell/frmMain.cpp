@@ -1,5 +1,6 @@
 #include "shell/frmMain.h"
 
+#include "config/Settings.h"
 #include "i18n/DefaultTexts.h"
 #include "scheduler/ScheduledCheck.h"
 #include "shell/CategoryNode.h"
@@ -62,10 +63,13 @@ frmMain::frmMain(const StartOptions &options, QWidget *parent)
 
     if (qApp)
         connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_sessionEnding = true; });
+    // Saved scheduler settings take effect at once.
+    mSettings::setSchedulerSavedHook([this] { EnableSchedule(false); });
 }
 
 frmMain::~frmMain()
 {
+    mSettings::setSchedulerSavedHook({});
     m_check->stop();
     m_schedule->stop();
     // The feed windows go first, while the Windows menu they update is alive.

@@ -4,6 +4,7 @@
 #include "catalogue/FeedDatabase.h"
 #include "i18n/DefaultTexts.h"
 #include "shell/CategoryNode.h"
+#include "shell/ShellIcons.h"
 #include "shell/frmOptionBar.h"
 #include "util/Messages.h"
 #include "viewer/ui/frmViewFeed.h"
@@ -91,6 +92,7 @@ void frmMain::OpenFeed(
         feed->setFeedType(feedType);
         feed->setCheckForNewItems(checkForNewItems);
         updateWindowEntry(window, caption, feedId);
+        window->setWindowIcon(ShellIcons::feedImage(feedType + 3));
         feed->LoadFeedData(false);
         return;
     }
@@ -105,6 +107,7 @@ void frmMain::OpenFeed(
     QMdiSubWindow *window = m_tabs->addSubWindow(feed);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(caption);
+    window->setWindowIcon(ShellIcons::feedImage(feedType + 3));
     window->installEventFilter(this);
     connect(feed, &frmViewFeed::captionChanged, window, &QMdiSubWindow::setWindowTitle);
     connect(feed, &frmViewFeed::itemMenuRequested, this, &frmMain::showItemMenu);
