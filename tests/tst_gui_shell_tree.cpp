@@ -46,6 +46,8 @@ private slots:
     void renameStaleCategoryIsRefused();
     void renamedCategoryKeepsSortOrder();
     void f2EditsLabelsButNotRoot();
+    void rightClickSelectsAndShowsMenu_data();
+    void rightClickSelectsAndShowsMenu();
 
     void dropFeed_data();
     void dropFeed();
@@ -242,6 +244,45 @@ void TestShellTree::f2EditsLabelsButNotRoot()
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(node(QStringLiteral("cat_2"))->text(0), QStringLiteral("Commerce"));
     QVERIFY(catalogue().contains(QStringLiteral("name=\"Commerce\"")));
+}
+
+void TestShellTree::rightClickSelectsAndShowsMenu_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("defaultAction");
+
+    QTest::newRow("feed") << zetaId << "mnuFeeds"
+                          << "mnuFeedsCheck";
+    QTest::newRow("category") << "cat_1"
+                              << "mnuCat"
+                              << "";
+    QTest::newRow("root") << "main"
+                          << ""
+                          << "";
+}
+
+void TestShellTree::rightClickSelectsAndShowsMenu()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, menu);
+    QFETCH(QString, defaultAction);
+
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    node(QStringLiteral("cat_1"))->setExpanded(true);
+    select(QStringLiteral("cat_0"));
+    const QPoint at = tree()->visualItemRect(node(key)).center();
+    QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, at);
+
+    QCOMPARE(tree()->currentItem(), node(key));
+    QWidget *popup = QApplication::activePopupWidget();
+    QCOMPARE(popup ? popup->objectName() : QString(), menu);
+    if (auto *shown = qobject_cast<QMenu *>(popup)) {
+        if (!defaultAction.isEmpty())
+            QCOMPARE(shown->defaultAction()->objectName(), defaultAction);
+        shown->close();
+    }
 }
 
 void TestShellTree::dropFeed_data()
