@@ -33,9 +33,10 @@ constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace"
 constexpr int maxEntries = 32767;
 
 // References are resolved when a text is read, so that a reference the XML
-// parser would not know does not cost the document.
-constexpr unsigned parseOptions
-    = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype | pugi::parse_ws_pcdata;
+// parser would not know does not cost the document. Text nodes of white space
+// alone are not kept: between the children of an element they would double
+// the nodes of a typical feed, for the rare field written as markup.
+constexpr unsigned parseOptions = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype;
 
 // The prefix an attribute declares ("" for the default namespace), or false
 // when it declares none.
@@ -742,7 +743,14 @@ QString dateKey(const FeedItem &item)
     if (month.isEmpty() || !dayOk || day < 1 || day > 31 || !yearOk || item.Year.size() != 4
         || time.size() != 6)
         return QString();
-    return item.Year + month + QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')) + time;
+    QString key;
+    key.reserve(14);
+    key += item.Year;
+    key += month;
+    key += QChar(u'0' + day / 10);
+    key += QChar(u'0' + day % 10);
+    key += time;
+    return key;
 }
 
 } // namespace FeedParser

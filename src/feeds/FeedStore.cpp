@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QSet>
-#include <QTime>
 
 namespace
 {
@@ -141,33 +140,84 @@ bool markItemRead(XmlNode &item)
     return true;
 }
 
-bool isRead(const QString &status)
+bool isRead(const char *status)
 {
+    // "0" and "1" are what this program writes; anything else is read as a
+    // number, non-zero meaning read.
+    if (status[0] && !status[1])
+        return status[0] != '0' && (status[0] >= '1' && status[0] <= '9');
     bool ok = false;
-    const double value = status.toDouble(&ok);
+    const double value = QString::fromUtf8(status).toDouble(&ok);
     return ok && value != 0;
 }
 
-bool isValidTime(const QString &time)
+// The next element sibling (stored files hold no comments, but a foreign
+// one may).
+pugi::xml_node nextElement(pugi::xml_node node)
 {
-    if (time.trimmed().isEmpty())
-        return false;
-    return QTime::fromString(time, Qt::ISODate).isValid()
-        || QTime::fromString(time, QStringLiteral("H:mm:ss")).isValid()
-        || QTime::fromString(time, QStringLiteral("H:mm")).isValid();
+    while (node && node.type() != pugi::node_element)
+        node = node.next_sibling();
+    return node;
 }
 
-FeedStore::Row makeRow(const XmlNode &item)
+// The date key of the common stored form "2003-Jun-10T04:00:00" without
+// building any text on the way; false for any other form.
+bool quickDateKey(const QString &date, QString &key)
 {
-    const QList<XmlNode> children = item.childNodes();
-    const auto text = [&children](int i) { return i < children.size() ? children.at(i).text() : QString(); };
+    static const char months[] = "janfebmaraprmayjunjulaugsepoctnovdec";
+    if (date.size() < 19 || date.size() > 20)
+        return false;
+    const QChar *c = date.constData();
+    const auto digits = [c](int from, int count) {
+        for (int i = from; i < from + count; ++i) {
+            if (c[i] < QLatin1Char('0') || c[i] > QLatin1Char('9'))
+                return false;
+        }
+        return true;
+    };
+    const int dayDigits = int(date.size()) - 18; // one or two
+    const int t = 9 + dayDigits;
+    if (!digits(0, 4) || c[4] != QLatin1Char('-') || c[8] != QLatin1Char('-') || !digits(9, dayDigits)
+        || c[t] != QLatin1Char('T') || !digits(t + 1, 2) || c[t + 3] != QLatin1Char(':') || !digits(t + 4, 2)
+        || c[t + 6] != QLatin1Char(':') || !digits(t + 7, 2))
+        return false;
+    int month = 0;
+    for (int m = 0; m < 12 && !month; ++m) {
+        if (c[5].toLower() == QLatin1Char(months[3 * m]) && c[6].toLower() == QLatin1Char(months[3 * m + 1])
+            && c[7].toLower() == QLatin1Char(months[3 * m + 2]))
+            month = m + 1;
+    }
+    const auto number = [c](int at) { return (c[at].unicode() - '0') * 10 + (c[at + 1].unicode() - '0'); };
+    const int day = dayDigits == 1 ? c[9].unicode() - '0' : number(9);
+    if (!month || day < 1 || day > 31 || number(t + 1) > 23 || number(t + 4) > 59 || number(t + 7) > 59)
+        return false;
+    const char16_t out[14] = {c[0].unicode(), c[1].unicode(), c[2].unicode(), c[3].unicode(),
+        char16_t(u'0' + month / 10), char16_t(u'0' + month % 10), char16_t(u'0' + day / 10),
+        char16_t(u'0' + day % 10), c[t + 1].unicode(), c[t + 2].unicode(), c[t + 4].unicode(),
+        c[t + 5].unicode(), c[t + 7].unicode(), c[t + 8].unicode()};
+    key = QString(reinterpret_cast<const QChar *>(out), 14);
+    return true;
+}
+
+// One row from the item's first three children and its second attribute,
+// reading the document directly: this runs once per stored item.
+FeedStore::Row makeRow(const pugi::xml_node item)
+{
     FeedStore::Row row;
-    row.title = text(0);
-    row.link = text(1);
-    row.dateText = text(2);
-    row.read = isRead(item.attribute(1));
-    row.id = storedId(item);
-    row.dateKey = FeedStore::storedDateKey(row.dateText);
+    QString *fields[] = {&row.title, &row.link, &row.dateText};
+    pugi::xml_node child = nextElement(item.first_child());
+    for (QString *field : fields) {
+        if (!child)
+            break;
+        *field = XmlNode(child).text();
+        child = nextElement(child.next_sibling());
+    }
+    const pugi::xml_attribute status = item.first_attribute().next_attribute();
+    row.read = status && isRead(status.value());
+    const char *id = item.first_attribute().value();
+    row.id = *id ? QString::fromLatin1(id) : storedId(XmlNode(item));
+    if (!quickDateKey(row.dateText, row.dateKey))
+        row.dateKey = FeedStore::storedDateKey(row.dateText);
     return row;
 }
 
@@ -216,9 +266,16 @@ void FeedStore::SplitStoredDate(const QString &text, FeedItem &item)
 
 QString FeedStore::storedDateKey(const QString &text)
 {
+    // Only a time of the form hh:mm:ss gives a key; anything else has none.
     FeedItem parts;
     SplitStoredDate(text, parts);
-    return isValidTime(parts.Time) ? FeedParser::dateKey(parts) : QString();
+    const QString &t = parts.Time;
+    const auto digit = [&t](int i) { return t.at(i).isDigit() ? t.at(i).unicode() - '0' : 99; };
+    if (t.size() != 8 || t.at(2) != QLatin1Char(':') || t.at(5) != QLatin1Char(':'))
+        return QString();
+    if (digit(0) * 10 + digit(1) > 23 || digit(3) * 10 + digit(4) > 59 || digit(6) * 10 + digit(7) > 59)
+        return QString();
+    return FeedParser::dateKey(parts);
 }
 
 bool FeedStore::isUsableKey(const QString &key)
@@ -240,10 +297,10 @@ bool FeedStore::LoadInbox(QVector<Row> &rows)
         return true;
     if (!reportFileState(state))
         return false;
-    for (const XmlNode &item : items.childNodes()) {
-        if (item.nodeName() == QLatin1String("item"))
-            rows.append(makeRow(item));
-    }
+    const auto children = items.raw().children("item");
+    rows.reserve(std::distance(children.begin(), children.end()));
+    for (const pugi::xml_node item : children)
+        rows.append(makeRow(item));
     return true;
 }
 
