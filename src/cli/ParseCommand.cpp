@@ -37,10 +37,9 @@ void write(const QByteArray &bytes)
 
 bool readInput(const QString &name, QByteArray &bytes)
 {
-    QFile file;
-    const bool opened = name == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                   : (file.setFileName(name), file.open(QIODevice::ReadOnly));
-    if (!opened) {
+    const bool standardInput = name == QLatin1String("-");
+    QFile file(standardInput ? QString() : name);
+    if (!(standardInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly))) {
         std::fprintf(
             stderr, "quorvane-cli: cannot read %s: %s\n", qPrintable(name), qPrintable(file.errorString()));
         return false;
