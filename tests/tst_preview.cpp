@@ -147,8 +147,9 @@ void tst_Preview::storedRow()
     stored.dateText = dateText;
     stored.dateKey = dateKey;
     stored.read = true;
-    const ItemRow row = ItemRowBuilder().fromStored(stored);
-    QCOMPARE(row.published, published);
+    const ItemRowBuilder builder;
+    const ItemRow row = builder.fromStored(stored);
+    QCOMPARE(builder.published(row), published);
     QCOMPARE(row.dateSort, dateSort);
     QCOMPARE(row.title, stored.title);
     QCOMPARE(row.id, stored.id);
@@ -190,8 +191,9 @@ void tst_Preview::mergedRow()
     item.Day = day;
     item.Time = time;
     item.ID = QStringLiteral("id1");
-    const ItemRow row = ItemRowBuilder().fromMerged(item);
-    QCOMPARE(row.published, published);
+    const ItemRowBuilder builder;
+    const ItemRow row = builder.fromMerged(item);
+    QCOMPARE(builder.published(row), published);
     QCOMPARE(row.dateSort, dateSort);
     QCOMPARE(row.id, QStringLiteral("id1"));
     QVERIFY(!row.read);
