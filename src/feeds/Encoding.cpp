@@ -148,15 +148,17 @@ constexpr int blockSize = 16;
 
 // True when the block holds only printable ASCII, tab, LF and CR. The signed
 // compare counts bytes from 0x80 up as negative, so one test finds them and
-// the control characters.
+// the control characters; line ends are looked at only when that test fails.
 bool plainBlock(const unsigned char *p)
 {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    const __m128i low = _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20));
+    const int low = _mm_movemask_epi8(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)));
+    if (!low)
+        return true;
     const __m128i allowed = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
         _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
-    return _mm_movemask_epi8(_mm_andnot_si128(allowed, low)) == 0;
+    return (low & ~_mm_movemask_epi8(allowed)) == 0;
 }
 #else
 constexpr int blockSize = 8;
