@@ -57,6 +57,7 @@ private slots:
     void deleteCategory();
     void deleteFeed_data();
     void deleteFeed();
+    void deleteFeedClosesItsWindow();
     void deleteCategoryIgnoresRootAndFeeds();
 
 private:
@@ -402,6 +403,17 @@ void TestShellTree::deleteFeed()
     QCOMPARE(node(zetaId) == nullptr, deleted);
     QCOMPARE(catalogue().contains(zetaId), !deleted);
     QCOMPARE(QFile::exists(m_home->file(dataFile)), !deleted);
+}
+
+void TestShellTree::deleteFeedClosesItsWindow()
+{
+    select(zetaId);
+    m_main->OpenSelectedFeed(false);
+    QCOMPARE(m_main->windowsShowing(zetaId).size(), 1);
+    m_messages->script({Answer::Yes});
+    m_main->findChild<QAction *>(QStringLiteral("mnuFeedsDelete"))->trigger();
+    QTRY_VERIFY(m_main->windowsShowing(zetaId).isEmpty());
+    QVERIFY(!QFile::exists(m_home->file(QStringLiteral("Data/%1.fdb").arg(zetaId))));
 }
 
 void TestShellTree::deleteCategoryIgnoresRootAndFeeds()

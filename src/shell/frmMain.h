@@ -59,6 +59,8 @@ public:
     void OpenFeed(const FeedRecord &feed, bool checkForNewItems);
     frmViewFeed *activeFeedWindow() const;
     QList<frmViewFeed *> feedWindows() const;
+    // The tabs whose feed window shows the feed with this id.
+    QList<QMdiSubWindow *> windowsShowing(const QString &feedId) const;
     // The close request of a tab: refused while its feed window is busy.
     // True when the window closes.
     bool oTabs_CloseWindow(QMdiSubWindow *window);

@@ -188,8 +188,29 @@ void frmMain::DeleteSelectedFeed()
     if (!Messages::askYesNo(
             getMessages(QStringLiteral("MSG_DELETE4")), getMessages(QStringLiteral("MSG_DELETE5"))))
         return;
-    if (mFeeds::DeleteFeed(CategoryNode::record(node)))
-        delete node;
+    // A window still showing the feed would write its data file again.
+    const FeedRecord record = CategoryNode::record(node);
+    const QList<QMdiSubWindow *> windows = windowsShowing(record.FeedID);
+    for (QMdiSubWindow *window : windows) {
+        if (!oTabs_CloseWindow(window))
+            return;
+    }
+    if (!mFeeds::DeleteFeed(record))
+        return;
+    delete node;
+    for (QMdiSubWindow *window : windows)
+        window->close();
+}
+
+QList<QMdiSubWindow *> frmMain::windowsShowing(const QString &feedId) const
+{
+    QList<QMdiSubWindow *> found;
+    for (QMdiSubWindow *window : m_tabs->subWindowList()) {
+        const frmViewFeed *feed = feedWindowOf(window);
+        if (feed && feed->FeedID() == feedId)
+            found.append(window);
+    }
+    return found;
 }
 
 void frmMain::DeleteSelectedCategory()
