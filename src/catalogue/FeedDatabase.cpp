@@ -87,6 +87,30 @@ template<typename Operation> bool guarded(const char *name, Operation operation)
     }
 }
 
+// Runs a feed operation inside the category its record names: the opening
+// sequence and the category lookup (each reporting its own failure), then
+// the operation itself.
+template<typename Operation>
+bool inCategory(const char *name, const QString &categoryName, Operation operation)
+{
+    return guarded(name, [&] {
+        Catalogue db;
+        if (!db.open())
+            return false;
+        const XmlNode category = db.category(categoryName);
+        return category && operation(db, category);
+    });
+}
+
+// The fields an edit may change: name and type (keeping their places) and
+// the URL.
+void writeFeed(const XmlNode &feed, const FeedRecord &record)
+{
+    feed.setAttribute(QStringLiteral("name"), record.FeedCaption);
+    feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
+    feed.setText(record.FeedURL);
+}
+
 XmlNode findFeed(const XmlNode &category, const QString &feedId)
 {
     for (const XmlNode &feed : category.childNodes()) {
@@ -202,13 +226,7 @@ QString DatabaseFile()
 
 bool FeedExists(const FeedRecord &record)
 {
-    return guarded("FeedExists", [&] {
-        Catalogue db;
-        if (!db.open())
-            return false;
-        const XmlNode category = db.category(record.Category);
-        if (!category)
-            return false;
+    return inCategory("FeedExists", record.Category, [&](Catalogue &, const XmlNode &category) {
         const QString caption = record.FeedCaption.toLower();
         const QString url = record.FeedURL.toLower();
         for (const XmlNode &feed : category.childNodes()) {
@@ -221,18 +239,10 @@ bool FeedExists(const FeedRecord &record)
 
 bool AddFeed(const FeedRecord &record)
 {
-    return guarded("AddFeed", [&] {
-        Catalogue db;
-        if (!db.open())
-            return false;
-        XmlNode category = db.category(record.Category);
-        if (!category)
-            return false;
-        XmlNode feed = category.appendElement(QStringLiteral("feed"));
-        feed.setAttribute(QStringLiteral("name"), record.FeedCaption);
-        feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
+    return inCategory("AddFeed", record.Category, [&](Catalogue &db, const XmlNode &category) {
+        const XmlNode feed = category.appendElement(QStringLiteral("feed"));
+        writeFeed(feed, record);
         feed.setAttribute(QStringLiteral("id"), record.FeedID);
-        feed.setText(record.FeedURL);
         db.save();
         return true;
     });
@@ -240,18 +250,12 @@ bool AddFeed(const FeedRecord &record)
 
 bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
 {
-    return guarded("EditFeed", [&] {
-        Catalogue db;
-        if (!db.open())
-            return false;
-        const XmlNode category = db.category(record.Category);
-        if (!category)
-            return false;
-        XmlNode feed = findFeed(category, record.FeedID);
+    return inCategory("EditFeed", record.Category, [&](Catalogue &db, const XmlNode &category) {
+        const XmlNode feed = findFeed(category, record.FeedID);
         if (!feed)
             return false;
         if (move) {
-            XmlNode target = mCategories::FindCategoryNode(db.root(), newCategory);
+            const XmlNode target = mCategories::FindCategoryNode(db.root(), newCategory);
             if (!target) {
                 Messages::exclamation(QStringLiteral("Category not found!"),
                     QStringLiteral("Application failed to locate %1 in Database!").arg(newCategory));
@@ -259,9 +263,7 @@ bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
             }
             target.appendChild(feed);
         } else {
-            feed.setAttribute(QStringLiteral("name"), record.FeedCaption);
-            feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
-            feed.setText(record.FeedURL);
+            writeFeed(feed, record);
         }
         db.save();
         return true;
@@ -270,13 +272,7 @@ bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
 
 bool DeleteFeed(const FeedRecord &record)
 {
-    return guarded("DeleteFeed", [&] {
-        Catalogue db;
-        if (!db.open())
-            return false;
-        XmlNode category = db.category(record.Category);
-        if (!category)
-            return false;
+    return inCategory("DeleteFeed", record.Category, [&](Catalogue &db, const XmlNode &category) {
         const XmlNode feed = findFeed(category, record.FeedID);
         if (!feed)
             return false;
