@@ -4,6 +4,7 @@
 // fixture catalogue and small lookups.
 
 #include "support/TempHome.h"
+#include "util/Utilities.h"
 
 #include <QSettings>
 #include <QString>
@@ -14,9 +15,10 @@ namespace ShellFixture
 {
 
 // Per-user settings go to a folder of the test's own, with the first-run
-// help already offered.
+// help already offered; nothing is handed to the desktop to open.
 inline void isolateSettings(const QTemporaryDir &dir)
 {
+    mUtil::SetShellOpener([](const QUrl &) { return true; });
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     QSettings::setPath(
         QSettings::NativeFormat, QSettings::SystemScope, dir.path() + QStringLiteral("/system"));

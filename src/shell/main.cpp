@@ -5,8 +5,10 @@
 #include "shell/frmSplash.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
+#include "util/Utilities.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 
 #include <memory>
 
@@ -20,6 +22,7 @@ int main(int argc, char *argv[])
     // The program ends through its own close sequence, also from the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    mUtil::SetShellOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
     MessageBoxBackend messageBoxes;
     Messages::setBackend(&messageBoxes);
 
