@@ -71,22 +71,53 @@ const char *lookupNamespace(pugi::xml_node element, std::string_view prefix)
     return undeclared(prefix);
 }
 
-// The namespace declarations in scope while walking down the tree, for the
-// walk over the entries, where looking up every name through the ancestors
-// would cost too much.
+struct QualifiedName {
+    std::string_view local;
+    std::string_view space;
+    bool bound = true; // false for a prefix that no enclosing element declares
+};
+
+template<class Resolve> QualifiedName splitName(const char *name, Resolve resolve)
+{
+    const char *colon = std::strchr(name, ':');
+    const std::string_view prefix = colon ? std::string_view(name, size_t(colon - name)) : std::string_view();
+    const char *space = resolve(prefix);
+    return {colon ? std::string_view(colon + 1) : std::string_view(name), space ? space : "",
+        space || prefix == "xmlns"};
+}
+
+QualifiedName nameOf(pugi::xml_node element)
+{
+    return splitName(
+        element.name(), [element](std::string_view prefix) { return lookupNamespace(element, prefix); });
+}
+
+// The namespace declarations in scope while walking down the tree, where
+// looking up every name through the ancestors would cost too much. A name
+// whose prefix nothing declares makes the document ill-formed: the scope
+// notes one among the names it is asked about.
 class NamespaceScope
 {
 public:
-    // Takes in the declarations of an element; returns the mark to leave it by.
+    // Takes in the declarations of an element and checks the prefixes of its
+    // attributes; returns the mark to leave it by.
     size_t enter(pugi::xml_node element)
     {
         const size_t mark = m_bindings.size();
+        bool prefixed = false;
         for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
              attribute = attribute.next_attribute()) {
+            const char *name = attribute.name();
             std::string_view prefix;
-            if (declaresPrefix(attribute.name(), prefix))
+            if (declaresPrefix(name, prefix))
                 m_bindings.push_back({prefix, attribute.value()});
+            else
+                prefixed = prefixed || std::strchr(name, ':');
         }
+        // A declaration may follow its use on the same element.
+        for (pugi::xml_attribute attribute = element.first_attribute(); prefixed && attribute;
+             attribute = attribute.next_attribute())
+            name(attribute.name());
         return mark;
     }
 
@@ -113,36 +144,58 @@ public:
         return undeclared(prefix);
     }
 
+    QualifiedName name(const char *name)
+    {
+        const QualifiedName split
+            = splitName(name, [this](std::string_view prefix) { return resolve(prefix); });
+        m_unbound = m_unbound || !split.bound;
+        return split;
+    }
+
+    // Checks the names of every element below top (entered already) in
+    // document order, but for the subtrees of the elements of checked, which
+    // come in document order too.
+    void checkBelow(pugi::xml_node top, const std::vector<pugi::xml_node> &checked = {})
+    {
+        size_t nextChecked = 0;
+        const size_t depth = m_marks.size();
+        pugi::xml_node node = top.first_child();
+        while (node) {
+            if (node.type() == pugi::node_element) {
+                if (nextChecked < checked.size() && node == checked[nextChecked]) {
+                    ++nextChecked;
+                } else {
+                    const size_t mark = enter(node);
+                    name(node.name());
+                    if (const pugi::xml_node child = node.first_child()) {
+                        m_marks.push_back(mark);
+                        node = child;
+                        continue;
+                    }
+                    leave(mark);
+                }
+            }
+            pugi::xml_node next = node.next_sibling();
+            for (; !next && m_marks.size() > depth; next = node.next_sibling()) {
+                node = node.parent();
+                leave(m_marks.back());
+                m_marks.pop_back();
+            }
+            node = next;
+        }
+    }
+
+    bool foundUnbound() const { return m_unbound; }
+
 private:
     struct Binding {
         std::string_view prefix;
         const char *uri;
     };
     std::vector<Binding> m_bindings;
+    std::vector<size_t> m_marks;
+    bool m_unbound = false;
 };
-
-struct QualifiedName {
-    std::string_view local;
-    std::string_view space;
-};
-
-template<class Resolve> QualifiedName splitName(const char *name, Resolve resolve)
-{
-    const char *colon = std::strchr(name, ':');
-    const char *space = resolve(colon ? std::string_view(name, size_t(colon - name)) : std::string_view());
-    return {colon ? std::string_view(colon + 1) : std::string_view(name), space ? space : ""};
-}
-
-QualifiedName nameIn(pugi::xml_node element, const NamespaceScope &scope)
-{
-    return splitName(element.name(), [&scope](std::string_view prefix) { return scope.resolve(prefix); });
-}
-
-QualifiedName nameOf(pugi::xml_node element)
-{
-    return splitName(
-        element.name(), [element](std::string_view prefix) { return lookupNamespace(element, prefix); });
-}
 
 pugi::xml_node nextElement(pugi::xml_node node)
 {
@@ -172,40 +225,6 @@ template<class Match> pugi::xml_node findElement(pugi::xml_node root, Match matc
     }
     return {};
 }
-
-// A prefixed name of an element or of its attribute whose prefix no
-// enclosing element declares ("xmlns:" itself declares one). Names are
-// short, so they are scanned inline.
-bool isUnbound(const char *name, pugi::xml_node element)
-{
-    const char *colon = name;
-    while (*colon && *colon != ':')
-        ++colon;
-    if (!*colon)
-        return false;
-    const std::string_view prefix(name, size_t(colon - name));
-    return prefix != "xmlns" && !lookupNamespace(element, prefix);
-}
-
-// Looks at every element of a document for a prefix that is not declared;
-// the tree walker of the XML library visits the nodes faster than a walk
-// through the node interface would.
-class UnboundPrefixFinder : public pugi::xml_tree_walker
-{
-public:
-    bool found = false;
-
-    bool for_each(pugi::xml_node &node) override
-    {
-        if (node.type() != pugi::node_element)
-            return true;
-        found = isUnbound(node.name(), node);
-        for (pugi::xml_attribute attribute = node.first_attribute(); attribute && !found;
-             attribute = attribute.next_attribute())
-            found = isUnbound(attribute.name(), node);
-        return !found;
-    }
-};
 
 bool isXmlSpace(char c)
 {
@@ -241,13 +260,7 @@ Failure load(const QByteArray &data, const QString &httpCharset, Document &docum
         else if (node.type() == pugi::node_doctype)
             document.entities = XmlRepair::EntityTable::fromDoctype(node.value());
     }
-    if (roots != 1)
-        return Failure::NotXml;
-    UnboundPrefixFinder unbound;
-    document.xml.traverse(unbound);
-    if (unbound.found)
-        return Failure::NotXml;
-    return Failure::None;
+    return roots == 1 ? Failure::None : Failure::NotXml;
 }
 
 std::string_view trimmed(std::string_view text)
@@ -309,6 +322,9 @@ public:
 
     Result readRss();
     Result readAtom();
+    // False when a name anywhere in the document has a prefix that is not
+    // bound; the entries read were checked on the way.
+    bool namespacesBound() const;
 
 private:
     // Calls visit(element, name) for each element child, with the child's
@@ -319,7 +335,7 @@ private:
             if (child.type() != pugi::node_element)
                 continue;
             const size_t mark = m_scope.enter(child);
-            const bool more = visit(child, nameIn(child, m_scope));
+            const bool more = visit(child, m_scope.name(child.name()));
             m_scope.leave(mark);
             if (!more)
                 break;
@@ -333,7 +349,7 @@ private:
 
     std::string_view textView(pugi::xml_node element);
     std::string_view valueView(const char *value);
-    QString textOf(pugi::xml_node element) { return toQString(textView(element)); }
+    QString textOf(pugi::xml_node element);
     QString attributeOf(pugi::xml_node element, const char *name);
 
     Result start(Kind kind, int expected);
@@ -346,6 +362,7 @@ private:
 
     Document &m_document;
     NamespaceScope m_scope;
+    std::vector<pugi::xml_node> m_checked; // entries whose names were checked while reading
     std::string_view m_space;
     std::string m_scratch;
     clsMD5 m_md5;
@@ -371,17 +388,16 @@ void appendText(pugi::xml_node element, std::string &out, const XmlRepair::Entit
     }
 }
 
-// References are resolved where the text stands (every resolution is
-// shorter than its reference), so no text may be read twice. Declared
-// entities can be longer; a document with any is resolved into scratch
-// space, and so is an element with several pieces of text. A view lasts
-// until the next one is made.
+// The text is never changed where it stands, so nothing is resolved twice.
+// A text with references is resolved into scratch space, and so is an
+// element with several pieces of text; a view lasts until the next one.
 std::string_view FeedReader::valueView(const char *value)
 {
-    if (m_document.entities.isEmpty())
-        return XmlRepair::resolveInPlace(const_cast<char *>(value));
+    const std::string_view text(value);
+    if (text.find('&') == std::string_view::npos)
+        return text;
     m_scratch.clear();
-    XmlRepair::appendResolved(m_scratch, value, m_document.entities);
+    XmlRepair::appendResolved(m_scratch, text, m_document.entities);
     return m_scratch;
 }
 
@@ -402,6 +418,22 @@ std::string_view FeedReader::textView(pugi::xml_node element)
     return m_scratch;
 }
 
+// The common case, one piece of text in a document without declared
+// entities, is resolved straight into the string.
+QString FeedReader::textOf(pugi::xml_node element)
+{
+    const pugi::xml_node first = element.first_child();
+    if (!first || first.next_sibling() || first.type() != pugi::node_pcdata || !m_document.entities.isEmpty())
+        return toQString(textView(element));
+    const std::string_view value(first.value());
+    if (value.empty())
+        return toQString(value);
+    QString text(qsizetype(value.size()), Qt::Uninitialized);
+    char16_t *begin = reinterpret_cast<char16_t *>(text.data());
+    text.resize(XmlRepair::resolveToUtf16(value, begin) - begin);
+    return text;
+}
+
 QString FeedReader::attributeOf(pugi::xml_node element, const char *name)
 {
     const pugi::xml_attribute attribute = element.attribute(name);
@@ -413,6 +445,7 @@ Result FeedReader::start(Kind kind, int expected)
     Result result;
     result.items.reserve(std::min(expected, maxEntries) + 1);
     result.items.resize(1);
+    m_checked.reserve(size_t(std::min(expected, maxEntries)));
     result.count = 0;
     result.kind = kind;
     return result;
@@ -501,8 +534,10 @@ FeedItem FeedReader::rssItem(pugi::xml_node element)
         } else if (name.space == contentNamespace && name.local == "encoded") {
             encoded = child;
         }
+        m_scope.checkBelow(child);
         return true;
     });
+    m_checked.push_back(element);
     FeedItem item;
     if (title)
         item.Title = textOf(title);
@@ -579,6 +614,7 @@ FeedItem FeedReader::atomEntry(pugi::xml_node element)
 {
     pugi::xml_node title, content, summary, published, updated, alternate, lastLink, enclosure;
     forEachChild(element, [&](pugi::xml_node child, const QualifiedName &name) {
+        m_scope.checkBelow(child);
         if (name.space != m_space)
             return true;
         if (name.local == "title") {
@@ -601,6 +637,7 @@ FeedItem FeedReader::atomEntry(pugi::xml_node element)
         }
         return true;
     });
+    m_checked.push_back(element);
     FeedItem item;
     if (title)
         item.Title = textOf(title);
@@ -637,6 +674,13 @@ Result FeedReader::readAtom()
     return result;
 }
 
+bool FeedReader::namespacesBound() const
+{
+    NamespaceScope whole;
+    whole.checkBelow(m_document.xml, m_checked);
+    return !m_scope.foundUnbound() && !whole.foundUnbound();
+}
+
 enum class Rules { Rss, Atom, ByRoot };
 
 bool hasAtomRoot(const Document &document)
@@ -654,9 +698,10 @@ Result parse(const QByteArray &data, const QString &httpCharset, Rules rules)
         return emptyResult(failure);
     }
     FeedReader reader(document);
-    if (rules == Rules::Atom || (rules == Rules::ByRoot && hasAtomRoot(document)))
-        return reader.readAtom();
-    return reader.readRss();
+    Result result = rules == Rules::Atom || (rules == Rules::ByRoot && hasAtomRoot(document))
+        ? reader.readAtom()
+        : reader.readRss();
+    return reader.namespacesBound() ? result : emptyResult(Failure::NotXml);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "feeds/XmlRepair.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -358,9 +360,8 @@ std::string_view referenceAt(std::string_view text, size_t amp)
     return text.substr(start, end - start);
 }
 
-// Where resolved text goes: the end of a string, or the same buffer it is
-// read from (the write position never passes the read position). Each
-// copies the plain text up to the next "&" its own fastest way.
+// Where resolved text goes: UTF-8 at the end of a string, or UTF-16 into a
+// buffer. Each copies the plain text up to the next "&" its own fastest way.
 struct StringSink {
     std::string &out;
     const char *copyPlain(const char *from, const char *end)
@@ -370,67 +371,154 @@ struct StringSink {
         out.append(from, size_t(stop - from));
         return stop;
     }
-    void put(char c) { out += c; }
+    void put(char32_t code)
+    {
+        if (code < 0x80) {
+            out += char(code);
+        } else if (code < 0x800) {
+            out += char(0xC0 | (code >> 6));
+            out += char(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += char(0xE0 | (code >> 12));
+            out += char(0x80 | ((code >> 6) & 0x3F));
+            out += char(0x80 | (code & 0x3F));
+        } else {
+            out += char(0xF0 | (code >> 18));
+            out += char(0x80 | ((code >> 12) & 0x3F));
+            out += char(0x80 | ((code >> 6) & 0x3F));
+            out += char(0x80 | (code & 0x3F));
+        }
+    }
 };
 
-// References are dense in escaped markup, so plain runs are short: they are
-// copied a block at a time without a call per run.
-struct InPlaceSink {
-    char *to;
+bool isContinuation(const char *p, const char *end)
+{
+    return p < end && (static_cast<unsigned char>(*p) & 0xC0) == 0x80;
+}
+
+// The character of the UTF-8 sequence at from (lead byte >= 0x80); a broken
+// sequence gives U+FFFD for its first byte.
+char32_t decodeUtf8(const char *&from, const char *end)
+{
+    const auto lead = static_cast<unsigned char>(*from);
+    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    char32_t code = lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        if (!isContinuation(from + i, end)) {
+            ++from;
+            return 0xFFFD;
+        }
+        code = (code << 6) | (static_cast<unsigned char>(from[i]) & 0x3F);
+    }
+    from += length ? length : 1;
+    return length ? code : 0xFFFD;
+}
+
+// Every UTF-8 byte and every reference gives at most one UTF-16 unit per
+// byte, so the text's length in bytes bounds the output. Plain text is
+// mostly ASCII: it is widened a block at a time.
+struct Utf16Sink {
+    char16_t *to;
+    const char *textEnd; // a character may reach past where a copy stops
     const char *copyPlain(const char *from, const char *end)
     {
-        // A local write position: a store through a char pointer could alias a member.
-        char *out = to;
+        // A local write position: a store through a pointer could alias a member.
+        char16_t *out = to;
 #if defined(__SSE2__)
         const __m128i amp = _mm_set1_epi8('&');
+        const __m128i zero = _mm_setzero_si128();
         while (end - from >= 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-            const unsigned hits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, amp)));
-            const int run = hits ? std::countr_zero(hits) : 16;
-            // The whole block may be stored when that cannot reach input not
-            // yet read; the bytes after the run are overwritten later.
-            if (run < 16 && from - out < 16 - run) {
-                end = from + run;
-                break;
-            }
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+            // The bound above leaves room for the whole block.
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+            const unsigned stops
+                = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, amp)) | _mm_movemask_epi8(bytes));
+            const int run = stops ? std::countr_zero(stops) : 16;
             out += run;
             from += run;
-            if (run < 16) {
+            if (run == 16)
+                continue;
+            if (*from == '&') {
                 to = out;
                 return from;
             }
+            putWide(out, decodeUtf8(from, textEnd));
         }
 #endif
-        while (from < end && *from != '&')
-            *out++ = *from++;
+        while (from < end && *from != '&') {
+            if (static_cast<unsigned char>(*from) < 0x80)
+                *out++ = char16_t(*from++);
+            else
+                putWide(out, decodeUtf8(from, textEnd));
+        }
         to = out;
         return from;
     }
-    void put(char c)
+    void put(char32_t code)
     {
-        *to++ = c;
+        putWide(to, code);
+    }
+
+    // Copies ASCII text, from up to until, a block at a time where the text
+    // (which ends at end) is long enough for a whole block.
+    void copyAscii(const char *from, const char *until, const char *end)
+    {
+        char16_t *out = to;
+        const size_t length = size_t(until - from);
+        size_t done = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        for (; done < length && end - (from + done) >= 16; done += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + done));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + done), _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + done + 8), _mm_unpackhi_epi8(bytes, zero));
+        }
+#endif
+        for (; done < length; ++done)
+            out[done] = char16_t(from[done]);
+        to = out + length;
+    }
+
+    static void putWide(char16_t *&out, char32_t code)
+    {
+        if (code < 0x10000) {
+            *out++ = char16_t(code);
+        } else {
+            *out++ = char16_t(0xD7C0 + (code >> 10));
+            *out++ = char16_t(0xDC00 | (code & 0x3FF));
+        }
     }
 };
 
-template<class Sink> void putUtf8(Sink &sink, char32_t code)
+// The five XML entities as words of their bytes, first byte lowest, in a
+// table indexed by their first two letters, which tell them apart.
+struct Predefined {
+    std::uint64_t word = 1; // matches nothing under an empty mask
+    std::uint64_t mask = 0;
+    char32_t character = 0;
+    int length = 0;
+};
+
+constexpr size_t predefinedSlot(char first, char second)
 {
-    if (code < 0x80) {
-        sink.put(char(code));
-    } else if (code < 0x800) {
-        sink.put(char(0xC0 | (code >> 6)));
-        sink.put(char(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        sink.put(char(0xE0 | (code >> 12)));
-        sink.put(char(0x80 | ((code >> 6) & 0x3F)));
-        sink.put(char(0x80 | (code & 0x3F)));
-    } else {
-        sink.put(char(0xF0 | (code >> 18)));
-        sink.put(char(0x80 | ((code >> 12) & 0x3F)));
-        sink.put(char(0x80 | ((code >> 6) & 0x3F)));
-        sink.put(char(0x80 | (code & 0x3F)));
-    }
+    return size_t(static_cast<unsigned char>(first) + static_cast<unsigned char>(second)) % 16;
 }
+
+constexpr std::array<Predefined, 16> predefined = [] {
+    const std::pair<std::string_view, char32_t> entities[]
+        = {{"&lt;", U'<'}, {"&gt;", U'>'}, {"&amp;", U'&'}, {"&quot;", U'"'}, {"&apos;", U'\''}};
+    std::array<Predefined, 16> table {};
+    for (const auto &[text, character] : entities) {
+        Predefined &entry = table[predefinedSlot(text[1], text[2])];
+        entry = {0, 0, character, int(text.size())};
+        for (size_t i = 0; i < text.size(); ++i) {
+            entry.word |= std::uint64_t(static_cast<unsigned char>(text[i])) << (8 * i);
+            entry.mask |= std::uint64_t(0xFF) << (8 * i);
+        }
+    }
+    return table;
+}();
 
 template<class Sink> class Resolver
 {
@@ -439,43 +527,53 @@ public:
 
     void append(std::string_view text, int depth)
     {
-        const char *from = text.data();
-        const char *end = from + text.size();
-        while ((from = m_sink.copyPlain(from, end)) < end) {
-            if (const int length = putPredefined(from, end)) {
-                from += length;
-                continue;
-            }
-            const std::string_view body = referenceAt(text, size_t(from - text.data()));
-            if (body.empty() || !resolve(body, depth)) {
-                m_sink.put('&');
-                ++from;
-            } else {
-                from += body.size() + 2;
-            }
-        }
+        appendUntil(text.data(), text.data() + text.size(), text, depth);
+    }
+
+    // Appends the part of text from from up to until; a reference may reach
+    // past until. Returns where the text goes on.
+    const char *appendUntil(const char *from, const char *until, std::string_view text, int depth)
+    {
+        while ((from = m_sink.copyPlain(from, until)) < until)
+            from = resolveAt(from, text, depth);
+        return from;
+    }
+
+    // Writes the reference (or the "&" that starts none) at at, a "&" in
+    // text; returns where the text goes on.
+    const char *resolveAt(const char *at, std::string_view text, int depth)
+    {
+        if (const int length = putPredefined(at, text.data() + text.size()))
+            return at + length;
+        const std::string_view body = referenceAt(text, size_t(at - text.data()));
+        if (!body.empty() && resolve(body, depth))
+            return at + body.size() + 2;
+        m_sink.put(U'&');
+        return at + 1;
     }
 
 private:
-    // The five XML entities, by far the most common references, read without
-    // taking the name apart; the length of the reference or 0.
+    // The five XML entities, by far the most common references, matched as
+    // one word without taking the name apart; the length of the reference or 0.
     int putPredefined(const char *at, const char *end)
     {
         const size_t left = size_t(end - at);
-        if (left >= 4 && at[3] == ';' && at[2] == 't' && (at[1] == 'l' || at[1] == 'g')) {
-            m_sink.put(at[1] == 'l' ? '<' : '>');
-            return 4;
+        if (left < 4)
+            return 0;
+        std::uint64_t word = 0;
+        if (left >= 8) {
+            // Read as one load.
+            for (size_t i = 0; i < 8; ++i)
+                word |= std::uint64_t(static_cast<unsigned char>(at[i])) << (8 * i);
+        } else {
+            for (size_t i = 0; i < left; ++i)
+                word |= std::uint64_t(static_cast<unsigned char>(at[i])) << (8 * i);
         }
-        if (left >= 5 && at[4] == ';' && std::memcmp(at + 1, "amp", 3) == 0) {
-            m_sink.put('&');
-            return 5;
-        }
-        if (left >= 6 && at[5] == ';'
-            && (std::memcmp(at + 1, "quot", 4) == 0 || std::memcmp(at + 1, "apos", 4) == 0)) {
-            m_sink.put(at[1] == 'q' ? '"' : '\'');
-            return 6;
-        }
-        return 0;
+        const Predefined &entity = predefined[predefinedSlot(at[1], at[2])];
+        if ((word & entity.mask) != entity.word)
+            return 0;
+        m_sink.put(entity.character);
+        return entity.length;
     }
 
     // Writes what a reference stands for; false when it stays as written.
@@ -486,7 +584,7 @@ private:
             if (!readCharacterReference(body, code))
                 return false;
             if (isXmlChar(code))
-                putUtf8(m_sink, code);
+                m_sink.put(code);
             return true;
         }
         if (const std::string *value = m_entities.find(body)) {
@@ -497,7 +595,7 @@ private:
             return true;
         }
         if (const NamedCharacter *named = findHtmlEntity(body)) {
-            putUtf8(m_sink, named->code);
+            m_sink.put(named->code);
             return true;
         }
         return false;
@@ -522,10 +620,8 @@ std::string declaredValue(std::string_view literal)
         const std::string_view body = referenceAt(literal, amp);
         char32_t code;
         if (!body.empty() && body[0] == '#' && readCharacterReference(body, code)) {
-            if (isXmlChar(code)) {
-                StringSink sink {value};
-                putUtf8(sink, code);
-            }
+            if (isXmlChar(code))
+                StringSink {value}.put(code);
             from = amp + body.size() + 2;
         } else {
             value += '&';
@@ -613,17 +709,68 @@ void appendResolved(std::string &out, std::string_view text, const EntityTable &
     Resolver(sink, entities).append(text, 0);
 }
 
-std::string_view resolveInPlace(char *text)
+// In ASCII text the references are found a block at a time, so that finding
+// the next one does not wait for the one before to be resolved, and the five
+// XML entities are read from a table without a branch per name. A block with
+// other characters, and any other reference, is read the general way. The
+// last blocks are too: the fast way reads up to a block past the current one.
+char16_t *resolveToUtf16(std::string_view text, char16_t *out)
 {
-    const size_t length = std::strlen(text);
-    char *amp = static_cast<char *>(std::memchr(text, '&', length));
-    if (!amp)
-        return {text, length};
     static const EntityTable none;
-    InPlaceSink sink {amp};
-    Resolver(sink, none).append(std::string_view(amp, length - size_t(amp - text)), 0);
-    *sink.to = 0;
-    return {text, size_t(sink.to - text)};
+    Utf16Sink sink {out, text.data() + text.size()};
+    Resolver resolver(sink, none);
+    const char *from = text.data();
+    const char *const end = from + text.size();
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    // The write position stays in a register here; the sink has it back for
+    // the general way.
+    char16_t *to = out;
+    for (const char *block = from; end - block >= 32; block += 16) {
+        if (from >= block + 16)
+            continue;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block));
+        if (_mm_movemask_epi8(bytes)) {
+            sink.to = to;
+            from = resolver.appendUntil(from, block + 16, text, 0);
+            to = sink.to;
+            continue;
+        }
+        // The references found do not wait for the position the one before
+        // ends at; those it covers are passed over.
+        unsigned amps = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('&'))));
+        for (; amps; amps &= amps - 1) {
+            const char *at = block + std::countr_zero(amps);
+            if (at < from)
+                continue;
+            // Plain text up to the reference, whole blocks at a time (at least
+            // one, which takes no decision); what is written past it is
+            // written over next.
+            std::ptrdiff_t done = 0;
+            do {
+                const __m128i plain = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + done));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(to + done), _mm_unpacklo_epi8(plain, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(to + done + 8), _mm_unpackhi_epi8(plain, zero));
+                done += 16;
+            } while (done < at - from);
+            to += at - from;
+            std::uint64_t word;
+            std::memcpy(&word, at, sizeof word);
+            const Predefined &entity = predefined[predefinedSlot(at[1], at[2])];
+            if (std::endian::native == std::endian::little && (word & entity.mask) == entity.word) {
+                *to++ = char16_t(entity.character);
+                from = at + entity.length;
+            } else {
+                sink.to = to;
+                from = resolver.resolveAt(at, text, 0);
+                to = sink.to;
+            }
+        }
+    }
+    sink.to = to;
+#endif
+    resolver.appendUntil(from, end, text, 0);
+    return sink.to;
 }
 
 } // namespace XmlRepair

@@ -33,9 +33,9 @@ private:
 // character reference to a character XML does not allow is dropped.
 void appendResolved(std::string &out, std::string_view text, const EntityTable &entities);
 
-// Resolves the references of a NUL-terminated text where it stands (every
-// resolution is shorter than its reference) and returns the result. Only
-// for documents without declared entities, whose expansions could be longer.
-std::string_view resolveInPlace(char *text);
+// Resolves the references of valid UTF-8 text straight into UTF-16, for a
+// document without declared entities. out must have room for as many units
+// as text has bytes; returns the end of what was written.
+char16_t *resolveToUtf16(std::string_view text, char16_t *out);
 
 } // namespace XmlRepair
