@@ -6,6 +6,7 @@
 #include <emmintrin.h>
 #endif
 
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -143,36 +144,58 @@ bool isStrayControl(unsigned char c)
     return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
+// Checks UTF-8 while copying it (to may be from: nothing is written ahead of
+// what is read), leaves out C0 control characters other than tab, LF and CR
+// and notes a CR. False at the first byte that is not valid UTF-8. Printable
+// ASCII, tab and line ends pass a block at a time, up to the first byte
+// that needs a closer look.
+bool copyChecked(const char *from, size_t size, char *to, size_t &written, bool &carriageReturns)
+{
+    const auto *in = reinterpret_cast<const unsigned char *>(from);
+    const unsigned char *const end = in + size;
+    auto *out = reinterpret_cast<unsigned char *>(to);
+    while (in < end) {
 #if defined(__SSE2__)
-constexpr int blockSize = 16;
-
-// True when the block holds only printable ASCII, tab, LF and CR. The signed
-// compare counts bytes from 0x80 up as negative, so one test finds them and
-// the control characters; line ends are looked at only when that test fails.
-bool plainBlock(const unsigned char *p)
-{
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    const int low = _mm_movemask_epi8(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)));
-    if (!low)
-        return true;
-    const __m128i allowed = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
-        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
-    return (low & ~_mm_movemask_epi8(allowed)) == 0;
-}
-#else
-constexpr int blockSize = 8;
-
-// True when the block holds only printable ASCII: the bit test flags any
-// byte with the high bit set or below 0x20 (and, through borrows, a few
-// harmless others).
-bool plainBlock(const unsigned char *p)
-{
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    return ((word | (word - 0x2020202020202020ULL)) & 0x8080808080808080ULL) == 0;
-}
+        if (end - in >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in));
+            // The signed compare counts bytes from 0x80 up as negative, so
+            // one test finds them and the control characters.
+            unsigned closer = unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20))));
+            if (closer) {
+                const __m128i returns = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'));
+                const __m128i lineBreaks = _mm_or_si128(
+                    _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+                closer &= ~unsigned(_mm_movemask_epi8(_mm_or_si128(returns, lineBreaks)));
+                carriageReturns = carriageReturns || _mm_movemask_epi8(returns);
+            }
+            if (!closer) {
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+                in += 16;
+                out += 16;
+                continue;
+            }
+            // Byte by byte: in place, a whole block could overwrite what is
+            // still to be read.
+            for (int plain = std::countr_zero(closer); plain > 0; --plain)
+                *out++ = *in++;
+        }
 #endif
+        if (*in >= 0x80) {
+            const int length = sequenceLength(in, end);
+            if (!length)
+                return false;
+            for (int i = 0; i < length; ++i)
+                *out++ = *in++;
+        } else {
+            carriageReturns = carriageReturns || *in == '\r';
+            if (!isStrayControl(*in))
+                *out++ = *in;
+            ++in;
+        }
+    }
+    written = size_t(out - reinterpret_cast<unsigned char *>(to));
+    return true;
+}
 
 bool convert(iconv_t converter, const char *data, size_t size, QByteArray &out)
 {
@@ -215,55 +238,33 @@ Detected detect(const QByteArray &bytes, const QString &httpCharset)
     return found;
 }
 
-bool sanitizeUtf8(QByteArray &text)
-{
-    auto *begin = reinterpret_cast<unsigned char *>(text.data());
-    const unsigned char *end = begin + text.size();
-    qsizetype strays = 0;
-    const unsigned char *p = begin;
-    while (p < end) {
-        if (end - p >= blockSize && plainBlock(p)) {
-            p += blockSize;
-        } else if (*p < 0x80) {
-            strays += isStrayControl(*p);
-            ++p;
-        } else {
-            const int length = sequenceLength(p, end);
-            if (!length)
-                return false;
-            p += length;
-        }
-    }
-    if (strays) {
-        unsigned char *to = begin;
-        for (const unsigned char *from = begin; from < end; ++from) {
-            if (!isStrayControl(*from))
-                *to++ = *from;
-        }
-        text.truncate(text.size() - strays);
-    }
-    return true;
-}
-
-bool toUtf8(const QByteArray &bytes, const QString &httpCharset, QByteArray &out)
+bool toUtf8(const QByteArray &bytes, const QString &httpCharset, QByteArray &out, bool *carriageReturns)
 {
     const Detected found = detect(bytes, httpCharset);
     const char *body = bytes.constData() + found.markLength;
     const size_t size = size_t(bytes.size() - found.markLength);
-    if (isUtf8Name(found.name)) {
-        out = QByteArray(body, qsizetype(size));
-        return sanitizeUtf8(out);
-    }
-    iconv_t converter = iconv_open("UTF-8", found.name.constData());
+    iconv_t converter = isUtf8Name(found.name) ? iconv_t(-1) : iconv_open("UTF-8", found.name.constData());
+    if (converter == iconv_t(-1) && !isUtf8Name(found.name) && !found.fromHttp)
+        return false;
+    // The one copy the in-place parse needs is made while checking, or
+    // checked in place after converting.
     if (converter == iconv_t(-1)) {
-        if (!found.fromHttp)
+        out.resize(qsizetype(size));
+    } else {
+        const bool converted = convert(converter, body, size, out);
+        iconv_close(converter);
+        if (!converted)
             return false;
-        out = QByteArray(body, qsizetype(size));
-        return sanitizeUtf8(out);
+        body = out.constData();
     }
-    const bool converted = convert(converter, body, size, out);
-    iconv_close(converter);
-    return converted && sanitizeUtf8(out);
+    size_t written = 0;
+    bool returns = false;
+    if (!copyChecked(body, size_t(out.size()), out.data(), written, returns))
+        return false;
+    out.truncate(qsizetype(written));
+    if (carriageReturns)
+        *carriageReturns = returns;
+    return true;
 }
 
 } // namespace FeedEncoding

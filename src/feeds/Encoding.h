@@ -21,11 +21,9 @@ Detected detect(const QByteArray &bytes, const QString &httpCharset = QString())
 // Converts a document to UTF-8 without its mark and without C0 control
 // characters other than tab, LF and CR. False when the document names an
 // encoding that is not known or holds bytes that are not valid in its
-// encoding. An unknown HTTP charset is ignored.
-bool toUtf8(const QByteArray &bytes, const QString &httpCharset, QByteArray &out);
-
-// Checks UTF-8 in place and drops C0 control characters other than tab, LF
-// and CR. False when the bytes are not valid UTF-8.
-bool sanitizeUtf8(QByteArray &text);
+// encoding. An unknown HTTP charset is ignored. carriageReturns, when given,
+// tells whether the text holds a CR, whose line ends then need normalizing.
+bool toUtf8(
+    const QByteArray &bytes, const QString &httpCharset, QByteArray &out, bool *carriageReturns = nullptr);
 
 } // namespace FeedEncoding

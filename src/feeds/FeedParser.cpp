@@ -35,7 +35,8 @@ constexpr int maxEntries = 32767;
 // References are resolved when a text is read, so that a reference the XML
 // parser would not know does not cost the document. Text nodes of white space
 // alone are not kept: between the children of an element they would double
-// the nodes of a typical feed, for the rare field written as markup.
+// the nodes of a typical feed, for the rare field written as markup. Line
+// ends are normalized only in a text that has a CR.
 constexpr unsigned parseOptions = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype;
 
 // The prefix an attribute declares ("" for the default namespace), or false
@@ -247,10 +248,12 @@ Failure load(const QByteArray &data, const QString &httpCharset, Document &docum
 {
     if (isBlankBytes(data))
         return Failure::Empty;
-    if (!FeedEncoding::toUtf8(data, httpCharset, document.buffer))
+    bool carriageReturns = false;
+    if (!FeedEncoding::toUtf8(data, httpCharset, document.buffer, &carriageReturns))
         return Failure::NotXml;
-    const pugi::xml_parse_result parsed = document.xml.load_buffer_inplace(
-        document.buffer.data(), size_t(document.buffer.size()), parseOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed
+        = document.xml.load_buffer_inplace(document.buffer.data(), size_t(document.buffer.size()),
+            carriageReturns ? parseOptions : parseOptions & ~pugi::parse_eol, pugi::encoding_utf8);
     if (!parsed)
         return Failure::NotXml;
     int roots = 0;
