@@ -35,6 +35,16 @@ int number(std::string_view text, size_t maximum)
     return value;
 }
 
+// The words searched are a few characters long: a plain loop beats a call.
+size_t indexOf(std::string_view text, char c)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == c)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 char lower(char c)
 {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -49,9 +59,10 @@ int englishMonth(std::string_view name)
         name.remove_suffix(1);
     if (name.size() < 3)
         return 0;
+    const char first = lower(name[0]);
     for (int month = 1; month <= 12; ++month) {
         const std::string_view full = englishMonths[month - 1];
-        if (name.size() <= full.size()
+        if (full[0] == first && name.size() <= full.size()
             && std::equal(
                 name.begin(), name.end(), full.begin(), [](char a, char b) { return lower(a) == b; }))
             return month;
@@ -81,13 +92,13 @@ bool readMonth(std::string_view written, FeedDate &date)
 // "h:mm", "hh:mm:ss" or "hh:mm:ss.fff".
 bool readTime(std::string_view text, FeedDate &date)
 {
-    text = text.substr(0, text.find('.'));
+    text = text.substr(0, indexOf(text, '.'));
     int *parts[] = {&date.hour, &date.minute, &date.second};
     const int limits[] = {24, 59, 60};
     date.second = 0;
     size_t part = 0;
     for (; part < 3 && !text.empty(); ++part) {
-        const size_t colon = text.find(':');
+        const size_t colon = indexOf(text, ':');
         const int value = number(text.substr(0, colon), 2);
         if (value < 0 || value > limits[part])
             return false;
@@ -145,7 +156,7 @@ FeedDate parseRfc822(std::string_view text)
         ++at;
     if (count - at < 3)
         return {};
-    if (count - at > 3 && words[at + 2].find(':') != std::string_view::npos)
+    if (count - at > 3 && indexOf(words[at + 2], ':') != std::string_view::npos)
         std::swap(words[at + 2], words[at + 3]);
     FeedDate date;
     const bool monthFirst = number(words[at], 2) < 0;

@@ -317,6 +317,26 @@ int childElementCount(pugi::xml_node parent)
     return count;
 }
 
+// The last text made for one date field of the entries. Entries of one
+// feed mostly share their year and often their day and time: such texts
+// share one string instead of being made again.
+class SharedText
+{
+public:
+    const QString &of(std::string_view ascii)
+    {
+        if (ascii != m_ascii) {
+            m_ascii = ascii;
+            m_text = QLatin1String(ascii.data(), qsizetype(ascii.size()));
+        }
+        return m_text;
+    }
+
+private:
+    std::string m_ascii;
+    QString m_text;
+};
+
 // Reads entries out of a loaded document by the rules of its format.
 class FeedReader
 {
@@ -353,6 +373,7 @@ private:
     std::string_view textView(pugi::xml_node element);
     std::string_view valueView(const char *value);
     QString textOf(pugi::xml_node element);
+    std::string_view attributeView(pugi::xml_node element, const char *name);
     QString attributeOf(pugi::xml_node element, const char *name);
 
     Result start(Kind kind, int expected);
@@ -360,7 +381,7 @@ private:
     bool add(Result &result, FeedItem &&item) const;
     FeedItem rssItem(pugi::xml_node element);
     FeedItem atomEntry(pugi::xml_node element);
-    void setLink(FeedItem &item, const QString &link) const;
+    void setLink(FeedItem &item, std::string_view link) const;
     void setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_node fallback, bool writtenMonth);
 
     Document &m_document;
@@ -369,7 +390,7 @@ private:
     std::string_view m_space;
     std::string m_scratch;
     clsMD5 m_md5;
-    QString m_day, m_year, m_time;
+    SharedText m_day, m_year, m_time;
 };
 
 void appendText(pugi::xml_node element, std::string &out, const XmlRepair::EntityTable &entities)
@@ -437,10 +458,15 @@ QString FeedReader::textOf(pugi::xml_node element)
     return text;
 }
 
+// The value of an attribute, trimmed; empty when there is none.
+std::string_view FeedReader::attributeView(pugi::xml_node element, const char *name)
+{
+    return trimmed(valueView(element.attribute(name).value()));
+}
+
 QString FeedReader::attributeOf(pugi::xml_node element, const char *name)
 {
-    const pugi::xml_attribute attribute = element.attribute(name);
-    return attribute ? toQString(trimmed(valueView(attribute.value()))) : QString();
+    return element.attribute(name) ? toQString(attributeView(element, name)) : QString();
 }
 
 Result FeedReader::start(Kind kind, int expected)
@@ -475,22 +501,23 @@ bool FeedReader::add(Result &result, FeedItem &&item) const
     return true;
 }
 
-void FeedReader::setLink(FeedItem &item, const QString &link) const
+void FeedReader::setLink(FeedItem &item, std::string_view link) const
 {
-    if (link.isEmpty())
+    if (link.empty())
         return;
-    item.Link = link;
-    item.ID = m_md5.GetMD5(link);
+    item.Link = toQString(link);
+    item.ID = m_md5.GetMD5(QByteArrayView(link.data(), qsizetype(link.size())));
 }
 
-// Entries of one feed mostly share their year and often their day and time:
-// such texts share one string instead of being made again.
-const QString &shared(QString &slot, std::string_view ascii)
+bool equalsAscii(const QString &text, std::string_view ascii)
 {
-    const QLatin1String text(ascii.data(), qsizetype(ascii.size()));
-    if (slot != text)
-        slot = text;
-    return slot;
+    if (text.size() != qsizetype(ascii.size()))
+        return false;
+    for (size_t i = 0; i < ascii.size(); ++i) {
+        if (text[qsizetype(i)] != QLatin1Char(ascii[i]))
+            return false;
+    }
+    return true;
 }
 
 void FeedReader::setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_node fallback, bool writtenMonth)
@@ -503,15 +530,14 @@ void FeedReader::setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_nod
     if (!date.isValid())
         return;
     const QString &abbreviation = monthAbbreviation(date.month);
-    const QLatin1String written(date.monthText.data(), qsizetype(date.monthText.size()));
-    item.Month = writtenMonth && !date.monthText.empty() && abbreviation != written
+    item.Month = writtenMonth && !date.monthText.empty() && !equalsAscii(abbreviation, date.monthText)
         ? toQString(date.monthText)
         : abbreviation;
-    item.Day = shared(m_day, date.dayText);
+    item.Day = m_day.of(date.dayText);
     const char year[] = {char('0' + date.year / 1000 % 10), char('0' + date.year / 100 % 10),
         char('0' + date.year / 10 % 10), char('0' + date.year % 10)};
-    item.Year = shared(m_year, std::string_view(year, sizeof year));
-    item.Time = shared(m_time, date.timeText());
+    item.Year = m_year.of(std::string_view(year, sizeof year));
+    item.Time = m_time.of(date.timeText());
 }
 
 // When an element repeats in an entry, the last one counts.
@@ -547,7 +573,7 @@ FeedItem FeedReader::rssItem(pugi::xml_node element)
     std::string_view linkText = link ? trimmed(textView(link)) : std::string_view();
     if (linkText.empty() && guid && isPermaLink(guid))
         linkText = textView(guid);
-    setLink(item, toQString(trimmed(linkText)));
+    setLink(item, trimmed(linkText));
     setDate(item, pubDate, dcDate, true);
     if (description)
         item.Description = textOf(description);
@@ -647,7 +673,7 @@ FeedItem FeedReader::atomEntry(pugi::xml_node element)
     if (enclosure)
         item.Media = attributeOf(enclosure, "href");
     const pugi::xml_node link = alternate ? alternate : lastLink;
-    setLink(item, link && link == enclosure ? item.Media : attributeOf(link, "href"));
+    setLink(item, attributeView(link, "href"));
     setDate(item, published, updated, false);
     if (content)
         item.Description = textOf(content);

@@ -4,16 +4,13 @@
 #include <QStringEncoder>
 #include <QVarLengthArray>
 
-QString clsMD5::GetMD5(const QString &text) const
+QString clsMD5::GetMD5(QByteArrayView bytes) const
 {
-    // A digest per entry of a large feed: one hasher per thread and the bytes
-    // on the stack, so that a call costs no allocation beyond its result.
+    // A digest per entry of a large feed: one hasher per thread, so that a
+    // call costs no allocation beyond its result.
     thread_local QCryptographicHash hasher(QCryptographicHash::Md5);
-    QStringEncoder toUtf8(QStringEncoder::Utf8);
-    QVarLengthArray<char, 512> bytes(toUtf8.requiredSpace(text.size()));
-    const char *end = toUtf8.appendToBuffer(bytes.data(), text);
     hasher.reset();
-    hasher.addData(QByteArrayView(bytes.data(), end - bytes.data()));
+    hasher.addData(bytes);
     const QByteArrayView digest = hasher.resultView();
     static const char digits[] = "0123456789abcdef";
     QString hex(digest.size() * 2, Qt::Uninitialized);
@@ -23,4 +20,13 @@ QString clsMD5::GetMD5(const QString &text) const
         *out++ = QLatin1Char(digits[uchar(byte) & 0xF]);
     }
     return hex;
+}
+
+QString clsMD5::GetMD5(const QString &text) const
+{
+    // The bytes on the stack.
+    QStringEncoder toUtf8(QStringEncoder::Utf8);
+    QVarLengthArray<char, 512> bytes(toUtf8.requiredSpace(text.size()));
+    const char *end = toUtf8.appendToBuffer(bytes.data(), text);
+    return GetMD5(QByteArrayView(bytes.data(), end - bytes.data()));
 }
