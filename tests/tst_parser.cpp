@@ -34,6 +34,10 @@ private slots:
     void encodings();
     void malformations_data();
     void malformations();
+    void longText_data();
+    void longText();
+    void lineEnds_data();
+    void lineEnds();
     void rejected_data();
     void rejected();
     void namespaces_data();
@@ -113,6 +117,9 @@ void TestParser::rssEntry_data()
         << "http://e.com/2" << QString() << QString();
     QTest::newRow("link trimmed") << QByteArray("<link>\n   http://e.com/1 \n</link>") << QString()
                                   << "http://e.com/1" << QString() << QString();
+    QTest::newRow("link beyond ASCII")
+        << QByteArray("<link>http://e.com/caf\xC3\xA9?a=1&amp;b=2</link>") << QString()
+        << QString::fromUtf8("http://e.com/café?a=1&b=2") << QString() << QString();
     QTest::newRow("guid for a missing link") << QByteArray("<guid>http://e.com/g</guid>") << QString()
                                              << "http://e.com/g" << QString() << QString();
     QTest::newRow("guid not a permalink") << QByteArray("<guid isPermaLink=\"false\">tag:e.com,1</guid>")
@@ -487,6 +494,10 @@ void TestParser::encodings_data()
         << fixture("encoding-undeclared-1251.xml") << "windows-1251" << cyrillic;
     QTest::newRow("declaration before HTTP charset")
         << fixture("encoding-latin1.xml") << "windows-1251" << latin;
+    QTest::newRow("control characters dropped from a converted document")
+        << "<?xml version=\"1.0\" encoding=\"windows-1252\"?>"
+            + rss("<item><title>Caf\xE9\x01 cr\xE8me \x02\x03\x7F\xE0 la carte, d\xE9j\xE0 vu</title></item>")
+        << QString() << QString::fromUtf8("Café crème \u007Fà la carte, déjà vu");
     QTest::newRow("unknown HTTP charset ignored")
         << rss("<item><title>" + unicode.toUtf8() + "</title></item>") << "x-no-such-charset" << unicode;
 }
@@ -546,6 +557,67 @@ void TestParser::malformations()
     QCOMPARE(onlyEntry(parseAny(document)).Title, title);
 }
 
+void TestParser::longText_data()
+{
+    QTest::addColumn<int>("offset");
+
+    // Long texts are read a block at a time; every piece must come out
+    // whole wherever a block boundary falls.
+    for (int offset = 0; offset < 17; ++offset)
+        QTest::addRow("offset %d", offset) << offset;
+}
+
+void TestParser::longText()
+{
+    QFETCH(int, offset);
+
+    const QList<QPair<QByteArray, QString>> pieces = {
+        {"plain words, ", "plain words, "},
+        {"&lt;b&gt;", "<b>"},
+        {"&amp;", "&"},
+        {"&quot;&apos;", "\"'"},
+        {"caf\xC3\xA9 ", QString::fromUtf8("café ")},
+        {"\xE2\x82\xAC", QString::fromUtf8("€")},
+        {"\xF0\x9F\x98\x80", QString::fromUtf8("😀")},
+        {"&#233;&#x1F600;", QString::fromUtf8("é😀")},
+        {"&nbsp;", QString::fromUtf8("\u00a0")},
+        {"&unknown; & ", "&unknown; & "},
+        {"&#0;", QString()},
+    };
+    QByteArray written(offset, 'x');
+    QString expected(offset, QLatin1Char('x'));
+    for (int round = 0; round < 3; ++round) {
+        for (const auto &[piece, text] : pieces) {
+            written += piece;
+            expected += text;
+        }
+    }
+    const Result result = ParseRSS(rss("<item><description>" + written + "</description></item>"), false);
+    QCOMPARE(onlyEntry(result).Description, expected);
+}
+
+void TestParser::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("description");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("CR LF") << QByteArray("one\r\ntwo") << "one\ntwo";
+    QTest::newRow("CR alone") << QByteArray("one\rtwo") << "one\ntwo";
+    QTest::newRow("LF alone") << QByteArray("one\ntwo") << "one\ntwo";
+    QTest::newRow("CR in CDATA") << QByteArray("<![CDATA[one\r\ntwo]]>") << "one\ntwo";
+    QTest::newRow("reference to CR kept") << QByteArray("one&#13;\ntwo") << "one\r\ntwo";
+    QTest::newRow("reference to CR beside a CR LF") << QByteArray("one&#13;\r\ntwo") << "one\r\ntwo";
+}
+
+void TestParser::lineEnds()
+{
+    QFETCH(QByteArray, description);
+    QFETCH(QString, text);
+
+    const Result result = ParseRSS(rss("<item><description>" + description + "</description></item>"), false);
+    QCOMPARE(onlyEntry(result).Description, text);
+}
+
 void TestParser::rejected_data()
 {
     QTest::addColumn<QByteArray>("document");
@@ -562,6 +634,20 @@ void TestParser::rejected_data()
     QTest::newRow("unbound attribute prefix")
         << QByteArray("<rss><channel><item><enclosure media:url=\"x\"/></item></channel></rss>")
         << Failure::NotXml;
+    QTest::newRow("unbound prefix inside an entry's field")
+        << QByteArray("<rss><channel><item><description>a <x:b>b</x:b></description></item></channel></rss>")
+        << Failure::NotXml;
+    QTest::newRow("prefix declared by a sibling only")
+        << QByteArray("<rss><channel><item><a xmlns:x=\"urn:x\"/><x:b/></item></channel></rss>")
+        << Failure::NotXml;
+    QByteArray items;
+    for (int i = 0; i < 32767; ++i)
+        items += "<item><title>T</title></item>";
+    QTest::newRow("unbound prefix beyond the entries taken")
+        << QByteArray("<rss><channel>" + items + "<item><x:title/></item></channel></rss>")
+        << Failure::NotXml;
+    QTest::newRow("unbound prefix outside the feed")
+        << QByteArray("<envelope><rss><channel/></rss><x:note/></envelope>") << Failure::NotXml;
     QTest::newRow("unknown declared encoding")
         << QByteArray("<?xml version=\"1.0\" encoding=\"bogus\"?><rss/>") << Failure::NotXml;
     QTest::newRow("invalid UTF-8") << QByteArray("<rss><channel><title>\xC3\x28</title></channel></rss>")
@@ -614,6 +700,9 @@ void TestParser::namespaces_data()
     QTest::newRow("element in another default namespace")
         << rss("<item><title xmlns=\"http://www.w3.org/1999/xhtml\">Not this</title><title>T</title></item>")
         << Kind::Rss << "T";
+    QTest::newRow("prefix declared where it is used")
+        << rss("<item><x:a xmlns:x=\"urn:x\" x:b=\"1\"><x:c/></x:a><title>T</title></item>") << Kind::Rss
+        << "T";
     QTest::newRow("rss inside another root")
         << QByteArray("<envelope><rss><channel><item><title>T</title></item></channel></rss></envelope>")
         << Kind::Rss << "T";
