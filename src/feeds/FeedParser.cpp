@@ -509,6 +509,12 @@ void FeedReader::setLink(FeedItem &item, std::string_view link) const
     item.ID = m_md5.GetMD5(QByteArrayView(link.data(), qsizetype(link.size())));
 }
 
+// Empty or white space alone, without making a trimmed copy.
+bool isWhiteSpace(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+}
+
 bool equalsAscii(const QString &text, std::string_view ascii)
 {
     if (text.size() != qsizetype(ascii.size()))
@@ -577,7 +583,7 @@ FeedItem FeedReader::rssItem(pugi::xml_node element)
     setDate(item, pubDate, dcDate, true);
     if (description)
         item.Description = textOf(description);
-    if (item.Description.trimmed().isEmpty() && encoded)
+    if (isWhiteSpace(item.Description) && encoded)
         item.Description = textOf(encoded);
     if (enclosure)
         item.Media = attributeOf(enclosure, "url");
@@ -677,7 +683,7 @@ FeedItem FeedReader::atomEntry(pugi::xml_node element)
     setDate(item, published, updated, false);
     if (content)
         item.Description = textOf(content);
-    if (item.Description.trimmed().isEmpty() && summary)
+    if (isWhiteSpace(item.Description) && summary)
         item.Description = textOf(summary);
     return item;
 }
