@@ -3,8 +3,7 @@
 #include <QString>
 
 // One parsed entry of a feed.
-struct FeedItem
-{
+struct FeedItem {
     QString Title;
     QString Link;
     QString Day;

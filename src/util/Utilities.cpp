@@ -179,10 +179,10 @@ QString MonthNumber(const QString &name)
 {
     // Most names are the English abbreviations of feed dates: answer those
     // without building lower-case copies.
-    static const QLatin1String english[] = {QLatin1String("Jan"), QLatin1String("Feb"), QLatin1String("Mar"),
-                                            QLatin1String("Apr"), QLatin1String("May"), QLatin1String("Jun"),
-                                            QLatin1String("Jul"), QLatin1String("Aug"), QLatin1String("Sep"),
-                                            QLatin1String("Oct"), QLatin1String("Nov"), QLatin1String("Dec")};
+    static const QLatin1String english[]
+        = {QLatin1String("Jan"), QLatin1String("Feb"), QLatin1String("Mar"), QLatin1String("Apr"),
+            QLatin1String("May"), QLatin1String("Jun"), QLatin1String("Jul"), QLatin1String("Aug"),
+            QLatin1String("Sep"), QLatin1String("Oct"), QLatin1String("Nov"), QLatin1String("Dec")};
     if (name.size() == 3) {
         for (int month = 1; month <= 12; ++month) {
             if (name.compare(english[month - 1], Qt::CaseInsensitive) == 0)

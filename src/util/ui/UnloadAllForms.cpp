@@ -4,7 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace mUtil {
+namespace mUtil
+{
 
 void UnloadAllForms()
 {

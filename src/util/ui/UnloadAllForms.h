@@ -1,6 +1,7 @@
 #pragma once
 
-namespace mUtil {
+namespace mUtil
+{
 
 // Closes every open top-level window of the program, one after another.
 void UnloadAllForms();
