@@ -119,44 +119,68 @@ void Reset()
     bufferSize = 0;
 }
 
-QString ReadINIValue(const QString &section, const QString &key, const QString &defaultValue)
+QList<Entry> ReadINISection(const QString &section)
 {
     checkState();
     const QStringList lines = readLines();
     const auto [first, end] = sectionRange(lines, section);
+    QList<Entry> entries;
     for (int i = first; i >= 0 && i < end; ++i) {
-        if (sameName(keyOf(lines.at(i)), key)) {
-            const QString &line = lines.at(i);
-            return unescape(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed());
-        }
+        const QString &line = lines.at(i);
+        const QString name = keyOf(line);
+        if (!name.isEmpty())
+            entries.append({name, unescape(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed())});
+    }
+    return entries;
+}
+
+QString FindINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue)
+{
+    for (const Entry &entry : entries) {
+        if (sameName(entry.first, key))
+            return entry.second;
     }
     return defaultValue;
 }
 
-void WriteINIValue(const QString &section, const QString &key, const QString &value)
+QString ReadINIValue(const QString &section, const QString &key, const QString &defaultValue)
+{
+    return FindINIValue(ReadINISection(section), key, defaultValue);
+}
+
+void WriteINIValues(const QString &section, const QList<Entry> &entries)
 {
     checkState();
     QStringList lines = readLines();
-    const QString entry = key + QLatin1Char('=') + escape(value);
     auto [first, end] = sectionRange(lines, section);
     if (first < 0) {
-        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-        writeLines(lines);
-        return;
+        lines << QLatin1Char('[') + section + QLatin1Char(']');
+        first = end = int(lines.size());
     }
-    int lastKey = first - 1;
-    for (int i = first; i < end; ++i) {
-        const QString name = keyOf(lines.at(i));
-        if (sameName(name, key)) {
-            lines[i] = entry;
-            writeLines(lines);
-            return;
+    for (const Entry &entry : entries) {
+        const QString line = entry.first + QLatin1Char('=') + escape(entry.second);
+        int lastKey = first - 1;
+        int i = first;
+        for (; i < end; ++i) {
+            const QString name = keyOf(lines.at(i));
+            if (sameName(name, entry.first))
+                break;
+            if (!name.isNull())
+                lastKey = i;
         }
-        if (!name.isNull())
-            lastKey = i;
+        if (i < end) {
+            lines[i] = line;
+        } else {
+            lines.insert(lastKey + 1, line);
+            ++end;
+        }
     }
-    lines.insert(lastKey + 1, entry);
     writeLines(lines);
+}
+
+void WriteINIValue(const QString &section, const QString &key, const QString &value)
+{
+    WriteINIValues(section, {{key, value}});
 }
 
 void WriteINIValue(const QString &section, const QString &key, int value)
@@ -166,15 +190,9 @@ void WriteINIValue(const QString &section, const QString &key, int value)
 
 QString ReadINIKeyNames(const QString &section)
 {
-    checkState();
-    const QStringList lines = readLines();
-    const auto [first, end] = sectionRange(lines, section);
     QStringList names;
-    for (int i = first; i >= 0 && i < end; ++i) {
-        const QString name = keyOf(lines.at(i));
-        if (!name.isEmpty())
-            names << name;
-    }
+    for (const Entry &entry : ReadINISection(section))
+        names << entry.first;
     return names.join(QChar(0));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // The gateway to the INI-format configuration file: sections in square
@@ -18,11 +20,21 @@ struct IniError {
 
 void SetINIFile(const QString &fileName, int bufferSize);
 
+// A key and its value.
+using Entry = QPair<QString, QString>;
+
 QString ReadINIValue(const QString &section, const QString &key, const QString &defaultValue);
 void WriteINIValue(const QString &section, const QString &key, const QString &value);
 void WriteINIValue(const QString &section, const QString &key, int value);
 // The key names of a section in file order, separated by the character 0.
 QString ReadINIKeyNames(const QString &section);
+
+// Several keys with one read or one save of the file: every key and value
+// of a section in file order; the value of a key among them (letter case
+// ignored); several keys written at once.
+QList<Entry> ReadINISection(const QString &section);
+QString FindINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue);
+void WriteINIValues(const QString &section, const QList<Entry> &entries);
 void DeleteINISection(const QString &section);
 
 // Clears the module state (tests).

@@ -42,9 +42,14 @@ QString readScrambled(const QString &key, const QString &defaultValue = QString(
     return mUtil::ScrambleText(read(emailSection, key, defaultValue), false);
 }
 
-void writeScrambled(const QString &key, const QString &value)
+mINI::Entry scrambled(const QString &key, const QString &value)
 {
-    mINI::WriteINIValue(emailSection, key, mUtil::ScrambleText(value, true));
+    return {key, mUtil::ScrambleText(value, true)};
+}
+
+mINI::Entry number(const QString &key, int value)
+{
+    return {key, QString::number(value)};
 }
 
 void confirmSaved(bool showMessage, const QString &text)
@@ -100,13 +105,11 @@ void SaveEmailSettings(bool showMessage)
 {
     useConfigFile();
     const EmailSettings &e = email();
-    writeScrambled(QStringLiteral("sv"), e.Server);
-    writeScrambled(QStringLiteral("po"), e.Port);
-    writeScrambled(QStringLiteral("au"), QString::number(e.Authentication));
-    writeScrambled(QStringLiteral("us"), e.UserName);
-    writeScrambled(QStringLiteral("pw"), e.Password);
-    writeScrambled(QStringLiteral("fn"), e.FromName);
-    writeScrambled(QStringLiteral("fe"), e.FromEmail);
+    mINI::WriteINIValues(emailSection,
+        {scrambled(QStringLiteral("sv"), e.Server), scrambled(QStringLiteral("po"), e.Port),
+            scrambled(QStringLiteral("au"), QString::number(e.Authentication)),
+            scrambled(QStringLiteral("us"), e.UserName), scrambled(QStringLiteral("pw"), e.Password),
+            scrambled(QStringLiteral("fn"), e.FromName), scrambled(QStringLiteral("fe"), e.FromEmail)});
     confirmSaved(showMessage, QStringLiteral("Email Settings are Successfully Saved!"));
 }
 
@@ -123,9 +126,10 @@ void SaveAppSettings(bool showMessage)
 {
     useConfigFile();
     const AppSettings &a = app();
-    mINI::WriteINIValue(appSection, QStringLiteral("autos"), a.StartWithSystem);
-    mINI::WriteINIValue(appSection, QStringLiteral("close"), a.CloseCompletely);
-    mINI::WriteINIValue(appSection, QStringLiteral("mins"), a.MinimizeToTray);
+    mINI::WriteINIValues(appSection,
+        {number(QStringLiteral("autos"), a.StartWithSystem),
+            number(QStringLiteral("close"), a.CloseCompletely),
+            number(QStringLiteral("mins"), a.MinimizeToTray)});
     confirmSaved(showMessage,
         QStringLiteral("Application Settings successfully saved to Application Configuration File."));
 }
@@ -156,23 +160,26 @@ bool LoadSchedulerSettings(bool loadFeeds)
     useConfigFile();
     SchedulerSettings &s = scheduler();
     s.Feeds.clear();
-    s.Enabled = readInt(schedulerSection, QStringLiteral("ena"), QStringLiteral("0"));
-    s.Interval = readInt(schedulerSection, QStringLiteral("frq"), QStringLiteral("-1"));
-    s.Alert = readInt(schedulerSection, QStringLiteral("alr"), QStringLiteral("1"));
-    s.Sound = readInt(schedulerSection, QStringLiteral("snd"), QStringLiteral("0"));
-    s.SoundFile
-        = read(schedulerSection, QStringLiteral("sfl"), AppFolder::file(QStringLiteral("notify.wav")));
+    // The whole group in one read of the file.
+    const QList<mINI::Entry> group = mINI::ReadINISection(schedulerSection);
+    const auto value = [&group](const QString &key, const QString &defaultValue) {
+        return mINI::FindINIValue(group, key, defaultValue);
+    };
+    s.Enabled = qint16(value(QStringLiteral("ena"), QStringLiteral("0")).toInt());
+    s.Interval = qint16(value(QStringLiteral("frq"), QStringLiteral("-1")).toInt());
+    s.Alert = qint16(value(QStringLiteral("alr"), QStringLiteral("1")).toInt());
+    s.Sound = qint16(value(QStringLiteral("snd"), QStringLiteral("0")).toInt());
+    s.SoundFile = value(QStringLiteral("sfl"), AppFolder::file(QStringLiteral("notify.wav")));
     if (!loadFeeds)
         return true;
 
     // Every scheduled feed is loaded, however many there are; the keys are
     // read by count ("s_1", "s_2", ...), not by name.
-    const QStringList names = mINI::ReadINIKeyNames(schedulerSection).split(QChar(0), Qt::SkipEmptyParts);
     const auto count = std::count_if(
-        names.begin(), names.end(), [](const QString &n) { return n.contains(QLatin1Char('_')); });
+        group.begin(), group.end(), [](const mINI::Entry &e) { return e.first.contains(QLatin1Char('_')); });
     for (qsizetype k = 1; k <= count; ++k) {
         const QString key = QStringLiteral("s_%1").arg(k);
-        const QStringList fields = read(schedulerSection, key, QString()).split(fieldSeparator);
+        const QStringList fields = value(key, QString()).split(fieldSeparator);
         if (fields.size() < 4) {
             Messages::runtimeError(QStringLiteral("LoadSchedulerSettings"),
                 QStringLiteral("Subscript out of range (key \"%1\")").arg(key));
@@ -198,15 +205,14 @@ void SaveSchedulerSettings(bool showMessage)
 {
     useConfigFile();
     const SchedulerSettings &s = scheduler();
-    mINI::DeleteINISection(schedulerSection);
-    mINI::WriteINIValue(schedulerSection, QStringLiteral("ena"), s.Enabled);
-    mINI::WriteINIValue(schedulerSection, QStringLiteral("frq"), s.Interval);
-    mINI::WriteINIValue(schedulerSection, QStringLiteral("alr"), s.Alert);
-    mINI::WriteINIValue(schedulerSection, QStringLiteral("snd"), s.Sound);
-    mINI::WriteINIValue(schedulerSection, QStringLiteral("sfl"), s.SoundFile);
+    QList<mINI::Entry> group {number(QStringLiteral("ena"), s.Enabled),
+        number(QStringLiteral("frq"), s.Interval), number(QStringLiteral("alr"), s.Alert),
+        number(QStringLiteral("snd"), s.Sound), {QStringLiteral("sfl"), s.SoundFile}};
     for (int k = 0; k < s.Feeds.size(); ++k)
-        mINI::WriteINIValue(
-            schedulerSection, QStringLiteral("s_%1").arg(k + 1), FeedRecordToText(s.Feeds.at(k)));
+        group.append({QStringLiteral("s_%1").arg(k + 1), FeedRecordToText(s.Feeds.at(k))});
+    // The section is written anew, so feeds taken off the schedule leave no keys.
+    mINI::DeleteINISection(schedulerSection);
+    mINI::WriteINIValues(schedulerSection, group);
     confirmSaved(showMessage,
         QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
     if (schedulerSavedHook())
