@@ -169,6 +169,41 @@ FeedDate parseRfc822(std::string_view text)
     return date;
 }
 
+int digitsAt(std::string_view text, size_t at, size_t count)
+{
+    return number(text.substr(at, count), count);
+}
+
+// The form nearly every RSS feed writes, "Tue, 10 Jun 2003 04:00:00 GMT",
+// read by position. Anything else, or a value out of range, is left to the
+// general reading, which gives the same date for this form.
+bool readCommonRfc822(std::string_view text, FeedDate &date)
+{
+    static constexpr std::string_view weekdays = "MonTueWedThuFriSatSun";
+    static constexpr std::string_view months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    if (text.size() < 25 || (text.size() > 25 && text[25] != ' ') || text[3] != ',' || text[4] != ' '
+        || text[7] != ' ' || text[11] != ' ' || text[16] != ' ' || text[19] != ':' || text[22] != ':')
+        return false;
+    const size_t weekday = weekdays.find(text.substr(0, 3));
+    const size_t month = months.find(text.substr(8, 3));
+    if (weekday == std::string_view::npos || weekday % 3 != 0 || month == std::string_view::npos
+        || month % 3 != 0)
+        return false;
+    const int day = digitsAt(text, 5, 2);
+    const int year = digitsAt(text, 12, 4);
+    date.hour = digitsAt(text, 17, 2);
+    date.minute = digitsAt(text, 20, 2);
+    date.second = digitsAt(text, 23, 2);
+    if (day < 1 || day > 31 || year < 0 || date.hour < 0 || date.hour > 24 || date.minute < 0
+        || date.minute > 59 || date.second < 0 || date.second > 60)
+        return false;
+    date.dayText = text.substr(5, 2);
+    date.monthText = text.substr(8, 3);
+    date.month = int(month / 3) + 1;
+    date.year = year;
+    return true;
+}
+
 // yyyy-mm-dd[Thh:mm[:ss[.fff]]][Z|+hh:mm], "t" or a space before the time.
 FeedDate parseIso(std::string_view text)
 {
@@ -207,9 +242,11 @@ std::string_view trimmed(std::string_view text)
 FeedDate parseFeedDate(std::string_view text)
 {
     text = trimmed(text);
-    FeedDate date = text.size() >= 5 && number(text.substr(0, 4), 4) >= 0 && text[4] == '-'
-        ? parseIso(text)
-        : parseRfc822(text);
+    FeedDate date;
+    if (!readCommonRfc822(text, date)) {
+        date = text.size() >= 5 && number(text.substr(0, 4), 4) >= 0 && text[4] == '-' ? parseIso(text)
+                                                                                       : parseRfc822(text);
+    }
     const int parts[] = {date.hour, date.minute, date.second};
     for (int i = 0; i < 3; ++i) {
         date.time[i * 3] = char('0' + parts[i] / 10);
