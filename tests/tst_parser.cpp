@@ -45,6 +45,7 @@ private slots:
     void parseByType_data();
     void parseByType();
     void entryLimit();
+    void entriesOutliveResult();
     void dateKey_data();
     void dateKey();
 };
@@ -226,6 +227,18 @@ void TestParser::rssDate_data()
         << "Jun"
         << "2003"
         << "00:00:00";
+    QTest::newRow("upper-case month") << pubDate("Tue, 10 JUN 2003 04:00:00 GMT") << "10"
+                                      << "JUN"
+                                      << "2003"
+                                      << "04:00:00";
+    QTest::newRow("fraction of a second") << pubDate("Tue, 10 Jun 2003 04:00:00.250 GMT") << "10"
+                                          << "Jun"
+                                          << "2003"
+                                          << "04:00:00";
+    QTest::newRow("hour out of range")
+        << pubDate("Tue, 10 Jun 2003 25:00:00 GMT") << QString() << QString() << QString() << QString();
+    QTest::newRow("day out of range")
+        << pubDate("Tue, 32 Jun 2003 04:00:00 GMT") << QString() << QString() << QString() << QString();
     QTest::newRow("no pubDate") << QByteArray() << QString() << QString() << QString() << QString();
     QTest::newRow("unusable pubDate")
         << pubDate("yesterday") << QString() << QString() << QString() << QString();
@@ -752,6 +765,28 @@ void TestParser::parseByType()
     QCOMPARE(result.failure, failure);
     QCOMPARE(result.count, count);
     QCOMPARE(result.items.size(), qMax(count, 0) + 1);
+}
+
+// Entries keep their texts in the document until read: they must stay
+// readable, references and declared entities included, after the parse
+// result and every other copy are gone.
+void TestParser::entriesOutliveResult()
+{
+    FeedEntries entries;
+    {
+        const Result result = ParseRSS("<!DOCTYPE rss [<!ENTITY who \"Ann &amp; Bob\">]>"
+                + rss("<item><title>By &who;</title><link> http://e.com/a?x=1&amp;y=2 </link>"
+                      "<description>&lt;p&gt;caf&#233;&lt;/p&gt;</description></item>"),
+            false);
+        QCOMPARE(result.count, 1);
+        entries = result.items;
+    }
+    const FeedItem entry = entries.at(1);
+    QCOMPARE(entry.Title, QStringLiteral("By Ann & Bob"));
+    QCOMPARE(entry.Link, QStringLiteral("http://e.com/a?x=1&y=2"));
+    QCOMPARE(entry.ID, clsMD5().GetMD5(QStringLiteral("http://e.com/a?x=1&y=2")));
+    QCOMPARE(entry.Description, QStringLiteral("<p>caf\u00e9</p>"));
+    QCOMPARE(entries.toVector().size(), 2);
 }
 
 void TestParser::entryLimit()

@@ -2,7 +2,6 @@
 
 #include "feeds/Encoding.h"
 #include "feeds/FeedDateText.h"
-#include "feeds/Md5.h"
 #include "feeds/XmlRepair.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +38,15 @@ constexpr int maxEntries = 32767;
 // the nodes of a typical feed, for the rare field written as markup. Line
 // ends are normalized only in a text that has a CR.
 constexpr unsigned parseOptions = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype;
+
+bool hasColon(const char *name)
+{
+    for (; *name; ++name) {
+        if (*name == ':')
+            return true;
+    }
+    return false;
+}
 
 // The prefix an attribute declares ("" for the default namespace), or false
 // when it declares none.
@@ -80,11 +89,18 @@ struct QualifiedName {
 
 template<class Resolve> QualifiedName splitName(const char *name, Resolve resolve)
 {
-    const char *colon = std::strchr(name, ':');
+    // One pass finds both the colon and the end.
+    const char *colon = nullptr;
+    const char *end = name;
+    for (; *end; ++end) {
+        if (*end == ':' && !colon)
+            colon = end;
+    }
     const std::string_view prefix = colon ? std::string_view(name, size_t(colon - name)) : std::string_view();
     const char *space = resolve(prefix);
-    return {colon ? std::string_view(colon + 1) : std::string_view(name), space ? space : "",
-        space || prefix == "xmlns"};
+    return {colon ? std::string_view(colon + 1, size_t(end - colon - 1))
+                  : std::string_view(name, size_t(end - name)),
+        space ? space : "", space || prefix == "xmlns"};
 }
 
 QualifiedName nameOf(pugi::xml_node element)
@@ -113,12 +129,14 @@ public:
             if (declaresPrefix(name, prefix))
                 m_bindings.push_back({prefix, attribute.value()});
             else
-                prefixed = prefixed || std::strchr(name, ':');
+                prefixed = prefixed || hasColon(name);
         }
         // A declaration may follow its use on the same element.
-        for (pugi::xml_attribute attribute = element.first_attribute(); prefixed && attribute;
-             attribute = attribute.next_attribute())
-            name(attribute.name());
+        if (prefixed) {
+            for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+                 attribute = attribute.next_attribute())
+                name(attribute.name());
+        }
         return mark;
     }
 
@@ -237,11 +255,11 @@ bool isBlankBytes(const QByteArray &data)
     return std::all_of(data.begin(), data.end(), isXmlSpace);
 }
 
-// A parsed feed document; the tree points into the buffer.
+// A feed document while it is read: the tree points into the buffer of what
+// the entries keep.
 struct Document {
-    QByteArray buffer;
+    std::shared_ptr<FeedEntries::Document> kept = std::make_shared<FeedEntries::Document>();
     pugi::xml_document xml;
-    XmlRepair::EntityTable entities;
 };
 
 Failure load(const QByteArray &data, const QString &httpCharset, Document &document)
@@ -249,10 +267,11 @@ Failure load(const QByteArray &data, const QString &httpCharset, Document &docum
     if (isBlankBytes(data))
         return Failure::Empty;
     bool carriageReturns = false;
-    if (!FeedEncoding::toUtf8(data, httpCharset, document.buffer, &carriageReturns))
+    QByteArray &buffer = document.kept->buffer;
+    if (!FeedEncoding::toUtf8(data, httpCharset, buffer, &carriageReturns))
         return Failure::NotXml;
     const pugi::xml_parse_result parsed
-        = document.xml.load_buffer_inplace(document.buffer.data(), size_t(document.buffer.size()),
+        = document.xml.load_buffer_inplace(buffer.data(), size_t(buffer.size()),
             carriageReturns ? parseOptions : parseOptions & ~pugi::parse_eol, pugi::encoding_utf8);
     if (!parsed)
         return Failure::NotXml;
@@ -261,7 +280,7 @@ Failure load(const QByteArray &data, const QString &httpCharset, Document &docum
         if (node.type() == pugi::node_element)
             ++roots;
         else if (node.type() == pugi::node_doctype)
-            document.entities = XmlRepair::EntityTable::fromDoctype(node.value());
+            *document.kept->entities = XmlRepair::EntityTable::fromDoctype(node.value());
     }
     return roots == 1 ? Failure::None : Failure::NotXml;
 }
@@ -275,18 +294,13 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-QString toQString(std::string_view text)
-{
-    return text.empty() ? QString(QLatin1String("")) : QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// The English abbreviations, made once and shared by every entry.
-const QString &monthAbbreviation(int month)
+// The English abbreviations as UTF-8, to compare a written month with.
+std::string_view englishAbbreviation(int month)
 {
     static const auto names = [] {
-        std::array<QString, 12> made;
+        std::array<std::string, 12> made;
         for (int m = 1; m <= 12; ++m)
-            made[size_t(m - 1)] = mUtil::MonthAbbreviation(m);
+            made[size_t(m - 1)] = mUtil::MonthAbbreviation(m).toStdString();
         return made;
     }();
     return names[size_t(month - 1)];
@@ -304,7 +318,6 @@ bool isPermaLink(pugi::xml_node guid)
 Result emptyResult(Failure failure)
 {
     Result result;
-    result.items.resize(1);
     result.failure = failure;
     return result;
 }
@@ -317,31 +330,70 @@ int childElementCount(pugi::xml_node parent)
     return count;
 }
 
-// The last text made for one date field of the entries. Entries of one
-// feed mostly share their year and often their day and time: such texts
-// share one string instead of being made again.
-class SharedText
+using Text = FeedEntries::Text;
+using Record = FeedEntries::Record;
+
+std::string_view viewOf(const Text &text)
+{
+    return text.size < 0 ? std::string_view(text.data) : std::string_view(text.data, size_t(text.size));
+}
+
+Text plainText(std::string_view text)
+{
+    return {text.data(), std::int32_t(text.size()), false};
+}
+
+// Whether raw text starts with a reference to one of the entities XML
+// predefines, none of which is white space.
+bool startsWithXmlEntity(const char *text)
+{
+    for (const char *entity : {"&lt;", "&gt;", "&amp;", "&quot;", "&apos;"}) {
+        if (std::strncmp(text, entity, std::strlen(entity)) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The walk over the entries reads their nodes, and names and short texts
+// scattered through the document, long after the parser left them. Asking
+// for the memory of the entry two ahead (guessed from the length of the last
+// one) spares waiting for each piece in turn.
+class ReadAhead
 {
 public:
-    const QString &of(std::string_view ascii)
+    void passing(const char *here)
     {
-        if (ascii != m_ascii) {
-            m_ascii = ascii;
-            m_text = QLatin1String(ascii.data(), qsizetype(ascii.size()));
+        const auto at = reinterpret_cast<std::uintptr_t>(here);
+        if (m_last != 0 && at > m_last) {
+            const std::uintptr_t step = std::min<std::uintptr_t>(at - m_last, maxStep);
+            for (std::uintptr_t ahead = 2 * step; ahead < 3 * step; ahead += cacheLine)
+                __builtin_prefetch(reinterpret_cast<const void *>(at + ahead));
         }
-        return m_text;
+        m_last = at;
     }
 
 private:
-    std::string m_ascii;
-    QString m_text;
+    static constexpr std::uintptr_t maxStep = 4096;
+    static constexpr std::uintptr_t cacheLine = 64;
+    std::uintptr_t m_last = 0;
+};
+
+// An element child of an entry or feed, with its content as far as reading
+// it needs: a single piece of text, the common case, is read where it stands.
+struct Field {
+    enum class Content { Empty, Text, CData, Mixed };
+
+    pugi::xml_node element;
+    pugi::xml_node text; // the only child, for Text and CData
+    Content content = Content::Empty;
+    bool present = false;
 };
 
 // Reads entries out of a loaded document by the rules of its format.
 class FeedReader
 {
 public:
-    explicit FeedReader(Document &document) : m_document(document) { }
+    explicit FeedReader(Document &document) : m_document(document), m_kept(*document.kept) { }
 
     Result readRss();
     Result readAtom();
@@ -370,27 +422,30 @@ private:
         return name.local == local && name.space == m_space;
     }
 
-    std::string_view textView(pugi::xml_node element);
+    std::string_view keep(std::string &&text);
+    Field fieldOf(pugi::xml_node element);
+    Text textOf(const Field &field);
+    std::string_view textView(const Field &field);
     std::string_view valueView(const char *value);
-    QString textOf(pugi::xml_node element);
     std::string_view attributeView(pugi::xml_node element, const char *name);
-    QString attributeOf(pugi::xml_node element, const char *name);
+    Text attributeOf(pugi::xml_node element, const char *name);
+    bool isBlank(const Text &text) const;
 
     Result start(Kind kind, int expected);
     void readFeedTitle(pugi::xml_node container, Result &result);
-    bool add(Result &result, FeedItem &&item) const;
-    FeedItem rssItem(pugi::xml_node element);
-    FeedItem atomEntry(pugi::xml_node element);
-    void setLink(FeedItem &item, std::string_view link) const;
-    void setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_node fallback, bool writtenMonth);
+    template<class Read> bool add(Result &result, pugi::xml_node element, Read read);
+    void rssItem(pugi::xml_node element, Record &record);
+    void atomEntry(pugi::xml_node element, Record &record);
+    static void setLink(Record &record, std::string_view link);
+    void setDate(Record &record, const Field &preferred, const Field &fallback, bool writtenMonth);
 
     Document &m_document;
+    FeedEntries::Document &m_kept;
     NamespaceScope m_scope;
+    ReadAhead m_textAhead;
+    ReadAhead m_nodesAhead;
     std::vector<pugi::xml_node> m_checked; // entries whose names were checked while reading
     std::string_view m_space;
-    std::string m_scratch;
-    clsMD5 m_md5;
-    SharedText m_day, m_year, m_time;
 };
 
 void appendText(pugi::xml_node element, std::string &out, const XmlRepair::EntityTable &entities)
@@ -412,50 +467,70 @@ void appendText(pugi::xml_node element, std::string &out, const XmlRepair::Entit
     }
 }
 
+// Texts made while reading live as long as the entries.
+std::string_view FeedReader::keep(std::string &&text)
+{
+    return m_kept.resolved.emplace_back(std::move(text));
+}
+
+// Sorts out the content of an element, whose own declarations are in scope,
+// and checks the names of any elements in it.
+Field FeedReader::fieldOf(pugi::xml_node element)
+{
+    Field field;
+    field.element = element;
+    field.present = true;
+    const pugi::xml_node first = element.first_child();
+    if (!first)
+        return field;
+    const pugi::xml_node_type type = first.type();
+    if ((type == pugi::node_pcdata || type == pugi::node_cdata) && !first.next_sibling()) {
+        field.text = first;
+        field.content = type == pugi::node_pcdata ? Field::Content::Text : Field::Content::CData;
+        return field;
+    }
+    field.content = Field::Content::Mixed;
+    m_scope.checkBelow(element);
+    return field;
+}
+
+// The character data of a field and its descendants. One piece of text is
+// left where it stands with its references, to be resolved when it is used;
+// several pieces are put together now.
+Text FeedReader::textOf(const Field &field)
+{
+    switch (field.content) {
+    case Field::Content::Empty:
+        return plainText("");
+    case Field::Content::Text:
+        return {field.text.value(), -1, true};
+    case Field::Content::CData:
+        return {field.text.value(), -1, false};
+    case Field::Content::Mixed:
+        break;
+    }
+    std::string joined;
+    appendText(field.element, joined, *m_kept.entities);
+    return plainText(keep(std::move(joined)));
+}
+
+// The text of a field with its references resolved; it stays valid with the
+// entries.
+std::string_view FeedReader::textView(const Field &field)
+{
+    const Text text = textOf(field);
+    return text.raw ? valueView(text.data) : viewOf(text);
+}
+
 // The text is never changed where it stands, so nothing is resolved twice.
-// A text with references is resolved into scratch space, and so is an
-// element with several pieces of text; a view lasts until the next one.
 std::string_view FeedReader::valueView(const char *value)
 {
     const std::string_view text(value);
     if (text.find('&') == std::string_view::npos)
         return text;
-    m_scratch.clear();
-    XmlRepair::appendResolved(m_scratch, text, m_document.entities);
-    return m_scratch;
-}
-
-// The character data of an element and its descendants.
-std::string_view FeedReader::textView(pugi::xml_node element)
-{
-    const pugi::xml_node first = element.first_child();
-    if (!first)
-        return {};
-    if (!first.next_sibling()) {
-        if (first.type() == pugi::node_pcdata)
-            return valueView(first.value());
-        if (first.type() == pugi::node_cdata)
-            return first.value();
-    }
-    m_scratch.clear();
-    appendText(element, m_scratch, m_document.entities);
-    return m_scratch;
-}
-
-// The common case, one piece of text in a document without declared
-// entities, is resolved straight into the string.
-QString FeedReader::textOf(pugi::xml_node element)
-{
-    const pugi::xml_node first = element.first_child();
-    if (!first || first.next_sibling() || first.type() != pugi::node_pcdata || !m_document.entities.isEmpty())
-        return toQString(textView(element));
-    const std::string_view value(first.value());
-    if (value.empty())
-        return toQString(value);
-    QString text(qsizetype(value.size()), Qt::Uninitialized);
-    char16_t *begin = reinterpret_cast<char16_t *>(text.data());
-    text.resize(XmlRepair::resolveToUtf16(value, begin) - begin);
-    return text;
+    std::string resolved;
+    XmlRepair::appendResolved(resolved, text, *m_kept.entities);
+    return keep(std::move(resolved));
 }
 
 // The value of an attribute, trimmed; empty when there is none.
@@ -464,16 +539,35 @@ std::string_view FeedReader::attributeView(pugi::xml_node element, const char *n
     return trimmed(valueView(element.attribute(name).value()));
 }
 
-QString FeedReader::attributeOf(pugi::xml_node element, const char *name)
+Text FeedReader::attributeOf(pugi::xml_node element, const char *name)
 {
-    return element.attribute(name) ? toQString(attributeView(element, name)) : QString();
+    return element.attribute(name) ? plainText(attributeView(element, name)) : Text();
+}
+
+// Empty or white space alone. Nearly every text shows otherwise by its first
+// character that is not white space, without being made into a string.
+bool FeedReader::isBlank(const Text &text) const
+{
+    if (text.isNull())
+        return true;
+    const char *end = text.size < 0 ? nullptr : text.data + text.size;
+    const char *at = text.data;
+    while (at != end && *at && isXmlSpace(*at))
+        ++at;
+    if (at == end || !*at)
+        return true;
+    if (uchar(*at) < 0x80 && (*at != '&' || !text.raw))
+        return false;
+    if (text.raw && startsWithXmlEntity(at))
+        return false;
+    const QString whole = FeedEntries::toString(text, *m_kept.entities);
+    return std::all_of(whole.begin(), whole.end(), [](QChar c) { return c.isSpace(); });
 }
 
 Result FeedReader::start(Kind kind, int expected)
 {
     Result result;
-    result.items.reserve(std::min(expected, maxEntries) + 1);
-    result.items.resize(1);
+    m_kept.records.reserve(size_t(std::min(expected, maxEntries)));
     m_checked.reserve(size_t(std::min(expected, maxEntries)));
     result.count = 0;
     result.kind = kind;
@@ -485,109 +579,88 @@ void FeedReader::readFeedTitle(pugi::xml_node container, Result &result)
     forEachChild(container, [&](pugi::xml_node child, const QualifiedName &name) {
         if (!isFeed(name, "title"))
             return true;
-        result.feedTitle = textOf(child);
+        result.feedTitle = FeedEntries::toString(textOf(fieldOf(child)), *m_kept.entities);
         return false;
     });
 }
 
-// Adds an entry while there is room; false once the document has given as
+// Reads an entry while there is room; false once the document has given as
 // many as one parse takes.
-bool FeedReader::add(Result &result, FeedItem &&item) const
+template<class Read> bool FeedReader::add(Result &result, pugi::xml_node element, Read read)
 {
     if (result.count >= maxEntries)
         return false;
-    result.items.append(std::move(item));
+    m_textAhead.passing(element.name());
+    m_nodesAhead.passing(reinterpret_cast<const char *>(element.internal_object()));
+    (this->*read)(element, m_kept.records.emplace_back());
     ++result.count;
     return true;
 }
 
-void FeedReader::setLink(FeedItem &item, std::string_view link) const
+void FeedReader::setLink(Record &record, std::string_view link)
 {
     if (link.empty())
         return;
-    item.Link = toQString(link);
-    item.ID = m_md5.GetMD5(QByteArrayView(link.data(), qsizetype(link.size())));
+    record.link = plainText(link);
 }
 
-// Empty or white space alone, without making a trimmed copy.
-bool isWhiteSpace(const QString &text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
-}
-
-bool equalsAscii(const QString &text, std::string_view ascii)
-{
-    if (text.size() != qsizetype(ascii.size()))
-        return false;
-    for (size_t i = 0; i < ascii.size(); ++i) {
-        if (text[qsizetype(i)] != QLatin1Char(ascii[i]))
-            return false;
-    }
-    return true;
-}
-
-void FeedReader::setDate(FeedItem &item, pugi::xml_node preferred, pugi::xml_node fallback, bool writtenMonth)
+void FeedReader::setDate(Record &record, const Field &preferred, const Field &fallback, bool writtenMonth)
 {
     FeedDate date;
-    if (preferred)
+    if (preferred.present)
         date = parseFeedDate(textView(preferred));
-    if (!date.isValid() && fallback)
+    if (!date.isValid() && fallback.present)
         date = parseFeedDate(textView(fallback));
     if (!date.isValid())
         return;
-    const QString &abbreviation = monthAbbreviation(date.month);
-    item.Month = writtenMonth && !date.monthText.empty() && !equalsAscii(abbreviation, date.monthText)
-        ? toQString(date.monthText)
-        : abbreviation;
-    item.Day = m_day.of(date.dayText);
-    const char year[] = {char('0' + date.year / 1000 % 10), char('0' + date.year / 100 % 10),
-        char('0' + date.year / 10 % 10), char('0' + date.year % 10)};
-    item.Year = m_year.of(std::string_view(year, sizeof year));
-    item.Time = m_time.of(date.timeText());
+    record.monthNumber = date.month;
+    if (writtenMonth && !date.monthText.empty() && date.monthText != englishAbbreviation(date.month))
+        record.month = plainText(date.monthText);
+    record.day = plainText(date.dayText);
+    record.year = date.year;
+    std::memcpy(record.time, date.time, sizeof record.time);
 }
 
 // When an element repeats in an entry, the last one counts.
-FeedItem FeedReader::rssItem(pugi::xml_node element)
+void FeedReader::rssItem(pugi::xml_node element, Record &record)
 {
-    pugi::xml_node title, link, description, pubDate, enclosure, guid, dcDate, encoded;
+    Field title, link, description, pubDate, enclosure, guid, dcDate, encoded;
     forEachChild(element, [&](pugi::xml_node child, const QualifiedName &name) {
+        const Field field = fieldOf(child);
         if (name.space == m_space) {
             if (name.local == "title")
-                title = child;
+                title = field;
             else if (name.local == "link")
-                link = child;
+                link = field;
             else if (name.local == "description")
-                description = child;
+                description = field;
             else if (name.local == "pubDate")
-                pubDate = child;
+                pubDate = field;
             else if (name.local == "enclosure")
-                enclosure = child;
+                enclosure = field;
             else if (name.local == "guid")
-                guid = child;
+                guid = field;
         } else if (name.space == dcNamespace && name.local == "date") {
-            dcDate = child;
+            dcDate = field;
         } else if (name.space == contentNamespace && name.local == "encoded") {
-            encoded = child;
+            encoded = field;
         }
-        m_scope.checkBelow(child);
         return true;
     });
     m_checked.push_back(element);
-    FeedItem item;
-    if (title)
-        item.Title = textOf(title);
-    std::string_view linkText = link ? trimmed(textView(link)) : std::string_view();
-    if (linkText.empty() && guid && isPermaLink(guid))
+    if (title.present)
+        record.title = textOf(title);
+    std::string_view linkText = link.present ? trimmed(textView(link)) : std::string_view();
+    if (linkText.empty() && guid.present && isPermaLink(guid.element))
         linkText = textView(guid);
-    setLink(item, trimmed(linkText));
-    setDate(item, pubDate, dcDate, true);
-    if (description)
-        item.Description = textOf(description);
-    if (isWhiteSpace(item.Description) && encoded)
-        item.Description = textOf(encoded);
-    if (enclosure)
-        item.Media = attributeOf(enclosure, "url");
-    return item;
+    setLink(record, trimmed(linkText));
+    setDate(record, pubDate, dcDate, true);
+    if (description.present)
+        record.description = textOf(description);
+    if (encoded.present && isBlank(record.description))
+        record.description = textOf(encoded);
+    if (enclosure.present)
+        record.media = attributeOf(enclosure.element, "url");
 }
 
 bool isRdfSpace(std::string_view space)
@@ -634,58 +707,57 @@ Result FeedReader::readRss()
         if (child == channel) {
             readFeedTitle(channel, result);
             forEachChild(channel, [&](pugi::xml_node item, const QualifiedName &itemName) {
-                return !isFeed(itemName, "item") || add(result, rssItem(item));
+                return !isFeed(itemName, "item") || add(result, item, &FeedReader::rssItem);
             });
             return result.count < maxEntries;
         }
-        return !isFeed(name, "item") || add(result, rssItem(child));
+        return !isFeed(name, "item") || add(result, child, &FeedReader::rssItem);
     });
     return result;
 }
 
 // The link is the first one without rel or with rel "alternate", else the
 // last one; a link with rel "enclosure" gives the media.
-FeedItem FeedReader::atomEntry(pugi::xml_node element)
+void FeedReader::atomEntry(pugi::xml_node element, Record &record)
 {
-    pugi::xml_node title, content, summary, published, updated, alternate, lastLink, enclosure;
+    Field title, content, summary, published, updated;
+    pugi::xml_node alternate, lastLink, enclosure;
     forEachChild(element, [&](pugi::xml_node child, const QualifiedName &name) {
-        m_scope.checkBelow(child);
+        const Field field = fieldOf(child);
         if (name.space != m_space)
             return true;
         if (name.local == "title") {
-            title = child;
+            title = field;
         } else if (name.local == "link") {
-            const std::string_view rel = trimmed(valueView(child.attribute("rel").value()));
+            const std::string_view rel = attributeView(child, "rel");
             if (!alternate && (rel.empty() || rel == "alternate"))
                 alternate = child;
             if (!enclosure && rel == "enclosure" && child.attribute("href"))
                 enclosure = child;
             lastLink = child;
         } else if (name.local == "content") {
-            content = child;
+            content = field;
         } else if (name.local == "summary") {
-            summary = child;
+            summary = field;
         } else if (name.local == "published" || name.local == "issued") {
-            published = child;
+            published = field;
         } else if (name.local == "updated" || name.local == "modified") {
-            updated = child;
+            updated = field;
         }
         return true;
     });
     m_checked.push_back(element);
-    FeedItem item;
-    if (title)
-        item.Title = textOf(title);
+    if (title.present)
+        record.title = textOf(title);
     if (enclosure)
-        item.Media = attributeOf(enclosure, "href");
+        record.media = attributeOf(enclosure, "href");
     const pugi::xml_node link = alternate ? alternate : lastLink;
-    setLink(item, attributeView(link, "href"));
-    setDate(item, published, updated, false);
-    if (content)
-        item.Description = textOf(content);
-    if (isWhiteSpace(item.Description) && summary)
-        item.Description = textOf(summary);
-    return item;
+    setLink(record, attributeView(link, "href"));
+    setDate(record, published, updated, false);
+    if (content.present)
+        record.description = textOf(content);
+    if (summary.present && isBlank(record.description))
+        record.description = textOf(summary);
 }
 
 Result FeedReader::readAtom()
@@ -704,7 +776,7 @@ Result FeedReader::readAtom()
     Result result = start(Kind::Atom, childElementCount(feed));
     readFeedTitle(feed, result);
     forEachChild(feed, [&](pugi::xml_node child, const QualifiedName &name) {
-        return !isFeed(name, "entry") || add(result, atomEntry(child));
+        return !isFeed(name, "entry") || add(result, child, &FeedReader::atomEntry);
     });
     return result;
 }
@@ -736,7 +808,11 @@ Result parse(const QByteArray &data, const QString &httpCharset, Rules rules)
     Result result = rules == Rules::Atom || (rules == Rules::ByRoot && hasAtomRoot(document))
         ? reader.readAtom()
         : reader.readRss();
-    return reader.namespacesBound() ? result : emptyResult(Failure::NotXml);
+    if (!reader.namespacesBound())
+        return emptyResult(Failure::NotXml);
+    if (result.failure == Failure::None)
+        result.items = FeedEntries(std::move(document.kept));
+    return result;
 }
 
 } // namespace

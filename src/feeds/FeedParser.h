@@ -1,6 +1,6 @@
 #pragma once
 
-#include "feeds/FeedItem.h"
+#include "feeds/FeedEntries.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,7 +23,7 @@ enum class Failure {
 
 struct Result {
     int count = -1; // number of entries, -1 after a failure
-    QVector<FeedItem> items; // element 0 empty, entries from 1 in document order
+    FeedEntries items; // element 0 empty, entries from 1 in document order
     Failure failure = Failure::None;
     Kind kind = Kind::Invalid;
     QString feedTitle; // null when the feed has none

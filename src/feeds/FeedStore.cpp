@@ -304,7 +304,7 @@ bool FeedStore::LoadInbox(QVector<Row> &rows)
     return true;
 }
 
-FeedStore::MergeResult FeedStore::UpdateItems(const QVector<FeedItem> &items)
+FeedStore::MergeResult FeedStore::UpdateItems(const FeedEntries &items)
 {
     MergeResult result;
     if (items.size() <= 1)

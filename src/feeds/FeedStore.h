@@ -1,6 +1,6 @@
 #pragma once
 
-#include "feeds/FeedItem.h"
+#include "feeds/FeedEntries.h"
 
 #include <QString>
 #include <QVector>
@@ -48,7 +48,7 @@ public:
     // mark becomes the greatest usable key seen. Entries are walked from the
     // last to the first and appended in that order. Silent: failures are
     // returned, not shown.
-    MergeResult UpdateItems(const QVector<FeedItem> &items);
+    MergeResult UpdateItems(const FeedEntries &items);
 
     // Finds the item whose id is the given handle and deletes it or reads it
     // into current (marking it read when asked). Shows the defined boxes on

@@ -291,7 +291,7 @@ void ScheduledCheck::ParseAndMerge(const FeedRecord &feed, const FetchQueue &que
     WriteScheduleLog(QStringLiteral("    Done!"), false, false);
 }
 
-void ScheduledCheck::MergeNewItems(const FeedRecord &feed, const QVector<FeedItem> &items)
+void ScheduledCheck::MergeNewItems(const FeedRecord &feed, const FeedEntries &items)
 {
     const FeedStore::MergeResult merged = FeedStore(feed.FeedID).UpdateItems(items);
     if (!merged.ok) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/FeedRecord.h"
+#include "feeds/FeedEntries.h"
 
 #include <QList>
 #include <QObject>
@@ -57,7 +58,7 @@ private:
     void CheckFeeds(const QList<FeedRecord> &feeds);
     bool FetchFeedContent(FetchQueue &queue, int index);
     void ParseAndMerge(const FeedRecord &feed, const FetchQueue &queue, int index);
-    void MergeNewItems(const FeedRecord &feed, const QVector<FeedItem> &items);
+    void MergeNewItems(const FeedRecord &feed, const FeedEntries &items);
     void ShowNewItemsNotification();
     bool appendToLog(const QString &record);
 
