@@ -659,6 +659,14 @@ void TestParser::rejected_data()
     QTest::newRow("unbound prefix beyond the entries taken")
         << QByteArray("<rss><channel>" + items + "<item><x:title/></item></channel></rss>")
         << Failure::NotXml;
+    QTest::newRow("unbound prefix on the feed's own element")
+        << QByteArray("<rss x:a=\"1\"><channel><item><title>T</title></item></channel></rss>")
+        << Failure::NotXml;
+    QTest::newRow("unbound prefix of the feed's own element")
+        << QByteArray("<x:rss><channel><item><title>T</title></item></channel></x:rss>") << Failure::NotXml;
+    QTest::newRow("unbound prefix after the entries")
+        << QByteArray("<rss><channel><item><title>T</title></item><x:note/></channel></rss>")
+        << Failure::NotXml;
     QTest::newRow("unbound prefix outside the feed")
         << QByteArray("<envelope><rss><channel/></rss><x:note/></envelope>") << Failure::NotXml;
     QTest::newRow("unknown declared encoding")

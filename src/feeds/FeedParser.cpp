@@ -172,7 +172,7 @@ public:
     }
 
     // Checks the names of every element below top (entered already) in
-    // document order, but for the subtrees of the elements of checked, which
+    // document order, but for what is below the elements of checked, which
     // come in document order too.
     void checkBelow(pugi::xml_node top, const std::vector<pugi::xml_node> &checked = {})
     {
@@ -181,18 +181,16 @@ public:
         pugi::xml_node node = top.first_child();
         while (node) {
             if (node.type() == pugi::node_element) {
-                if (nextChecked < checked.size() && node == checked[nextChecked]) {
-                    ++nextChecked;
-                } else {
-                    const size_t mark = enter(node);
-                    name(node.name());
-                    if (const pugi::xml_node child = node.first_child()) {
-                        m_marks.push_back(mark);
-                        node = child;
-                        continue;
-                    }
-                    leave(mark);
+                const size_t mark = enter(node);
+                name(node.name());
+                const bool below = nextChecked < checked.size() && node == checked[nextChecked];
+                nextChecked += below;
+                if (const pugi::xml_node child = below ? pugi::xml_node() : node.first_child()) {
+                    m_marks.push_back(mark);
+                    node = child;
+                    continue;
                 }
+                leave(mark);
             }
             pugi::xml_node next = node.next_sibling();
             for (; !next && m_marks.size() > depth; next = node.next_sibling()) {
@@ -322,14 +320,6 @@ Result emptyResult(Failure failure)
     return result;
 }
 
-int childElementCount(pugi::xml_node parent)
-{
-    int count = 0;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
-        count += child.type() == pugi::node_element;
-    return count;
-}
-
 using Text = FeedEntries::Text;
 using Record = FeedEntries::Record;
 
@@ -381,12 +371,13 @@ private:
 // An element child of an entry or feed, with its content as far as reading
 // it needs: a single piece of text, the common case, is read where it stands.
 struct Field {
-    enum class Content { Empty, Text, CData, Mixed };
+    enum class Content { Absent, Empty, Text, CData, Mixed };
 
     pugi::xml_node element;
     pugi::xml_node text; // the only child, for Text and CData
-    Content content = Content::Empty;
-    bool present = false;
+    Content content = Content::Absent;
+
+    bool present() const { return content != Content::Absent; }
 };
 
 // Reads entries out of a loaded document by the rules of its format.
@@ -431,8 +422,10 @@ private:
     Text attributeOf(pugi::xml_node element, const char *name);
     bool isBlank(const Text &text) const;
 
-    Result start(Kind kind, int expected);
+    Result start(Kind kind);
     void readFeedTitle(pugi::xml_node container, Result &result);
+    template<class Read> bool readEntry(Result &result, pugi::xml_node child, bool isEntry, Read read);
+    void checkedAll(pugi::xml_node container);
     template<class Read> bool add(Result &result, pugi::xml_node element, Read read);
     void rssItem(pugi::xml_node element, Record &record);
     void atomEntry(pugi::xml_node element, Record &record);
@@ -444,7 +437,10 @@ private:
     NamespaceScope m_scope;
     ReadAhead m_textAhead;
     ReadAhead m_nodesAhead;
-    std::vector<pugi::xml_node> m_checked; // entries whose names were checked while reading
+    // Elements below which every name was checked while reading: the
+    // entries, or the whole container once all its children were read.
+    std::vector<pugi::xml_node> m_checked;
+    bool m_stopped = false; // the entry limit cut the reading short
     std::string_view m_space;
 };
 
@@ -479,7 +475,7 @@ Field FeedReader::fieldOf(pugi::xml_node element)
 {
     Field field;
     field.element = element;
-    field.present = true;
+    field.content = Field::Content::Empty;
     const pugi::xml_node first = element.first_child();
     if (!first)
         return field;
@@ -500,6 +496,8 @@ Field FeedReader::fieldOf(pugi::xml_node element)
 Text FeedReader::textOf(const Field &field)
 {
     switch (field.content) {
+    case Field::Content::Absent:
+        return Text();
     case Field::Content::Empty:
         return plainText("");
     case Field::Content::Text:
@@ -564,11 +562,11 @@ bool FeedReader::isBlank(const Text &text) const
     return std::all_of(whole.begin(), whole.end(), [](QChar c) { return c.isSpace(); });
 }
 
-Result FeedReader::start(Kind kind, int expected)
+// The records are not reserved ahead: counting the entries first would cost
+// a walk over the whole tree, more than letting the records grow.
+Result FeedReader::start(Kind kind)
 {
     Result result;
-    m_kept.records.reserve(size_t(std::min(expected, maxEntries)));
-    m_checked.reserve(size_t(std::min(expected, maxEntries)));
     result.count = 0;
     result.kind = kind;
     return result;
@@ -584,12 +582,33 @@ void FeedReader::readFeedTitle(pugi::xml_node container, Result &result)
     });
 }
 
+// Reads a child of the container: an entry while there is room, else only
+// the names below it. False once the document has given as many entries as
+// one parse takes.
+template<class Read> bool FeedReader::readEntry(Result &result, pugi::xml_node child, bool isEntry, Read read)
+{
+    if (isEntry)
+        return add(result, child, read);
+    m_scope.checkBelow(child);
+    return true;
+}
+
+// Once every child of the container was read, the names below it need no
+// second look.
+void FeedReader::checkedAll(pugi::xml_node container)
+{
+    if (!m_stopped)
+        m_checked.assign(1, container);
+}
+
 // Reads an entry while there is room; false once the document has given as
 // many as one parse takes.
 template<class Read> bool FeedReader::add(Result &result, pugi::xml_node element, Read read)
 {
-    if (result.count >= maxEntries)
+    if (result.count >= maxEntries) {
+        m_stopped = true;
         return false;
+    }
     m_textAhead.passing(element.name());
     m_nodesAhead.passing(reinterpret_cast<const char *>(element.internal_object()));
     (this->*read)(element, m_kept.records.emplace_back());
@@ -607,9 +626,9 @@ void FeedReader::setLink(Record &record, std::string_view link)
 void FeedReader::setDate(Record &record, const Field &preferred, const Field &fallback, bool writtenMonth)
 {
     FeedDate date;
-    if (preferred.present)
+    if (preferred.present())
         date = parseFeedDate(textView(preferred));
-    if (!date.isValid() && fallback.present)
+    if (!date.isValid() && fallback.present())
         date = parseFeedDate(textView(fallback));
     if (!date.isValid())
         return;
@@ -648,18 +667,18 @@ void FeedReader::rssItem(pugi::xml_node element, Record &record)
         return true;
     });
     m_checked.push_back(element);
-    if (title.present)
+    if (title.present())
         record.title = textOf(title);
-    std::string_view linkText = link.present ? trimmed(textView(link)) : std::string_view();
-    if (linkText.empty() && guid.present && isPermaLink(guid.element))
+    std::string_view linkText = link.present() ? trimmed(textView(link)) : std::string_view();
+    if (linkText.empty() && guid.present() && isPermaLink(guid.element))
         linkText = textView(guid);
     setLink(record, trimmed(linkText));
     setDate(record, pubDate, dcDate, true);
-    if (description.present)
+    if (description.present())
         record.description = textOf(description);
-    if (encoded.present && isBlank(record.description))
+    if (encoded.present() && isBlank(record.description))
         record.description = textOf(encoded);
-    if (enclosure.present)
+    if (enclosure.present())
         record.media = attributeOf(enclosure.element, "url");
 }
 
@@ -700,19 +719,20 @@ Result FeedReader::readRss()
         return emptyResult(Failure::NotRss);
     }
     m_scope.enterPath(container);
-    Result result = start(kind, childElementCount(container) + childElementCount(channel));
+    Result result = start(kind);
     // RDF puts the items beside the channel, RSS inside it; either is taken
     // from both places.
     forEachChild(container, [&](pugi::xml_node child, const QualifiedName &name) {
         if (child == channel) {
             readFeedTitle(channel, result);
             forEachChild(channel, [&](pugi::xml_node item, const QualifiedName &itemName) {
-                return !isFeed(itemName, "item") || add(result, item, &FeedReader::rssItem);
+                return readEntry(result, item, isFeed(itemName, "item"), &FeedReader::rssItem);
             });
-            return result.count < maxEntries;
+            return !m_stopped;
         }
-        return !isFeed(name, "item") || add(result, child, &FeedReader::rssItem);
+        return readEntry(result, child, isFeed(name, "item"), &FeedReader::rssItem);
     });
+    checkedAll(container);
     return result;
 }
 
@@ -747,16 +767,16 @@ void FeedReader::atomEntry(pugi::xml_node element, Record &record)
         return true;
     });
     m_checked.push_back(element);
-    if (title.present)
+    if (title.present())
         record.title = textOf(title);
     if (enclosure)
         record.media = attributeOf(enclosure, "href");
     const pugi::xml_node link = alternate ? alternate : lastLink;
     setLink(record, attributeView(link, "href"));
     setDate(record, published, updated, false);
-    if (content.present)
+    if (content.present())
         record.description = textOf(content);
-    if (summary.present && isBlank(record.description))
+    if (summary.present() && isBlank(record.description))
         record.description = textOf(summary);
 }
 
@@ -773,11 +793,12 @@ Result FeedReader::readAtom()
     }
     m_scope.enterPath(feed);
     m_space = nameOf(feed).space;
-    Result result = start(Kind::Atom, childElementCount(feed));
+    Result result = start(Kind::Atom);
     readFeedTitle(feed, result);
     forEachChild(feed, [&](pugi::xml_node child, const QualifiedName &name) {
-        return !isFeed(name, "entry") || add(result, child, &FeedReader::atomEntry);
+        return readEntry(result, child, isFeed(name, "entry"), &FeedReader::atomEntry);
     });
+    checkedAll(feed);
     return result;
 }
 
