@@ -47,6 +47,11 @@ QString chooseSaveFile(QWidget *parent, const QString &title, const QString &fil
     return dialog.selectedFiles().constFirst();
 }
 
+QUrl blankPage()
+{
+    return QUrl(QStringLiteral("about:blank"));
+}
+
 QUrl previewBaseUrl(const FeedItem &item)
 {
     // Relative addresses in a description belong to the item's site.
@@ -512,7 +517,7 @@ void frmViewFeed::showPage(const QString &html, const QUrl &baseUrl)
 void frmViewFeed::showBlank()
 {
     m_previewState = PreviewState::Blank;
-    m_preview->setUrl(QUrl(QStringLiteral("about:blank")));
+    m_preview->setUrl(blankPage());
 }
 
 void frmViewFeed::onPreviewLoaded()
@@ -520,7 +525,9 @@ void frmViewFeed::onPreviewLoaded()
     if (!m_pageFile.isEmpty() && mUtil::FileExists(m_pageFile))
         QFile::remove(m_pageFile);
     m_pageFile.clear();
-    if (m_previewState == PreviewState::Loading)
+    // A page is never blank: the end of the blank page that an item's page
+    // replaced at once can come after the item's page started.
+    if (m_previewState == PreviewState::Loading && m_preview->url() != blankPage())
         m_previewState = PreviewState::Shown;
     // A key pressed in the page hands the keyboard back to the list.
     QWidget *proxy = m_preview->focusProxy();
@@ -552,10 +559,13 @@ bool frmViewFeed::previewBody(bool html, QString *body)
     QEventLoop loop;
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     if (m_previewState == PreviewState::Loading) {
-        connect(m_preview, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
-        loop.exec();
+        const QMetaObject::Connection finished
+            = connect(m_preview, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+        while (self && m_previewState == PreviewState::Loading)
+            loop.exec();
         if (!self)
             return false;
+        disconnect(finished);
     }
     auto result = std::make_shared<QString>();
     auto done = std::make_shared<bool>(false);
