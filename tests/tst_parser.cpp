@@ -794,7 +794,7 @@ void TestParser::entriesOutliveResult()
     QCOMPARE(entry.Link, QStringLiteral("http://e.com/a?x=1&y=2"));
     QCOMPARE(entry.ID, clsMD5().GetMD5(QStringLiteral("http://e.com/a?x=1&y=2")));
     QCOMPARE(entry.Description, QStringLiteral("<p>caf\u00e9</p>"));
-    QCOMPARE(entries.toVector().size(), 2);
+    QCOMPARE(entries.size(), 2);
 }
 
 void TestParser::entryLimit()

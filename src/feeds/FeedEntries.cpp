@@ -79,17 +79,6 @@ FeedItem FeedEntries::at(qsizetype index) const
     return itemOf(m_document->records[size_t(index - 1)], *m_document->entities);
 }
 
-QVector<FeedItem> FeedEntries::toVector() const
-{
-    if (!m_document)
-        return m_items;
-    QVector<FeedItem> items;
-    items.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i)
-        items.append(at(i));
-    return items;
-}
-
 QString FeedEntries::toString(const Text &text, const XmlRepair::EntityTable &entities)
 {
     if (text.isNull())

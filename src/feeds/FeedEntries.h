@@ -70,7 +70,6 @@ public:
     qsizetype size() const;
     FeedItem at(qsizetype index) const;
     FeedItem last() const { return at(size() - 1); }
-    QVector<FeedItem> toVector() const;
 
     // A text of the document as a string: null for no text.
     static QString toString(const Text &text, const XmlRepair::EntityTable &entities);
