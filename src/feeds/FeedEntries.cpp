@@ -83,8 +83,7 @@ QString FeedEntries::toString(const Text &text, const XmlRepair::EntityTable &en
 {
     if (text.isNull())
         return QString();
-    const std::string_view bytes
-        = text.size < 0 ? std::string_view(text.data) : std::string_view(text.data, size_t(text.size));
+    const std::string_view bytes = text.view();
     if (bytes.empty())
         return QString(QLatin1String(""));
     if (!text.raw)

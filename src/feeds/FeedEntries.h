@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace XmlRepair
@@ -34,6 +35,10 @@ public:
         bool raw = false;
 
         bool isNull() const { return data == nullptr; }
+        std::string_view view() const
+        {
+            return size < 0 ? std::string_view(data) : std::string_view(data, size_t(size));
+        }
     };
 
     // What a parse keeps of one entry.
@@ -43,7 +48,7 @@ public:
         Text description;
         Text media; // trimmed and resolved
         Text day; // as written
-        Text month; // as written, when the English abbreviation is not to be used
+        Text month; // as written in RSS; null for the English abbreviation
         int year = 0;
         int monthNumber = 0; // 0 for an entry without a date
         char time[8] = {}; // hh:mm:ss

@@ -9,7 +9,6 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -292,18 +291,6 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-// The English abbreviations as UTF-8, to compare a written month with.
-std::string_view englishAbbreviation(int month)
-{
-    static const auto names = [] {
-        std::array<std::string, 12> made;
-        for (int m = 1; m <= 12; ++m)
-            made[size_t(m - 1)] = mUtil::MonthAbbreviation(m).toStdString();
-        return made;
-    }();
-    return names[size_t(month - 1)];
-}
-
 bool isPermaLink(pugi::xml_node guid)
 {
     return QString::fromUtf8(guid.attribute("isPermaLink").value())
@@ -322,11 +309,6 @@ Result emptyResult(Failure failure)
 
 using Text = FeedEntries::Text;
 using Record = FeedEntries::Record;
-
-std::string_view viewOf(const Text &text)
-{
-    return text.size < 0 ? std::string_view(text.data) : std::string_view(text.data, size_t(text.size));
-}
 
 Text plainText(std::string_view text)
 {
@@ -517,7 +499,7 @@ Text FeedReader::textOf(const Field &field)
 std::string_view FeedReader::textView(const Field &field)
 {
     const Text text = textOf(field);
-    return text.raw ? valueView(text.data) : viewOf(text);
+    return text.raw ? valueView(text.data) : text.view();
 }
 
 // The text is never changed where it stands, so nothing is resolved twice.
@@ -633,7 +615,7 @@ void FeedReader::setDate(Record &record, const Field &preferred, const Field &fa
     if (!date.isValid())
         return;
     record.monthNumber = date.month;
-    if (writtenMonth && !date.monthText.empty() && date.monthText != englishAbbreviation(date.month))
+    if (writtenMonth && !date.monthText.empty())
         record.month = plainText(date.monthText);
     record.day = plainText(date.dayText);
     record.year = date.year;
