@@ -87,6 +87,7 @@ private slots:
     void getInfoKeepsFieldsOfAbsentChildren();
     void deleteItem();
     void deleteItemWithoutLink();
+    void deeplyNestedStoredItem();
     void itemActionMessages_data();
     void itemActionMessages();
 
@@ -375,6 +376,26 @@ void TestFeedStore::deleteItemWithoutLink()
     store.UpdateItems(feed({"X||2003-Jun-08T04:00:00|one", "Y||2003-Jun-08T04:00:00|two"}));
     QVERIFY(store.ItemAction(idOf(store, "X"), FeedStore::Action::Delete, true));
     QCOMPARE(storedTitles(store), QStringList {"Y"});
+}
+
+// A hand-made file nesting an item's markup deeper than any stack: it lists,
+// reads and deletes like any other.
+void TestFeedStore::deeplyNestedStoredItem()
+{
+    constexpr int depth = 200000;
+    const QByteArray deep = QByteArray("<b>").repeated(depth) + "deep" + QByteArray("</b>").repeated(depth);
+    m_home->write(DataFile,
+        "<data><items><item id=\"abc\" status=\"0\"><title>" + deep
+            + "</title><link>l</link><date>2003-Jun-08T04:00:00</date><desc>" + deep
+            + "</desc><media/></item></items></data>");
+    FeedStore store(FeedId);
+    QCOMPARE(storedTitles(store), QStringList {"deep"});
+    FeedItem current;
+    QVERIFY(store.ItemAction(QStringLiteral("abc"), FeedStore::Action::GetInfo, true, &current));
+    QCOMPARE(current.Description, QStringLiteral("deep"));
+    QVERIFY(store.ItemAction(QStringLiteral("abc"), FeedStore::Action::Delete, true));
+    QCOMPARE(storedTitles(store), QStringList());
+    QCOMPARE(m_messages->count(), 0);
 }
 
 void TestFeedStore::itemActionMessages_data()

@@ -40,6 +40,8 @@ private slots:
     void lineEnds();
     void rejected_data();
     void rejected();
+    void hostileDocuments_data();
+    void hostileDocuments();
     void namespaces_data();
     void namespaces();
     void parseByType_data();
@@ -681,6 +683,77 @@ void TestParser::rejected_data()
     QTest::newRow("two root elements") << QByteArray("<rss/><rss/>") << Failure::NotXml;
     QTest::newRow("empty file") << QByteArray() << Failure::Empty;
     QTest::newRow("root that is no feed") << QByteArray("<note><to>Tove</to></note>") << Failure::NotRss;
+}
+
+// Markup nested deeper than any stack, or entities declared to blow the
+// document up.
+QByteArray nested(const QByteArray &open, const QByteArray &close, int depth, const QByteArray &inner = "x")
+{
+    return open.repeated(depth) + inner + close.repeated(depth);
+}
+
+QByteArray entityDocument(const QByteArray &declarations, const QByteArray &items)
+{
+    return "<!DOCTYPE rss [" + declarations + "]>" + rss(items);
+}
+
+void TestParser::hostileDocuments_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<QString>("description"); // of the first entry, when it parses
+
+    constexpr int deep = 200000;
+    QTest::newRow("deeply nested description")
+        << rss("<item><description>" + nested("<i>", "</i>", deep) + "</description></item>") << Failure::None
+        << "x";
+    QTest::newRow("deeply nested markup before the feed")
+        << "<x>" + nested("<a>", "</a>", deep, "") + rss("<item><description>d</description></item>") + "</x>"
+        << Failure::None << "d";
+    QTest::newRow("deeply nested CDATA and text") << rss(
+        "<item><description>" + nested("<b>a", "</b>", deep, "<![CDATA[<c>]]>") + "</description></item>")
+                                                  << Failure::None << QString(deep, QLatin1Char('a')) + "<c>";
+    QTest::newRow("namespace declarations nested without end") << rss(
+        "<item><description>" + nested("<i xmlns:p=\"urn:p\">", "</i>", deep) + "</description></item>")
+                                                               << Failure::NotXml << "";
+
+    const QByteArray big = "<!ENTITY big \"" + QByteArray(100000, 'A') + "\">";
+    QTest::newRow("declared entity used within its allowance")
+        << entityDocument(big, "<item><description>&big;&big;</description></item>") << Failure::None
+        << QString(200000, QLatin1Char('A'));
+    QTest::newRow("declared entity used once per entry, past the allowance")
+        << entityDocument(big, QByteArray("<item><description>&big;</description></item>").repeated(10000))
+        << Failure::NotXml << "";
+    QTest::newRow("declared entity in an attribute, past the allowance")
+        << entityDocument(big, QByteArray("<item><enclosure url=\"&big;\"/></item>").repeated(10))
+        << Failure::NotXml << "";
+    QByteArray laughs = "<!ENTITY l0 \"lol\">";
+    for (int i = 1; i <= 8; ++i)
+        laughs += "<!ENTITY l" + QByteArray::number(i) + " \""
+            + ("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+    QTest::newRow("entities nested to a billion laughs")
+        << entityDocument(laughs, "<item><title>&l8;</title></item>") << Failure::NotXml << "";
+    QByteArray many;
+    for (int i = 0; i < 20000; ++i)
+        many += "<!ENTITY e" + QByteArray::number(i) + " \"v\">";
+    QTest::newRow("many declarations, each used")
+        << entityDocument(many, "<item><description>&e0;&e19999;&e7;</description></item>") << Failure::None
+        << "vvv";
+}
+
+// Each of these once crashed the parser, took minutes, or took gigabytes.
+void TestParser::hostileDocuments()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(Failure, failure);
+    QFETCH(QString, description);
+
+    const Result result = ParseRSS(document, false);
+    QCOMPARE(result.failure, failure);
+    if (failure == Failure::None)
+        QCOMPARE(onlyEntry(result).Description, description);
+    else
+        QCOMPARE(result.count, -1);
 }
 
 void TestParser::rejected()

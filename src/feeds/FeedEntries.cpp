@@ -21,19 +21,19 @@ const QString &monthAbbreviation(int month)
     return names[size_t(month - 1)];
 }
 
-FeedItem itemOf(const FeedEntries::Record &record, const XmlRepair::EntityTable &entities)
+FeedItem itemOf(const FeedEntries::Record &record)
 {
     FeedItem item;
-    item.Title = FeedEntries::toString(record.title, entities);
-    item.Link = FeedEntries::toString(record.link, entities);
-    item.Description = FeedEntries::toString(record.description, entities);
-    item.Media = FeedEntries::toString(record.media, entities);
+    item.Title = FeedEntries::toString(record.title);
+    item.Link = FeedEntries::toString(record.link);
+    item.Description = FeedEntries::toString(record.description);
+    item.Media = FeedEntries::toString(record.media);
     if (record.link.size > 0) // a link is kept trimmed and resolved, with its size
         item.ID = clsMD5().GetMD5(QByteArrayView(record.link.data, record.link.size));
     if (record.monthNumber != 0) {
-        item.Day = FeedEntries::toString(record.day, entities);
+        item.Day = FeedEntries::toString(record.day);
         item.Month = record.month.isNull() ? monthAbbreviation(record.monthNumber)
-                                           : FeedEntries::toString(record.month, entities);
+                                           : FeedEntries::toString(record.month);
         const char year[] = {char('0' + record.year / 1000 % 10), char('0' + record.year / 100 % 10),
             char('0' + record.year / 10 % 10), char('0' + record.year % 10)};
         item.Year = QString::fromLatin1(year, sizeof year);
@@ -43,12 +43,6 @@ FeedItem itemOf(const FeedEntries::Record &record, const XmlRepair::EntityTable 
 }
 
 } // namespace
-
-FeedEntries::Document::Document() : entities(std::make_unique<XmlRepair::EntityTable>())
-{
-}
-
-FeedEntries::Document::~Document() = default;
 
 FeedEntries::FeedEntries() : m_items(1)
 {
@@ -76,10 +70,10 @@ FeedItem FeedEntries::at(qsizetype index) const
     Q_ASSERT(index >= 0 && index < size());
     if (index == 0)
         return FeedItem();
-    return itemOf(m_document->records[size_t(index - 1)], *m_document->entities);
+    return itemOf(m_document->records[size_t(index - 1)]);
 }
 
-QString FeedEntries::toString(const Text &text, const XmlRepair::EntityTable &entities)
+QString FeedEntries::toString(const Text &text)
 {
     if (text.isNull())
         return QString();
@@ -88,11 +82,6 @@ QString FeedEntries::toString(const Text &text, const XmlRepair::EntityTable &en
         return QString(QLatin1String(""));
     if (!text.raw)
         return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-    if (!entities.isEmpty()) {
-        std::string resolved;
-        XmlRepair::appendResolved(resolved, bytes, entities);
-        return QString::fromUtf8(resolved.data(), qsizetype(resolved.size()));
-    }
     QString resolved(qsizetype(bytes.size()), Qt::Uninitialized);
     char16_t *begin = reinterpret_cast<char16_t *>(resolved.data());
     resolved.resize(XmlRepair::resolveToUtf16(bytes, begin) - begin);

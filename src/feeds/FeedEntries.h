@@ -12,14 +12,11 @@
 #include <string_view>
 #include <vector>
 
-namespace XmlRepair
-{
-class EntityTable;
-}
-
 // The entries of one feed: element 0 is empty, the entries follow from 1 in
 // document order. Entries read from a document keep their texts in the
-// document's UTF-8, references unresolved, until an entry is asked for: the
+// document's UTF-8, character references and the XML and HTML named ones
+// unresolved (declared entities are resolved by the parse), until an entry
+// is asked for: the
 // strings of an entry, and its ID (the digest of its link), are made then.
 // So a parse costs little beyond reading the document, whose text stays in
 // memory while any copy of its entries lives.
@@ -58,10 +55,7 @@ public:
     // the buffer, or into resolved, which holds the texts the parse had to
     // resolve or put together out of several pieces.
     struct Document {
-        Document();
-        ~Document();
         QByteArray buffer;
-        std::unique_ptr<XmlRepair::EntityTable> entities;
         std::deque<std::string> resolved;
         std::vector<Record> records;
     };
@@ -77,7 +71,7 @@ public:
     FeedItem last() const { return at(size() - 1); }
 
     // A text of the document as a string: null for no text.
-    static QString toString(const Text &text, const XmlRepair::EntityTable &entities);
+    static QString toString(const Text &text);
 
 private:
     QVector<FeedItem> m_items;

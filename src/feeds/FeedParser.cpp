@@ -3,8 +3,10 @@
 #include "feeds/Encoding.h"
 #include "feeds/FeedDateText.h"
 #include "feeds/XmlRepair.h"
+#include "util/HttpRequest.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
+#include "util/XmlDocument.h"
 
 #include <pugixml.hpp>
 
@@ -30,6 +32,11 @@ constexpr std::string_view contentNamespace = "http://purl.org/rss/1.0/modules/c
 constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
 constexpr int maxEntries = 32767;
+
+// Declared entities may make a document's texts grow by this many times its
+// own size, and never past what a download may bring.
+constexpr size_t ExpansionFactor = 4;
+constexpr size_t MaxResolvedBytes = size_t(HttpRequest::MaxBodyBytes);
 
 // References are resolved when a text is read, so that a reference the XML
 // parser would not know does not cost the document. Text nodes of white space
@@ -66,20 +73,6 @@ const char *undeclared(std::string_view prefix)
     return prefix == "xml" ? xmlNamespace.data() : nullptr;
 }
 
-// The namespace a prefix has at an element, looked up through its ancestors.
-const char *lookupNamespace(pugi::xml_node element, std::string_view prefix)
-{
-    for (; element.type() == pugi::node_element; element = element.parent()) {
-        for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
-             attribute = attribute.next_attribute()) {
-            std::string_view declared;
-            if (declaresPrefix(attribute.name(), declared) && declared == prefix)
-                return attribute.value();
-        }
-    }
-    return undeclared(prefix);
-}
-
 struct QualifiedName {
     std::string_view local;
     std::string_view space;
@@ -102,19 +95,19 @@ template<class Resolve> QualifiedName splitName(const char *name, Resolve resolv
         space ? space : "", space || prefix == "xmlns"};
 }
 
-QualifiedName nameOf(pugi::xml_node element)
-{
-    return splitName(
-        element.name(), [element](std::string_view prefix) { return lookupNamespace(element, prefix); });
-}
+// What a walk does after visiting an element.
+enum class Step { Descend, Skip, Stop };
 
 // The namespace declarations in scope while walking down the tree, where
 // looking up every name through the ancestors would cost too much. A name
 // whose prefix nothing declares makes the document ill-formed: the scope
-// notes one among the names it is asked about.
+// notes one among the names it is asked about. So does a scope holding more
+// declarations than any feed needs, which would make every lookup slow.
 class NamespaceScope
 {
 public:
+    static constexpr size_t MaxBindings = 128;
+
     // Takes in the declarations of an element and checks the prefixes of its
     // attributes; returns the mark to leave it by.
     size_t enter(pugi::xml_node element)
@@ -125,9 +118,13 @@ public:
              attribute = attribute.next_attribute()) {
             const char *name = attribute.name();
             std::string_view prefix;
-            if (declaresPrefix(name, prefix))
+            if (declaresPrefix(name, prefix)) {
+                if (m_bindings.size() >= MaxBindings) {
+                    m_overflow = true;
+                    continue;
+                }
                 m_bindings.push_back({prefix, attribute.value()});
-            else
+            } else
                 prefixed = prefixed || hasColon(name);
         }
         // A declaration may follow its use on the same element.
@@ -170,21 +167,23 @@ public:
         return split;
     }
 
-    // Checks the names of every element below top (entered already) in
-    // document order, but for what is below the elements of checked, which
-    // come in document order too.
-    void checkBelow(pugi::xml_node top, const std::vector<pugi::xml_node> &checked = {})
+    // Walks the elements below top (entered already) in document order, each
+    // with its own declarations in scope, without recursion: visit(element,
+    // name) tells whether to go below it. A scope that overflowed ends the walk.
+    template<class Visit> void walkBelow(pugi::xml_node top, Visit visit)
     {
-        size_t nextChecked = 0;
         const size_t depth = m_marks.size();
         pugi::xml_node node = top.first_child();
-        while (node) {
+        while (node && !m_overflow) {
             if (node.type() == pugi::node_element) {
                 const size_t mark = enter(node);
-                name(node.name());
-                const bool below = nextChecked < checked.size() && node == checked[nextChecked];
-                nextChecked += below;
-                if (const pugi::xml_node child = below ? pugi::xml_node() : node.first_child()) {
+                const Step step = visit(node, name(node.name()));
+                if (step == Step::Stop) {
+                    leave(mark);
+                    break;
+                }
+                if (const pugi::xml_node child
+                    = step == Step::Descend ? node.first_child() : pugi::xml_node()) {
                     m_marks.push_back(mark);
                     node = child;
                     continue;
@@ -199,9 +198,25 @@ public:
             }
             node = next;
         }
+        for (; m_marks.size() > depth; m_marks.pop_back())
+            leave(m_marks.back());
     }
 
-    bool foundUnbound() const { return m_unbound; }
+    // Checks the names of every element below top (entered already) in
+    // document order, but for what is below the elements of checked, which
+    // come in document order too.
+    void checkBelow(pugi::xml_node top, const std::vector<pugi::xml_node> &checked = {})
+    {
+        size_t nextChecked = 0;
+        walkBelow(top, [&](pugi::xml_node node, const QualifiedName &) {
+            const bool below = nextChecked < checked.size() && node == checked[nextChecked];
+            nextChecked += below;
+            return below ? Step::Skip : Step::Descend;
+        });
+    }
+
+    // False after an unbound prefix or too many declarations.
+    bool wellFormed() const { return !m_unbound && !m_overflow; }
 
 private:
     struct Binding {
@@ -211,6 +226,7 @@ private:
     std::vector<Binding> m_bindings;
     std::vector<size_t> m_marks;
     bool m_unbound = false;
+    bool m_overflow = false;
 };
 
 pugi::xml_node nextElement(pugi::xml_node node)
@@ -220,26 +236,19 @@ pugi::xml_node nextElement(pugi::xml_node node)
     return node;
 }
 
-// The element after node in document order, within root; null at the end.
-pugi::xml_node nextInTree(pugi::xml_node node, pugi::xml_node root)
+// The first element of the document, in document order, that match(element,
+// name, scope) accepts, with the element's declarations in scope.
+template<class Match> pugi::xml_node findElement(const pugi::xml_document &xml, Match match)
 {
-    if (const pugi::xml_node child = nextElement(node.first_child()))
-        return child;
-    for (; node && node != root; node = node.parent()) {
-        if (const pugi::xml_node sibling = nextElement(node.next_sibling()))
-            return sibling;
-    }
-    return {};
-}
-
-// The first element from root on, in document order, that match accepts.
-template<class Match> pugi::xml_node findElement(pugi::xml_node root, Match match)
-{
-    for (pugi::xml_node node = root; node; node = nextInTree(node, root)) {
-        if (match(node))
-            return node;
-    }
-    return {};
+    NamespaceScope scope;
+    pugi::xml_node found;
+    scope.walkBelow(xml, [&](pugi::xml_node element, const QualifiedName &name) {
+        if (!match(element, name, scope))
+            return Step::Descend;
+        found = element;
+        return Step::Stop;
+    });
+    return found;
 }
 
 bool isXmlSpace(char c)
@@ -257,6 +266,7 @@ bool isBlankBytes(const QByteArray &data)
 struct Document {
     std::shared_ptr<FeedEntries::Document> kept = std::make_shared<FeedEntries::Document>();
     pugi::xml_document xml;
+    XmlRepair::EntityTable entities;
 };
 
 Failure load(const QByteArray &data, const QString &httpCharset, Document &document)
@@ -277,7 +287,7 @@ Failure load(const QByteArray &data, const QString &httpCharset, Document &docum
         if (node.type() == pugi::node_element)
             ++roots;
         else if (node.type() == pugi::node_doctype)
-            *document.kept->entities = XmlRepair::EntityTable::fromDoctype(node.value());
+            document.entities = XmlRepair::EntityTable::fromDoctype(node.value());
     }
     return roots == 1 ? Failure::None : Failure::NotXml;
 }
@@ -366,13 +376,24 @@ struct Field {
 class FeedReader
 {
 public:
-    explicit FeedReader(Document &document) : m_document(document), m_kept(*document.kept) { }
+    explicit FeedReader(Document &document)
+        : m_document(document),
+          m_kept(*document.kept),
+          m_budget(std::min(ExpansionFactor * size_t(document.kept->buffer.size()), MaxResolvedBytes))
+    {
+    }
 
     Result readRss();
     Result readAtom();
     // False when a name anywhere in the document has a prefix that is not
     // bound; the entries read were checked on the way.
     bool namespacesBound() const;
+    // False when the declared entities would have made the document's texts
+    // grow past their allowance.
+    bool withinExpansionBudget() const { return !m_budget.exceeded(); }
+    // Resolves the declared entities in the texts the records keep raw, so
+    // that the entries never need the document's declarations.
+    void resolveDeclaredEntities();
 
 private:
     // Calls visit(element, name) for each element child, with the child's
@@ -402,7 +423,9 @@ private:
     std::string_view valueView(const char *value);
     std::string_view attributeView(pugi::xml_node element, const char *name);
     Text attributeOf(pugi::xml_node element, const char *name);
-    bool isBlank(const Text &text) const;
+    bool isBlank(const Text &text);
+    QString stringOf(const Text &text);
+    void resolveRaw(Text &text);
 
     Result start(Kind kind);
     void readFeedTitle(pugi::xml_node container, Result &result);
@@ -416,6 +439,7 @@ private:
 
     Document &m_document;
     FeedEntries::Document &m_kept;
+    XmlRepair::ExpansionBudget m_budget;
     NamespaceScope m_scope;
     ReadAhead m_textAhead;
     ReadAhead m_nodesAhead;
@@ -425,25 +449,6 @@ private:
     bool m_stopped = false; // the entry limit cut the reading short
     std::string_view m_space;
 };
-
-void appendText(pugi::xml_node element, std::string &out, const XmlRepair::EntityTable &entities)
-{
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        switch (child.type()) {
-        case pugi::node_pcdata:
-            XmlRepair::appendResolved(out, child.value(), entities);
-            break;
-        case pugi::node_cdata:
-            out += child.value();
-            break;
-        case pugi::node_element:
-            appendText(child, out, entities);
-            break;
-        default:
-            break;
-        }
-    }
-}
 
 // Texts made while reading live as long as the entries.
 std::string_view FeedReader::keep(std::string &&text)
@@ -490,7 +495,12 @@ Text FeedReader::textOf(const Field &field)
         break;
     }
     std::string joined;
-    appendText(field.element, joined, *m_kept.entities);
+    XmlText::forEachText(field.element, [&](pugi::xml_node text) {
+        if (text.type() == pugi::node_pcdata)
+            XmlRepair::appendResolved(joined, text.value(), m_document.entities, m_budget);
+        else
+            joined += text.value();
+    });
     return plainText(keep(std::move(joined)));
 }
 
@@ -509,7 +519,7 @@ std::string_view FeedReader::valueView(const char *value)
     if (text.find('&') == std::string_view::npos)
         return text;
     std::string resolved;
-    XmlRepair::appendResolved(resolved, text, *m_kept.entities);
+    XmlRepair::appendResolved(resolved, text, m_document.entities, m_budget);
     return keep(std::move(resolved));
 }
 
@@ -526,7 +536,7 @@ Text FeedReader::attributeOf(pugi::xml_node element, const char *name)
 
 // Empty or white space alone. Nearly every text shows otherwise by its first
 // character that is not white space, without being made into a string.
-bool FeedReader::isBlank(const Text &text) const
+bool FeedReader::isBlank(const Text &text)
 {
     if (text.isNull())
         return true;
@@ -540,8 +550,41 @@ bool FeedReader::isBlank(const Text &text) const
         return false;
     if (text.raw && startsWithXmlEntity(at))
         return false;
-    const QString whole = FeedEntries::toString(text, *m_kept.entities);
+    const QString whole = stringOf(text);
     return std::all_of(whole.begin(), whole.end(), [](QChar c) { return c.isSpace(); });
+}
+
+// A text as a string, with the document's declared entities resolved.
+QString FeedReader::stringOf(const Text &text)
+{
+    if (!text.raw || m_document.entities.isEmpty())
+        return FeedEntries::toString(text);
+    std::string resolved;
+    XmlRepair::appendResolved(resolved, text.view(), m_document.entities, m_budget);
+    return QString::fromUtf8(resolved.data(), qsizetype(resolved.size()));
+}
+
+void FeedReader::resolveRaw(Text &text)
+{
+    if (!text.raw)
+        return;
+    std::string resolved;
+    XmlRepair::appendResolved(resolved, text.view(), m_document.entities, m_budget);
+    text = plainText(keep(std::move(resolved)));
+}
+
+void FeedReader::resolveDeclaredEntities()
+{
+    if (m_document.entities.isEmpty())
+        return;
+    for (Record &record : m_kept.records) {
+        for (Text *text :
+            {&record.title, &record.link, &record.description, &record.media, &record.day, &record.month}) {
+            resolveRaw(*text);
+            if (m_budget.exceeded())
+                return;
+        }
+    }
 }
 
 // The records are not reserved ahead: counting the entries first would cost
@@ -559,7 +602,7 @@ void FeedReader::readFeedTitle(pugi::xml_node container, Result &result)
     forEachChild(container, [&](pugi::xml_node child, const QualifiedName &name) {
         if (!isFeed(name, "title"))
             return true;
-        result.feedTitle = FeedEntries::toString(textOf(fieldOf(child)), *m_kept.entities);
+        result.feedTitle = stringOf(textOf(fieldOf(child)));
         return false;
     });
 }
@@ -677,8 +720,7 @@ Result FeedReader::readRss()
     const pugi::xml_node root = m_document.xml.document_element();
     pugi::xml_node channel;
     Kind kind = Kind::Rss;
-    const auto isContainer = [&](pugi::xml_node candidate) {
-        const QualifiedName name = nameOf(candidate);
+    const auto isContainer = [&](pugi::xml_node candidate, const QualifiedName &name, NamespaceScope &scope) {
         const bool rdf = candidate == root && name.local == "RDF" && name.space == rdfNamespace;
         if (!rdf && name.local != "rss")
             return false;
@@ -686,7 +728,9 @@ Result FeedReader::readRss()
         m_space = rdf ? rss10Namespace : name.space;
         for (pugi::xml_node child = nextElement(candidate.first_child()); child;
              child = nextElement(child.next_sibling())) {
-            const QualifiedName childName = nameOf(child);
+            const size_t mark = scope.enter(child);
+            const QualifiedName childName = scope.name(child.name());
+            scope.leave(mark);
             if (childName.local == "channel"
                 && (rdf ? isRdfSpace(childName.space) : childName.space == name.space)) {
                 channel = child;
@@ -696,7 +740,7 @@ Result FeedReader::readRss()
         }
         return true;
     };
-    const pugi::xml_node container = findElement(root, isContainer);
+    const pugi::xml_node container = findElement(m_document.xml, isContainer);
     if (!container) {
         return emptyResult(Failure::NotRss);
     }
@@ -764,17 +808,16 @@ void FeedReader::atomEntry(pugi::xml_node element, Record &record)
 
 Result FeedReader::readAtom()
 {
-    const auto isFeedElement = [](pugi::xml_node candidate) {
-        const QualifiedName name = nameOf(candidate);
+    const auto isFeedElement = [](pugi::xml_node, const QualifiedName &name, NamespaceScope &) {
         return name.local == "feed"
             && (name.space == atom10Namespace || name.space == atom03Namespace || name.space.empty());
     };
-    const pugi::xml_node feed = findElement(m_document.xml.document_element(), isFeedElement);
+    const pugi::xml_node feed = findElement(m_document.xml, isFeedElement);
     if (!feed) {
         return emptyResult(Failure::NotAtom);
     }
     m_scope.enterPath(feed);
-    m_space = nameOf(feed).space;
+    m_space = m_scope.name(feed.name()).space;
     Result result = start(Kind::Atom);
     readFeedTitle(feed, result);
     forEachChild(feed, [&](pugi::xml_node child, const QualifiedName &name) {
@@ -788,7 +831,7 @@ bool FeedReader::namespacesBound() const
 {
     NamespaceScope whole;
     whole.checkBelow(m_document.xml, m_checked);
-    return !m_scope.foundUnbound() && !whole.foundUnbound();
+    return m_scope.wellFormed() && whole.wellFormed();
 }
 
 enum class Rules { Rss, Atom, ByRoot };
@@ -811,7 +854,8 @@ Result parse(const QByteArray &data, const QString &httpCharset, Rules rules)
     Result result = rules == Rules::Atom || (rules == Rules::ByRoot && hasAtomRoot(document))
         ? reader.readAtom()
         : reader.readRss();
-    if (!reader.namespacesBound())
+    reader.resolveDeclaredEntities();
+    if (!reader.namespacesBound() || !reader.withinExpansionBudget())
         return emptyResult(Failure::NotXml);
     if (result.failure == Failure::None)
         result.items = FeedEntries(std::move(document.kept));

@@ -286,9 +286,7 @@ const NamedCharacter *findHtmlEntity(std::string_view name)
     return found != end && std::string_view(found->name) == name ? found : nullptr;
 }
 
-// Expansions of declared entities allowed for one text, so that nested
-// declarations cannot blow a feed up.
-constexpr size_t expansionBudget = 1 << 20;
+// Declared entities may refer to each other this deep.
 constexpr int maxDepth = 8;
 
 bool isNameStart(unsigned char c)
@@ -523,7 +521,10 @@ constexpr std::array<Predefined, 16> predefined = [] {
 template<class Sink> class Resolver
 {
 public:
-    Resolver(Sink &sink, const EntityTable &entities) : m_sink(sink), m_entities(entities) { }
+    Resolver(Sink &sink, const EntityTable &entities, ExpansionBudget &budget)
+        : m_sink(sink), m_entities(entities), m_budget(budget)
+    {
+    }
 
     void append(std::string_view text, int depth)
     {
@@ -588,9 +589,8 @@ private:
             return true;
         }
         if (const std::string *value = m_entities.find(body)) {
-            if (depth >= maxDepth || value->size() > m_budget)
+            if (depth >= maxDepth || !m_budget.take(value->size()))
                 return false;
-            m_budget -= value->size();
             append(*value, depth + 1);
             return true;
         }
@@ -603,7 +603,7 @@ private:
 
     Sink &m_sink;
     const EntityTable &m_entities;
-    size_t m_budget = expansionBudget;
+    ExpansionBudget &m_budget;
 };
 
 // Character references in an entity value are resolved when it is declared;
@@ -686,27 +686,33 @@ EntityTable EntityTable::fromDoctype(std::string_view doctype)
         p = skipSpace(doctype, p);
         if (!name.empty() && p < end && (doctype[p] == '"' || doctype[p] == '\'')) {
             const size_t close = doctype.find(doctype[p], p + 1);
-            if (close != std::string_view::npos && close < end && !table.find(name))
+            if (close != std::string_view::npos && close < end)
                 table.m_entities.emplace_back(name, declaredValue(doctype.substr(p + 1, close - p - 1)));
         }
         at = end;
     }
+    // Sorted for lookups, the first declaration of each name kept.
+    auto &entities = table.m_entities;
+    const auto byName = [](const auto &a, const auto &b) { return a.first < b.first; };
+    std::stable_sort(entities.begin(), entities.end(), byName);
+    entities.erase(std::unique(entities.begin(), entities.end(),
+                       [](const auto &a, const auto &b) { return a.first == b.first; }),
+        entities.end());
     return table;
 }
 
 const std::string *EntityTable::find(std::string_view name) const
 {
-    for (const auto &[key, value] : m_entities) {
-        if (key == name)
-            return &value;
-    }
-    return nullptr;
+    const auto found = std::lower_bound(m_entities.begin(), m_entities.end(), name,
+        [](const auto &entry, std::string_view key) { return std::string_view(entry.first) < key; });
+    return found != m_entities.end() && found->first == name ? &found->second : nullptr;
 }
 
-void appendResolved(std::string &out, std::string_view text, const EntityTable &entities)
+void appendResolved(
+    std::string &out, std::string_view text, const EntityTable &entities, ExpansionBudget &budget)
 {
     StringSink sink {out};
-    Resolver(sink, entities).append(text, 0);
+    Resolver(sink, entities, budget).append(text, 0);
 }
 
 // In ASCII text the references are found a block at a time, so that finding
@@ -717,8 +723,9 @@ void appendResolved(std::string &out, std::string_view text, const EntityTable &
 char16_t *resolveToUtf16(std::string_view text, char16_t *out)
 {
     static const EntityTable none;
+    ExpansionBudget unused(0); // no declared entities to charge
     Utf16Sink sink {out, text.data() + text.size()};
-    Resolver resolver(sink, none);
+    Resolver resolver(sink, none, unused);
     const char *from = text.data();
     const char *const end = from + text.size();
 #if defined(__SSE2__)

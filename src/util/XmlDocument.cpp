@@ -16,10 +16,10 @@ QByteArray utf8(const QString &text)
 }
 
 // Compiled location paths, kept because the same few are asked again and
-// again.
+// again; one cache per thread, so documents can be read on any of them.
 const pugi::xpath_query *compiledPath(const QString &path)
 {
-    static QHash<QString, std::shared_ptr<pugi::xpath_query>> cache;
+    static thread_local QHash<QString, std::shared_ptr<pugi::xpath_query>> cache;
     auto found = cache.find(path);
     if (found != cache.end())
         return found->get();
@@ -28,22 +28,34 @@ const pugi::xpath_query *compiledPath(const QString &path)
     return query.get();
 }
 
-void appendText(pugi::xml_node node, std::string &out)
+} // namespace
+
+void XmlText::appendCharacterData(pugi::xml_node top, std::string &out)
 {
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        switch (child.type()) {
-        case pugi::node_pcdata:
-        case pugi::node_cdata:
-            out += child.value();
-            break;
-        case pugi::node_element:
-            appendText(child, out);
-            break;
-        default:
-            break;
-        }
-    }
+    forEachText(top, [&out](pugi::xml_node text) { out += text.value(); });
 }
+
+void XmlText::removeSubtree(pugi::xml_node parent, pugi::xml_node child)
+{
+    // The library frees a subtree recursively; taking the leaves off first
+    // keeps that to one level however deep the document.
+    pugi::xml_node node = child;
+    for (;;) {
+        if (const pugi::xml_node last = node.last_child()) {
+            node = last;
+            continue;
+        }
+        if (node == child)
+            break;
+        pugi::xml_node up = node.parent();
+        up.remove_child(node);
+        node = up;
+    }
+    parent.remove_child(child);
+}
+
+namespace
+{
 
 struct ByteWriter : pugi::xml_writer {
     QByteArray bytes;
@@ -74,14 +86,14 @@ QString XmlNode::text() const
         && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
         return QString::fromUtf8(first.value());
     std::string out;
-    appendText(m_node, out);
+    XmlText::appendCharacterData(m_node, out);
     return QString::fromStdString(out);
 }
 
 void XmlNode::setText(const QString &text) const
 {
     while (pugi::xml_node child = m_node.first_child())
-        m_node.remove_child(child);
+        XmlText::removeSubtree(m_node, child);
     if (!text.isEmpty())
         m_node.append_child(pugi::node_pcdata).set_value(utf8(text).constData());
 }
@@ -177,7 +189,10 @@ XmlNode XmlNode::appendElement(const QString &name, const QString &text) const
 
 bool XmlNode::removeChild(const XmlNode &child) const
 {
-    return m_node.remove_child(child.m_node);
+    if (!child.m_node || child.m_node.parent() != m_node)
+        return false;
+    XmlText::removeSubtree(m_node, child.m_node);
+    return true;
 }
 
 XmlDocument::XmlDocument() : m_doc(std::make_unique<pugi::xml_document>())

@@ -100,6 +100,40 @@ private:
     QString m_errorReason;
 };
 
+// Walks over a document that never recurse, so no nesting depth can exhaust
+// the stack.
+namespace XmlText
+{
+
+// Calls visit(node) for every text and CDATA node below top, in document
+// order.
+template<class Visit> void forEachText(pugi::xml_node top, Visit visit)
+{
+    pugi::xml_node node = top.first_child();
+    while (node) {
+        const pugi::xml_node_type type = node.type();
+        if (type == pugi::node_pcdata || type == pugi::node_cdata)
+            visit(node);
+        if (type == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling() && node != top)
+            node = node.parent();
+        if (!node || node == top)
+            break;
+        node = node.next_sibling();
+    }
+}
+
+// Appends the character data of every text below top.
+void appendCharacterData(pugi::xml_node top, std::string &out);
+
+// Removes child and everything below it from parent.
+void removeSubtree(pugi::xml_node parent, pugi::xml_node child);
+
+} // namespace XmlText
+
 // Conversions between QString and pugixml's UTF-8 strings.
 inline QString fromPugi(const char *text)
 {
