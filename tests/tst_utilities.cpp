@@ -18,6 +18,8 @@ private slots:
     void isBlank_data();
     void isBlank();
     void writeTextFileEndsWithLineEnd();
+    void straySavesAreRemoved();
+    void writeTextFileConvertsByCharset();
     void readTextFileFallsBackToWindows1252();
     void readTextFileMissingReports();
     void newGuidShape();
@@ -97,6 +99,51 @@ void TestUtilities::writeTextFileEndsWithLineEnd()
     QVERIFY(!mUtil::WriteTextFile(home.file("no/such/folder/a.txt"), "x"));
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().title, QStringLiteral("Error !"));
+}
+
+// What a save killed between writing and renaming leaves behind goes with
+// the next save of that file, or at start; a young one may be another
+// instance's save in progress, and files that only look alike are the
+// user's.
+void TestUtilities::straySavesAreRemoved()
+{
+    TempHome home;
+    const auto leave = [&home](const QString &name, int ageSeconds) {
+        home.write(name, "partial");
+        QFile file(home.file(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(
+            QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+    };
+    leave("feeds.fdb.quorvane-save-Ab12Cd", 120);
+    leave("feeds.fdb.quorvane-save-Xy34Zw", 5);
+    leave("feeds.fdb.backup", 120);
+    leave("AppCfg.cfg.quorvane-save-Qq11Rr", 120);
+    leave("Data/0A1B2C3D-1111-2222-3333-444455556666.fdb.quorvane-save-Mm00Nn", 120);
+
+    QVERIFY(mUtil::SaveFileAtomically(home.file("feeds.fdb"), "<categories/>"));
+    const QStringList left = QDir(home.path()).entryList(QDir::Files);
+    QCOMPARE(left,
+        (QStringList {"AppCfg.cfg.quorvane-save-Qq11Rr", "feeds.fdb", "feeds.fdb.backup",
+            "feeds.fdb.quorvane-save-Xy34Zw"}));
+
+    QVERIFY(AppFolder::prepare());
+    QVERIFY(!QFile::exists(home.file("AppCfg.cfg.quorvane-save-Qq11Rr")));
+    QVERIFY(QFile::exists(home.file("feeds.fdb.quorvane-save-Xy34Zw")));
+    QVERIFY(QFile::exists(home.file("feeds.fdb.backup")));
+    QCOMPARE(QDir(home.file("Data")).entryList(QDir::Files), QStringList());
+}
+
+void TestUtilities::writeTextFileConvertsByCharset()
+{
+    TempHome home;
+    // Across the pieces the conversion works in, a character stays whole.
+    const QByteArray latin1 = QByteArray(1 << 20, 'a') + "caf\xe9";
+    QVERIFY(mUtil::WriteTextFile(home.file("d.xml"), latin1, QStringLiteral("ISO-8859-1")));
+    QCOMPARE(home.read("d.xml"), QByteArray(1 << 20, 'a') + "caf\xc3\xa9\r\n");
+    const QByteArray utf8 = QByteArray((1 << 20) - 1, 'a') + "\xc3\xa9";
+    QVERIFY(mUtil::WriteTextFile(home.file("d.xml"), utf8, QString()));
+    QCOMPARE(home.read("d.xml"), utf8 + "\r\n");
 }
 
 void TestUtilities::readTextFileFallsBackToWindows1252()

@@ -1,5 +1,6 @@
 #include "util/Utilities.h"
 
+#include "util/AtomicSave.h"
 #include "util/Messages.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QNetworkInformation>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 #include <QUuid>
@@ -42,23 +42,45 @@ bool IsBlank(const QString &text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
 }
 
-bool SaveFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+namespace
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
+
+bool reportWriteFailure(const QString &path, const QString &error)
+{
+    Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(path, error));
     return false;
 }
+
+} // namespace
 
 bool WriteTextFile(const QString &path, const QString &text)
 {
     QString error;
     if (SaveFileAtomically(path, (text + QStringLiteral("\r\n")).toUtf8(), &error))
         return true;
-    Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(path, error));
-    return false;
+    return reportWriteFailure(path, error);
+}
+
+bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset)
+{
+    constexpr qsizetype Piece = 1 << 20;
+    QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.toLatin1().constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
+    const auto write = [&](QIODevice &file) {
+        for (qsizetype at = 0; at < bytes.size(); at += Piece) {
+            const QByteArray utf8 = QString(
+                decoder.decode(QByteArrayView(bytes.constData() + at, qMin(Piece, bytes.size() - at))))
+                                        .toUtf8();
+            if (file.write(utf8) != utf8.size())
+                return false;
+        }
+        return file.write("\r\n", 2) == 2;
+    };
+    QString error;
+    if (SaveFileAtomically(path, write, &error))
+        return true;
+    return reportWriteFailure(path, error);
 }
 
 QString DecodeStoredText(const QByteArray &bytes)

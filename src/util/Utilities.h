@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/AtomicSave.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -27,13 +29,12 @@ bool IsBlank(const QString &text);
 // Writes the text in UTF-8 followed by CR LF, replacing the file atomically.
 // Reports a failure with the utility error box and returns false.
 bool WriteTextFile(const QString &path, const QString &text);
+// The same for bytes in a charset (UTF-8 when empty or unknown), converted a
+// piece at a time, so a large text is never held twice over.
+bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset);
 // Reads a whole text file (UTF-8, or Windows-1252 when the bytes are not
 // UTF-8). A missing or unreadable file gives the utility error box and "".
 QString ReadTextFile(const QString &path);
-
-// Writes bytes to a file through a temporary file renamed over the old one.
-// Returns false (and fills error when given) on failure, leaving the old file.
-bool SaveFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 // Decodes stored text: UTF-8 when valid, else Windows-1252.
 QString DecodeStoredText(const QByteArray &bytes);
