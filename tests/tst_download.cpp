@@ -1,4 +1,5 @@
 #include "feeds/FeedDownload.h"
+#include "support/HostileServers.h"
 #include "support/LoopbackServer.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
@@ -16,6 +17,8 @@ const QString TimeoutText
 
 } // namespace
 
+Q_DECLARE_METATYPE(HostileServers::Kind)
+
 class TestDownload : public QObject
 {
     Q_OBJECT
@@ -25,6 +28,8 @@ private slots:
 
     void completeResponse_data();
     void completeResponse();
+    void failuresNameTheirCause_data();
+    void failuresNameTheirCause();
     void silentServerRetryThenCancel();
     void retryCanSucceed();
     void debugXmlHoldsTheLastResponse();
@@ -87,6 +92,64 @@ void TestDownload::completeResponse()
     QVERIFY(m_server->lastRequestHead().startsWith("GET /feed HTTP/1.1\r\n"));
     QVERIFY(m_server->lastRequestHead().toLower().contains("\r\ncache-control: no-cache"));
     QCOMPARE(m_messages->count(), 0);
+}
+
+void TestDownload::failuresNameTheirCause_data()
+{
+    using K = HostileServers::Kind;
+    QTest::addColumn<HostileServers::Kind>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text"); // a pattern
+    const QString notFetched = QStringLiteral(" Application failed to fetch Feed Data!");
+    QTest::newRow("refused") << K::Refused << "Connection Refused!"
+                             << "^Server 127\\.0\\.0\\.1 refused the connection\\." + notFetched + "$";
+    QTest::newRow("unknown host")
+        << K::UnknownHost << "Unknown Server!"
+        << "^Server quorvane-test\\.invalid could not be found\\. Please check the Feed "
+           "URL\\."
+            + notFetched + "$";
+    QTest::newRow("untrusted certificate")
+        << K::Untrusted << "Untrusted Certificate!"
+        << "^The security certificate of server 127\\.0\\.0\\.1 is not trusted or not valid "
+           "\\(.*self.signed.*\\)\\. Application refused to fetch Feed Data!$";
+    QTest::newRow("redirect loop")
+        << K::RedirectLoop << "Too Many Redirects!"
+        << "^Server 127\\.0\\.0\\.1 redirected the request too many times, possibly "
+           "in a loop\\."
+            + notFetched + "$";
+    QTest::newRow("endless body")
+        << K::Endless << "Feed Data Too Large!"
+        << "^Server 127\\.0\\.0\\.1 sent more than 64 MiB of Feed Data\\. Application refused the response!$";
+    QTest::newRow("gzip bomb") << K::GzipBomb << "Feed Data Too Large!"
+                               << "^Server 127\\.0\\.0\\.1 sent more than 64 MiB of Feed Data\\.";
+    QTest::newRow("error status without a body")
+        << K::ErrorWithoutBody << "Server Error!"
+        << "^Server 127\\.0\\.0\\.1 returned HTTP status 503 \\(Service Unavailable\\) without Feed "
+           "Data\\."
+            + notFetched + "$";
+}
+
+// Each failure that has no defined message gets its own box naming the
+// cause, instead of passing for an empty answer.
+void TestDownload::failuresNameTheirCause()
+{
+    QFETCH(HostileServers::Kind, kind);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    HostileServers servers;
+    FeedDownload download;
+    download.FeedURL = servers.url(kind);
+    download.FeedData = "previous";
+    QVERIFY(!download.DownloadFeed());
+    QVERIFY(download.failed());
+    QCOMPARE(download.FeedData, QByteArray("previous"));
+    QVERIFY(!download.StillExecuting);
+    QCOMPARE(m_messages->count(), 1);
+    const MessageRecorder::Entry box = m_messages->entries().constFirst();
+    QCOMPARE(box.icon, Messages::Icon::Exclamation);
+    QCOMPARE(box.title, title);
+    QVERIFY2(QRegularExpression(text, QRegularExpression::CaseInsensitiveOption).match(box.text).hasMatch(),
+        qPrintable(box.text));
 }
 
 void TestDownload::silentServerRetryThenCancel()

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTime>
 #include <QTreeView>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <sys/stat.h>
@@ -90,6 +92,7 @@ private slots:
     void closeDuringMessageBox_data();
     void closeDuringMessageBox();
     void closeBeforeMergeKeepsItems();
+    void failedDownloadNamesItsCause();
 
 private:
     frmViewFeed *makeWindow(const QString &url, int feedType = 0, bool check = true);
@@ -444,6 +447,29 @@ void tst_GuiViewer::previewRunsNoScript()
     const QString text = exported(window, QStringLiteral("txt"));
     QVERIFY2(text.contains(QStringLiteral("Charlie body")), qPrintable(text));
     QVERIFY(!text.contains(QStringLiteral("SCRIPT RAN")));
+
+    // The HTML export keeps the markup, and a browser that runs scripts runs
+    // none of it.
+    const QString html = exported(window, QStringLiteral("html"));
+    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(html.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    QVERIFY(html.contains(QStringLiteral("<script>")));
+    QWebEnginePage browser;
+    QVERIFY(browser.settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
+    QSignalSpy loaded(&browser, &QWebEnginePage::loadFinished);
+    QFile::copy(m_home->file(QStringLiteral("export.out")), m_home->file(QStringLiteral("export.out.html")));
+    browser.load(QUrl::fromLocalFile(m_home->file(QStringLiteral("export.out.html"))));
+    QVERIFY(loaded.wait(20000));
+    QTest::qWait(200); // time for an image's error handler
+    QString shown;
+    bool read = false;
+    browser.runJavaScript(QStringLiteral("document.body.innerText"), [&](const QVariant &value) {
+        shown = value.toString();
+        read = true;
+    });
+    QTRY_VERIFY(read);
+    QVERIFY2(shown.contains(QStringLiteral("Charlie body")), qPrintable(shown));
+    QVERIFY(!shown.contains(QStringLiteral("SCRIPT RAN")));
 }
 
 void tst_GuiViewer::largePageGoesThroughFile()
@@ -767,6 +793,19 @@ void tst_GuiViewer::closeBeforeMergeKeepsItems()
     const QByteArray stored = m_home->read(kDataFile);
     QVERIFY(stored.contains("<title>One</title>"));
     QVERIFY(stored.contains("<title>Three</title>"));
+}
+
+// A refused connection is shown as such, not as an empty answer, and the
+// stored items stay listed.
+void tst_GuiViewer::failedDownloadNamesItsCause()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(LoopbackServer::refusingUrl());
+    QVERIFY(runFirstCycle(window));
+    QCOMPARE(m_messages->titles(), QStringList {"Connection Refused!"});
+    QCOMPARE(m_messages->last().icon, Messages::Icon::Exclamation);
+    QCOMPARE(m_captions.last(), QStringLiteral("Feed"));
+    QCOMPARE(titles(window).size(), 5);
 }
 
 int main(int argc, char **argv)

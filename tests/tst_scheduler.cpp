@@ -1,6 +1,7 @@
 #include "config/Settings.h"
 #include "feeds/FeedStore.h"
 #include "scheduler/ScheduledCheck.h"
+#include "support/HostileServers.h"
 #include "support/LoopbackServer.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
@@ -84,6 +85,7 @@ private slots:
     void brokenSettingsEntryIsLogged();
     void unsavableDataFileIsLogged();
     void unwritableLogDoesNotStopTheRun();
+    void hostileFeedsLeaveTheRunWhole();
 
 private:
     FeedRecord serve(int n, const QString &caption, const QByteArray &body, qint16 type = 0);
@@ -377,6 +379,55 @@ void TestScheduler::unwritableLogDoesNotStopTheRun()
     const QStringList lines = QString::fromUtf8(m_home->read("schedule.log")).split(CRLF);
     QVERIFY(lines.at(0).startsWith(QStringLiteral("--> Error: Application failed to write to schedule.log")));
     QCOMPARE(lines.at(1), QStringLiteral("next"));
+}
+
+// Feeds that once crashed a run, took gigabytes or passed for an empty
+// answer: each is logged with its cause, and the run goes on to its end.
+void TestScheduler::hostileFeedsLeaveTheRunWhole()
+{
+    using K = HostileServers::Kind;
+    HostileServers servers;
+    constexpr int deep = 200000;
+    const QByteArray nested
+        = "<rss><channel><item><title>Deep</title><link>http://e.com/d</link><description>"
+        + QByteArray("<i>").repeated(deep) + "x" + QByteArray("</i>").repeated(deep)
+        + "</description></item></channel></rss>";
+    const QByteArray bomb = "<!DOCTYPE rss [<!ENTITY big \"" + QByteArray(100000, 'A') + "\">]><rss><channel>"
+        + QByteArray("<item><description>&big;</description></item>").repeated(10000) + "</channel></rss>";
+    int n = 2; // after the two feeds served below
+    const auto at = [&n](const QString &caption, const QString &url) {
+        return FeedRecord {QString(), url, 0, feedId(++n), caption};
+    };
+    schedule({serve(1, "Nested", nested), serve(2, "Bomb", bomb), at("Endless", servers.url(K::Endless)),
+        at("Endless", servers.url(K::Endless)), at("Refused", servers.url(K::Refused)),
+        at("Unknown", servers.url(K::UnknownHost)), at("Loop", servers.url(K::RedirectLoop)),
+        at("Unavailable", servers.url(K::ErrorWithoutBody)),
+        serve(9, "Tech News", TempHome::fixture("store/tech_news.xml"))});
+    m_check->setTimeout(10000);
+    m_check->RunScheduledCheck();
+
+    const QString local = QStringLiteral("Server 127.0.0.1 ");
+    const QString notFetched = QStringLiteral(" Application failed to fetch Feed Data!");
+    const QString tooLarge
+        = "--> Error: " + local + "sent more than 64 MiB of Feed Data. Application refused the response!";
+    QCOMPARE(log(),
+        runStart() + feedSection("Nested", parsed({"    1 New Items found!"}))
+            + feedSection("Bomb", parsed({"-->Error: Server returned Feed data in invalid XML format!"}))
+            + feedSection("Endless", {tooLarge}) + feedSection("Endless", {tooLarge})
+            + feedSection("Refused", {"--> Error: " + local + "refused the connection." + notFetched})
+            + feedSection("Unknown",
+                {"--> Error: Server quorvane-test.invalid could not be found. Please check the Feed URL."
+                    + notFetched})
+            + feedSection("Loop",
+                {"--> Error: " + local + "redirected the request too many times, possibly in a loop."
+                    + notFetched})
+            + feedSection("Unavailable",
+                {"--> Error: " + local + "returned HTTP status 503 (Service Unavailable) without Feed Data."
+                    + notFetched})
+            + feedSection("Tech News", parsed({"    3 New Items found!"})) + runEnd());
+    QVERIFY(!QFile::exists(m_home->file(dataFile(2))));
+    QCOMPARE(
+        m_check->notificationLines(), (QStringList {"Nested -- 1 New Items", "Tech News -- 3 New Items"}));
 }
 
 QTEST_GUILESS_MAIN(TestScheduler)

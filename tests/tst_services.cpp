@@ -1,12 +1,17 @@
+#include "support/Gzip.h"
 #include "support/LoopbackServer.h"
 #include "support/TempHome.h"
 #include "util/HttpRequest.h"
 #include "util/XmlDocument.h"
 
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(HttpRequest::Failure)
 
 class TestServices : public QObject
 {
@@ -21,12 +26,13 @@ private slots:
     void httpCompletesForEveryOutcome_data();
     void httpCompletesForEveryOutcome();
     void httpFollowsRedirects();
+    void httpsAndInsecureRedirect();
     void httpSendsUserAgentAndNoCache();
-    void httpRefusesHugeBodies();
     void httpAbortResetsState();
 
 private:
     static void waitDone(HttpRequest &request);
+    QString hugeBodyServer();
 };
 
 void TestServices::saveHasNoDeclarationAndKeepsOrder()
@@ -115,35 +121,90 @@ void TestServices::httpCompletesForEveryOutcome_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
-    QTest::newRow("ok") << "/feed" << 200 << QByteArray("<rss/>");
-    QTest::newRow("error page") << "/missing" << 404 << QByteArray("<html><body>Not Found</body></html>");
-    QTest::newRow("refused") << "refused" << 0 << QByteArray();
-    QTest::newRow("bad scheme") << "ftp" << 0 << QByteArray();
+    QTest::addColumn<HttpRequest::Failure>("failure");
+    using F = HttpRequest::Failure;
+    const QByteArray notFound = "<html><body>Not Found</body></html>";
+    QTest::newRow("ok") << "/feed" << 200 << QByteArray("<rss/>") << F::None;
+    QTest::newRow("gzip") << "/gzip" << 200 << QByteArray("<rss>packed</rss>") << F::None;
+    QTest::newRow("error page") << "/missing" << 404 << notFound << F::None;
+    QTest::newRow("refused") << "refused" << 0 << QByteArray() << F::ConnectionRefused;
+    QTest::newRow("unknown host") << "unknown" << 0 << QByteArray() << F::HostNotFound;
+    QTest::newRow("bad scheme") << "ftp" << 0 << QByteArray() << F::BadAddress;
+    QTest::newRow("self-signed certificate") << "tls" << 0 << QByteArray() << F::Certificate;
+    QTest::newRow("redirect loop") << "/loop" << 0 << QByteArray() << F::TooManyRedirects;
+    QTest::newRow("endless body") << "/endless" << 0 << QByteArray() << F::TooLarge;
+    QTest::newRow("declared too large") << "/huge" << 0 << QByteArray() << F::TooLarge;
+    QTest::newRow("gzip bomb") << "/bomb" << 0 << QByteArray() << F::TooLarge;
 }
 
+// Every request ends, with the response or with what kept it from coming.
 void TestServices::httpCompletesForEveryOutcome()
 {
     QFETCH(QString, path);
     QFETCH(int, status);
     QFETCH(QByteArray, body);
+    QFETCH(HttpRequest::Failure, failure);
     LoopbackServer server;
+    LoopbackServer tls(nullptr, LoopbackServer::Transport::SelfSignedTls);
     server.serve("/feed", "<rss/>");
+    LoopbackServer::Route r;
+    r.contentEncoding = "gzip";
+    r.body = gzip("<rss>packed</rss>");
+    server.route("/gzip", r);
+    static const QByteArray bomb = gzipZeros(HttpRequest::MaxBodyBytes + 1);
+    r.body = bomb;
+    server.route("/bomb", r);
+    r = {};
+    r.status = 302;
+    r.location = "/loop";
+    server.route("/loop", r);
+    r = {};
+    r.endless = true;
+    server.route("/endless", r);
+    tls.serve("/feed", "<rss/>");
+
     QString url = server.url(path);
-    if (path == "refused") {
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost);
-        url = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
-        closed.close();
-    } else if (path == "ftp") {
+    if (path == "refused")
+        url = LoopbackServer::refusingUrl();
+    else if (path == "unknown")
+        url = "http://quorvane-test.invalid/feed";
+    else if (path == "ftp")
         url = "ftp://127.0.0.1/x";
-    }
+    else if (path == "tls")
+        url = tls.url("/feed");
+    else if (path == "/huge")
+        url = hugeBodyServer();
+
     HttpRequest request;
     request.open("GET", url);
     request.send();
     waitDone(request);
+    QCOMPARE(request.failure(), failure);
     QCOMPARE(request.status(), status);
     QCOMPARE(request.responseBytes(), body);
-    QCOMPARE(request.errorString().isEmpty(), status != 0);
+    if (failure == HttpRequest::Failure::TooManyRedirects)
+        QCOMPARE(server.hits("/loop"), HttpRequest::MaxRedirects + 1);
+    if (failure == HttpRequest::Failure::Certificate) {
+        QCOMPARE(request.lastUrl().host(), QStringLiteral("127.0.0.1"));
+        QVERIFY(!request.errorString().isEmpty());
+    }
+}
+
+// A server that announces a body over the cap and then sends it slowly: the
+// request is refused on the announcement.
+QString TestServices::hugeBodyServer()
+{
+    auto *raw = new QTcpServer(this);
+    raw->listen(QHostAddress::LocalHost);
+    connect(raw, &QTcpServer::newConnection, this, [raw] {
+        QTcpSocket *s = raw->nextPendingConnection();
+        connect(s, &QTcpSocket::readyRead, s, [s] {
+            s->readAll();
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(HttpRequest::MaxBodyBytes + 1)
+                + "\r\n\r\n<rss>");
+        });
+    });
+    return QStringLiteral("http://127.0.0.1:%1/huge").arg(raw->serverPort());
 }
 
 void TestServices::httpFollowsRedirects()
@@ -161,15 +222,38 @@ void TestServices::httpFollowsRedirects()
     QCOMPARE(request.status(), 200);
     QCOMPARE(request.responseBytes(), QByteArray("<rss>done</rss>"));
     QCOMPARE(request.charset(), QStringLiteral("ISO-8859-1"));
+    QCOMPARE(request.lastUrl(), QUrl(server.url("/final")));
+}
 
-    // A redirect loop ends as a failure, not a hang.
-    hop.location = server.url("/loop").toLatin1();
-    server.route("/loop", hop);
-    request.open("GET", server.url("/loop"));
+// With the test's certificate trusted, https works, and a redirect from it to
+// plain http is refused.
+void TestServices::httpsAndInsecureRedirect()
+{
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = before;
+    trusting.addCaCertificate(QSslCertificate(TempHome::fixture("tls/self-signed.crt")));
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    LoopbackServer tls(nullptr, LoopbackServer::Transport::SelfSignedTls);
+    LoopbackServer plain;
+    tls.serve("/feed", "<rss>secure</rss>");
+    plain.serve("/feed", "<rss>plain</rss>");
+    LoopbackServer::Route down;
+    down.status = 301;
+    down.location = plain.url("/feed").toLatin1();
+    tls.route("/down", down);
+
+    HttpRequest request;
+    request.open("GET", tls.url("/feed"));
     request.send();
     waitDone(request);
-    QCOMPARE(request.errorString(), QStringLiteral("Too many redirects."));
-    QCOMPARE(server.hits("/loop"), HttpRequest::MaxRedirects + 1);
+    QCOMPARE(request.responseBytes(), QByteArray("<rss>secure</rss>"));
+    request.open("GET", tls.url("/down"));
+    request.send();
+    waitDone(request);
+    QCOMPARE(request.failure(), HttpRequest::Failure::InsecureRedirect);
+    QCOMPARE(request.errorString(), plain.url("/feed"));
+    QCOMPARE(plain.hits("/feed"), 0);
+    QSslConfiguration::setDefaultConfiguration(before);
 }
 
 void TestServices::httpSendsUserAgentAndNoCache()
@@ -193,18 +277,6 @@ void TestServices::httpSendsUserAgentAndNoCache()
     QVERIFY(received.contains("User-Agent: Quorvane/" QUORVANE_VERSION "\r\n"));
     QVERIFY(received.contains("Cache-Control: no-cache\r\n"));
     QCOMPARE(request.responseText(), QStringLiteral("ok"));
-}
-
-void TestServices::httpRefusesHugeBodies()
-{
-    LoopbackServer server;
-    server.serve("/huge", QByteArray(HttpRequest::MaxBodyBytes + 1024, 'x'));
-    HttpRequest request;
-    request.open("GET", server.url("/huge"));
-    request.send();
-    waitDone(request);
-    QVERIFY(request.responseBytes().isEmpty());
-    QVERIFY(request.errorString().contains("64 MiB"));
 }
 
 void TestServices::httpAbortResetsState()

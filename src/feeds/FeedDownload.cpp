@@ -1,5 +1,6 @@
 #include "feeds/FeedDownload.h"
 
+#include "feeds/FetchFailure.h"
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
 #include "util/Messages.h"
@@ -36,6 +37,7 @@ bool FeedDownload::DownloadFeed()
 {
     const QPointer<FeedDownload> self(this);
     m_abandoned = false;
+    m_failed = false;
     mUtil::ClearUrlCache(FeedURL);
     HttpRequest request;
     for (;;) {
@@ -48,6 +50,11 @@ bool FeedDownload::DownloadFeed()
         if (m_abandoned)
             return false;
         if (complete) {
+            if (const std::optional<FetchFailure> failure = FetchFailure::of(request)) {
+                m_failed = true;
+                Messages::exclamation(failure->title, failure->text);
+                return false;
+            }
             keepResponse(request);
             return true;
         }
@@ -83,5 +90,5 @@ void FeedDownload::keepResponse(const HttpRequest &request)
     FeedData = request.responseBytes();
     FeedCharset = request.charset();
     // Last, because a failure box may run events that delete this object.
-    mUtil::WriteTextFile(AppFolder::file(QStringLiteral("Debug.xml")), request.responseText());
+    mUtil::WriteTextFile(AppFolder::file(QStringLiteral("Debug.xml")), FeedData, FeedCharset);
 }

@@ -26,10 +26,14 @@ public:
     int timeout() const { return m_timeout; }
 
     // True when a complete response arrived and is now FeedData; false when
-    // the user cancelled after a time-out or the wait was abandoned. The
-    // object may be deleted during the call (its window closed); the call
-    // then returns false and touches nothing of it.
+    // the user cancelled after a time-out, the wait was abandoned, or the
+    // download failed (its box shown; failed() tells). The object may be
+    // deleted during the call (its window closed); the call then returns
+    // false and touches nothing of it.
     bool DownloadFeed();
+    // Whether the last DownloadFeed ended in a failure of the connection or
+    // an error status without a body, rather than a time-out.
+    bool failed() const { return m_failed; }
 
     // Ends a wait in progress (its owner is going away); DownloadFeed then
     // returns false without a question.
@@ -47,4 +51,5 @@ private:
 
     int m_timeout = 10000;
     bool m_abandoned = false;
+    bool m_failed = false;
 };

@@ -5,6 +5,7 @@
 #include "feeds/FeedDownload.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
+#include "feeds/FetchFailure.h"
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
 #include "util/Messages.h"
@@ -99,8 +100,18 @@ public:
         return !m_cancelled;
     }
 
-    // Frees a response once it has been worked on.
-    void release(int index) { m_fetches[size_t(index)].request.reset(); }
+    // Frees a response once it has been worked on, and its place for the
+    // next download.
+    void release(int index)
+    {
+        Fetch &fetch = m_fetches[size_t(index)];
+        fetch.request.reset();
+        if (fetch.holdsSlot) {
+            fetch.holdsSlot = false;
+            --m_held;
+            dispatch();
+        }
+    }
 
     void cancel()
     {
@@ -118,11 +129,14 @@ private:
         QString url;
         std::unique_ptr<HttpRequest> request;
         State state = State::Waiting;
+        bool holdsSlot = false;
     };
 
+    // A download holds its place from its request until its response has
+    // been worked on, so no more than `parallel` responses are ever held.
     void dispatch()
     {
-        while (!m_cancelled && m_outstanding < m_parallel && m_next < int(m_fetches.size()))
+        while (!m_cancelled && m_held < m_parallel && m_next < int(m_fetches.size()))
             start(m_next++);
     }
 
@@ -140,7 +154,8 @@ private:
             request, &HttpRequest::done, request, [this, index] { finish(index, State::Complete); });
         QTimer::singleShot(m_timeout, request, [this, index] { finish(index, State::TimedOut); });
         fetch.state = State::Sent;
-        ++m_outstanding;
+        fetch.holdsSlot = true;
+        ++m_held;
         FeedDownload::sendRequest(*request, fetch.url);
     }
 
@@ -150,10 +165,8 @@ private:
         if (fetch.state != State::Sent)
             return;
         fetch.state = state;
-        --m_outstanding;
         if (state == State::TimedOut)
             fetch.request->abort();
-        dispatch();
         if (m_loop && m_awaited == index)
             m_loop->quit();
     }
@@ -162,7 +175,7 @@ private:
     int m_parallel;
     int m_timeout;
     int m_next = 0;
-    int m_outstanding = 0;
+    int m_held = 0;
     QEventLoop *m_loop = nullptr;
     int m_awaited = -1;
     bool m_cancelled = false;
@@ -266,6 +279,10 @@ bool ScheduledCheck::FetchFeedContent(FetchQueue &queue, int index)
                 + QStringLiteral(
                     "Server did not respond in timely manner. Application failed to fetch Feed Data!"),
             false, false);
+        return false;
+    }
+    if (const std::optional<FetchFailure> failure = FetchFailure::of(queue.request(index))) {
+        WriteScheduleLog(ErrorPrefix + failure->text, false, false);
         return false;
     }
     return true;

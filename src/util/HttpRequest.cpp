@@ -6,10 +6,14 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QSslError>
 #include <QStringDecoder>
 
 namespace
 {
+
+// What the network layer may hold of a body before we read it.
+constexpr qint64 ReadBufferBytes = 256 * 1024;
 
 // One manager per thread keeps connections alive between requests.
 QNetworkAccessManager *threadManager()
@@ -28,6 +32,28 @@ QString charsetOf(const QByteArray &contentType)
         QStringLiteral("charset\\s*=\\s*\"?([^\";\\s]+)"), QRegularExpression::CaseInsensitiveOption);
     const auto match = pattern.match(QString::fromLatin1(contentType));
     return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// The failure a finished reply without an HTTP response stands for.
+HttpRequest::Failure failureOf(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::HostNotFoundError:
+        return HttpRequest::Failure::HostNotFound;
+    case QNetworkReply::ConnectionRefusedError:
+        return HttpRequest::Failure::ConnectionRefused;
+    case QNetworkReply::SslHandshakeFailedError:
+        return HttpRequest::Failure::Certificate;
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+        return HttpRequest::Failure::BadAddress;
+    case QNetworkReply::TooManyRedirectsError:
+        return HttpRequest::Failure::TooManyRedirects;
+    case QNetworkReply::InsecureRedirectError:
+        return HttpRequest::Failure::InsecureRedirect;
+    default:
+        return HttpRequest::Failure::Network;
+    }
 }
 
 } // namespace
@@ -62,31 +88,61 @@ void HttpRequest::send()
     m_status = 0;
     m_body.clear();
     m_charset.clear();
+    m_reason.clear();
+    m_failure = Failure::None;
+    m_lastUrl.clear();
     m_error.clear();
     m_redirects = 0;
     m_state = Sent;
+    ++m_attempt;
     start(m_url);
 }
 
 void HttpRequest::start(const QUrl &url)
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setHeader(QNetworkRequest::UserAgentHeader, AppInfo::userAgent());
-    for (const auto &header : std::as_const(m_headers))
-        request.setRawHeader(header.first, header.second);
-
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        m_error = QStringLiteral("Unsupported address: %1").arg(url.toString());
-        m_state = Done;
-        QMetaObject::invokeMethod(this, &HttpRequest::done, Qt::QueuedConnection);
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        // Reported once the caller is back in the event loop, as any answer is.
+        QMetaObject::invokeMethod(
+            this,
+            [this, url, attempt = m_attempt] {
+                if (attempt == m_attempt)
+                    fail(Failure::BadAddress, url, QString());
+            },
+            Qt::QueuedConnection);
         return;
     }
 
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setHeader(QNetworkRequest::UserAgentHeader, AppInfo::userAgent());
+    // The body cap below applies to the inflated body; the library's own
+    // ratio check would refuse some honest feeds first.
+    request.setDecompressedSafetyCheckThreshold(-1);
+    for (const auto &header : std::as_const(m_headers))
+        request.setRawHeader(header.first, header.second);
+
     m_reply = m_manager->sendCustomRequest(request, m_method.toLatin1());
+    // Without a limit the network thread reads ahead of us without end.
+    m_reply->setReadBufferSize(ReadBufferBytes);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpRequest::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpRequest::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpRequest::onFinished);
+    connect(m_reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError> &errors) {
+        for (const QSslError &error : errors)
+            m_sslErrors << error.errorString();
+    });
+}
+
+// A body declared larger than the cap is refused before it is read.
+void HttpRequest::onMetaData()
+{
+    if (!m_reply || !m_reply->rawHeader("Content-Encoding").isEmpty())
+        return;
+    const qint64 length = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+    if (length > MaxBodyBytes)
+        fail(Failure::TooLarge, m_reply->url(), QString());
 }
 
 void HttpRequest::onReadyRead()
@@ -94,12 +150,14 @@ void HttpRequest::onReadyRead()
     if (!m_reply)
         return;
     m_state = Loading;
+    if (m_body.size() + m_reply->bytesAvailable() > MaxBodyBytes) {
+        fail(Failure::TooLarge, m_reply->url(), QString());
+        return;
+    }
     m_body.append(m_reply->readAll());
-    if (m_body.size() > MaxBodyBytes)
-        fail(QStringLiteral("The response is larger than 64 MiB."));
 }
 
-void HttpRequest::fail(const QString &reason)
+void HttpRequest::dropReply()
 {
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
@@ -108,8 +166,17 @@ void HttpRequest::fail(const QString &reason)
         reply->abort();
         reply->deleteLater();
     }
+}
+
+void HttpRequest::fail(Failure failure, const QUrl &url, const QString &reason)
+{
+    if (m_state == Done || m_state == Unsent)
+        return;
+    dropReply();
+    m_failure = failure;
+    m_lastUrl = url;
     m_error = reason;
-    m_body.clear();
+    m_body = QByteArray();
     m_state = Done;
     emit done();
 }
@@ -119,18 +186,29 @@ void HttpRequest::onFinished()
     QNetworkReply *reply = m_reply;
     if (!reply)
         return;
-    m_reply = nullptr;
     if (followRedirect(reply))
         return;
-    m_body.append(reply->readAll());
-    m_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    m_charset = charsetOf(reply->rawHeader("Content-Type"));
-    if (reply->error() != QNetworkReply::NoError && m_status == 0)
-        m_error = reply->errorString();
-    if (m_body.size() > MaxBodyBytes) {
-        m_error = QStringLiteral("The response is larger than 64 MiB.");
-        m_body.clear();
+    m_reply = nullptr;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 0 && reply->error() != QNetworkReply::NoError) {
+        const QString reason
+            = reply->error() == QNetworkReply::SslHandshakeFailedError && !m_sslErrors.isEmpty()
+            ? m_sslErrors.join(QStringLiteral("; "))
+            : reply->errorString();
+        m_reply = reply; // fail() lets it go
+        fail(failureOf(reply->error()), reply->url(), reason);
+        return;
     }
+    if (m_body.size() + reply->bytesAvailable() > MaxBodyBytes) {
+        m_reply = reply;
+        fail(Failure::TooLarge, reply->url(), QString());
+        return;
+    }
+    m_body.append(reply->readAll());
+    m_lastUrl = reply->url();
+    m_status = status;
+    m_reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    m_charset = charsetOf(reply->rawHeader("Content-Type"));
     reply->deleteLater();
     m_state = Done;
     emit done();
@@ -143,13 +221,14 @@ bool HttpRequest::followRedirect(QNetworkReply *reply)
     const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
     if (target.isEmpty())
         return false;
-    const QUrl next = reply->url().resolved(target);
-    reply->deleteLater();
+    const QUrl from = reply->url();
+    const QUrl next = from.resolved(target);
     if (++m_redirects > MaxRedirects) {
-        fail(QStringLiteral("Too many redirects."));
-    } else if (reply->url().scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https")) {
-        fail(QStringLiteral("Refused a redirect from https to %1.").arg(next.toString()));
+        fail(Failure::TooManyRedirects, from, QString());
+    } else if (from.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https")) {
+        fail(Failure::InsecureRedirect, from, next.toString());
     } else {
+        dropReply();
         m_body.clear();
         start(next);
     }
@@ -158,13 +237,9 @@ bool HttpRequest::followRedirect(QNetworkReply *reply)
 
 void HttpRequest::abort()
 {
-    if (m_reply) {
-        QNetworkReply *reply = m_reply;
-        m_reply = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
+    dropReply();
+    m_sslErrors.clear();
+    ++m_attempt;
     if (m_state != Unsent)
         m_state = Unsent;
 }

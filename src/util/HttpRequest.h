@@ -13,9 +13,11 @@ class QNetworkReply;
 // header, send, a ready state that reaches 4 on completion (success, error
 // page or failure alike), the response, and abort.
 //
-// Redirects are followed up to 10 times, bodies over 64 MiB are refused,
-// TLS is verified and every request carries "Quorvane/<version>" as its
-// User-Agent.
+// Redirects are followed up to 10 times, never from https to http. The body
+// is read as it arrives and the request is aborted the moment it passes
+// 64 MiB (after any gzip or deflate inflation), so memory stays bounded
+// whatever the server sends. TLS is verified and every request carries
+// "Quorvane/<version>" as its User-Agent.
 class HttpRequest : public QObject
 {
     Q_OBJECT
@@ -23,6 +25,19 @@ public:
     enum ReadyState { Unsent = 0, Opened = 1, Sent = 2, Loading = 3, Done = 4 };
     static constexpr qint64 MaxBodyBytes = 64ll * 1024 * 1024;
     static constexpr int MaxRedirects = 10;
+
+    // Why a request ended without a response to hand on.
+    enum class Failure {
+        None,
+        BadAddress, // not an http or https address
+        HostNotFound,
+        ConnectionRefused,
+        Certificate, // the server's certificate is not trusted or not valid
+        TooManyRedirects,
+        InsecureRedirect, // from https to plain http
+        TooLarge, // the body passed MaxBodyBytes
+        Network, // any other failure of the connection
+    };
 
     explicit HttpRequest(QObject *parent = nullptr);
     ~HttpRequest() override;
@@ -33,15 +48,21 @@ public:
     void abort();
 
     int readyState() const { return m_state; }
-    // The HTTP status (0 when no response arrived).
+    // The HTTP status (0 when no response arrived) and its reason phrase.
     int status() const { return m_status; }
+    QString reasonPhrase() const { return m_reason; }
     QByteArray responseBytes() const { return m_body; }
     // The body decoded by its declared charset (UTF-8 by default).
     QString responseText() const;
     // The charset named by the Content-Type header, if any.
     QString charset() const { return m_charset; }
-    // Why the request failed, or empty.
+
+    // Why the request failed (None once a response arrived, whatever its
+    // status) and the details the network layer gave.
+    Failure failure() const { return m_failure; }
     QString errorString() const { return m_error; }
+    // The address the request ended at, after any redirects.
+    QUrl lastUrl() const { return m_lastUrl; }
 
 signals:
     // Emitted once when the ready state reaches 4.
@@ -50,10 +71,12 @@ signals:
 private:
     void onFinished();
     void onReadyRead();
+    void onMetaData();
     void start(const QUrl &url);
     bool followRedirect(QNetworkReply *reply);
     // Ends the request as failed: no body, ready state 4.
-    void fail(const QString &reason);
+    void fail(Failure failure, const QUrl &url, const QString &reason);
+    void dropReply();
 
     QNetworkAccessManager *m_manager;
     QPointer<QNetworkReply> m_reply;
@@ -63,7 +86,12 @@ private:
     int m_state = Unsent;
     int m_status = 0;
     int m_redirects = 0;
+    int m_attempt = 0; // tells a late event of an earlier attempt apart
     QByteArray m_body;
     QString m_charset;
+    QString m_reason;
+    Failure m_failure = Failure::None;
+    QUrl m_lastUrl;
     QString m_error;
+    QStringList m_sslErrors;
 };

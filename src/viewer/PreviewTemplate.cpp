@@ -36,6 +36,20 @@ QString render(const QString &templateText, const FeedItem &item)
     return page;
 }
 
+QString exportPage(const FeedItem &item, const QString &bodyHtml)
+{
+    const QString link = itemLink(item).trimmed();
+    const QString base = isWebLink(link)
+        ? QStringLiteral("<base href=\"%1\">\r\n").arg(escapeHtml(QUrl(link).toString(QUrl::FullyEncoded)))
+        : QString();
+    return QStringLiteral("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+                          "<meta http-equiv=\"Content-Security-Policy\" content=\"script-src 'none'; "
+                          "object-src 'none'; form-action 'none'\">\r\n")
+        + base + QStringLiteral("<title>") + escapeHtml(item.Title)
+        + QStringLiteral("</title>\r\n</head>\r\n<body>\r\n") + bodyHtml
+        + QStringLiteral("\r\n</body>\r\n</html>");
+}
+
 bool isWebLink(const QString &address)
 {
     const QUrl url(address.trimmed(), QUrl::StrictMode);

@@ -19,6 +19,11 @@ QString escapeHtml(const QString &text);
 // markup; its bare line feeds become CR LF.
 QString render(const QString &templateText, const FeedItem &item);
 
+// The page "Export to HTML" writes: the previewed body in a complete UTF-8
+// document titled by the item, relative addresses resolved against its web
+// link, whose content policy lets no script run when it is opened.
+QString exportPage(const FeedItem &item, const QString &bodyHtml);
+
 // True for an absolute http or https address.
 bool isWebLink(const QString &address);
 

@@ -1,13 +1,81 @@
 #include "support/LoopbackServer.h"
 
+#include <QFile>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
 
-LoopbackServer::LoopbackServer(QObject *parent) : QObject(parent)
+namespace
 {
-    m_server.listen(QHostAddress::LocalHost, 0);
-    connect(&m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
+
+QByteArray tlsFixture(const char *name)
+{
+    QFile file(QStringLiteral(QUORVANE_FIXTURES "/tls/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::unique_ptr<QTcpServer> makeServer(LoopbackServer::Transport transport)
+{
+    if (transport == LoopbackServer::Transport::Plain)
+        return std::make_unique<QTcpServer>();
+    auto server = std::make_unique<QSslServer>();
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(tlsFixture("self-signed.crt")));
+    tls.setPrivateKey(QSslKey(tlsFixture("self-signed.key"), QSsl::Rsa));
+    server->setSslConfiguration(tls);
+    return server;
+}
+
+// Sends the body again each time the last copy has left, for ever.
+void sendEndlessly(QTcpSocket *socket, const QByteArray &piece)
+{
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, piece] {
+        if (socket->bytesToWrite() < piece.size())
+            socket->write(piece);
+    });
+    socket->write(piece);
+}
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+} // namespace
+
+LoopbackServer::LoopbackServer(QObject *parent, Transport transport)
+    : QObject(parent),
+      m_server(makeServer(transport)),
+      m_scheme(transport == Transport::Plain ? QStringLiteral("http") : QStringLiteral("https"))
+{
+    m_server->listen(QHostAddress::LocalHost, 0);
+    connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, &LoopbackServer::onConnection);
+}
+
+QString LoopbackServer::refusingUrl()
+{
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    const quint16 port = closed.serverPort();
+    closed.close();
+    return QStringLiteral("http://127.0.0.1:%1/feed").arg(port);
 }
 
 void LoopbackServer::serve(const QString &path, const QByteArray &body, const QByteArray &contentType)
@@ -20,12 +88,12 @@ void LoopbackServer::serve(const QString &path, const QByteArray &body, const QB
 
 QString LoopbackServer::url(const QString &path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(port()).arg(path);
 }
 
 void LoopbackServer::onConnection()
 {
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
@@ -57,10 +125,17 @@ void LoopbackServer::answer(QTcpSocket *socket, const QString &path)
     auto reply = [guard, r] {
         if (!guard)
             return;
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + " X\r\n";
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + " " + reasonPhrase(r.status) + "\r\n";
         head += "Content-Type: " + r.contentType + "\r\n";
         if (!r.location.isEmpty())
             head += "Location: " + r.location + "\r\n";
+        if (!r.contentEncoding.isEmpty())
+            head += "Content-Encoding: " + r.contentEncoding + "\r\n";
+        if (r.endless) {
+            guard->write(head + "Connection: close\r\n\r\n");
+            sendEndlessly(guard, r.body.isEmpty() ? QByteArray(64 * 1024, 'x') : r.body);
+            return;
+        }
         head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
         head += "Connection: keep-alive\r\n\r\n";
         guard->write(head + r.body);

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QTcpServer>
 
+#include <memory>
+
 // A small HTTP server on 127.0.0.1 for tests and benchmarks. Each path
-// answers as configured: a status and body, after a delay, or never.
+// answers as configured: a status and body, after a delay, endlessly, or
+// never; over plain HTTP or over TLS with a self-signed certificate.
 class LoopbackServer : public QObject
 {
     Q_OBJECT
@@ -19,16 +22,22 @@ public:
         int delayMs = 0;
         bool silent = false; // accept the connection, never answer
         QByteArray location; // for redirects
+        bool endless = false; // the body is sent over and over, without end
+        QByteArray contentEncoding; // "gzip" for a body given compressed
     };
 
-    explicit LoopbackServer(QObject *parent = nullptr);
+    enum class Transport { Plain, SelfSignedTls };
+
+    explicit LoopbackServer(QObject *parent = nullptr, Transport transport = Transport::Plain);
 
     void route(const QString &path, const Route &route) { m_routes.insert(path, route); }
     void serve(const QString &path, const QByteArray &body,
         const QByteArray &contentType = "application/rss+xml; charset=utf-8");
     QString url(const QString &path) const;
     int hits(const QString &path) const { return m_hits.value(path); }
-    quint16 port() const { return m_server.serverPort(); }
+    quint16 port() const { return m_server->serverPort(); }
+    // The address of a port on which nothing listens.
+    static QString refusingUrl();
     // The request line and headers of the last request received.
     QByteArray lastRequestHead() const { return m_lastHead; }
 
@@ -40,7 +49,8 @@ private:
     void onConnection();
     void answer(class QTcpSocket *socket, const QString &path);
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
+    QString m_scheme;
     QHash<QString, Route> m_routes;
     QHash<QString, int> m_hits;
     QByteArray m_lastHead;

@@ -313,9 +313,15 @@ void frmViewFeed::runCycle(bool bLoadInbox)
     const std::shared_ptr<FeedDownload> download = m_download;
     download->FeedURL = m_feedURL;
     download->setTimeout(m_timeout->interval());
-    download->DownloadFeed(); // a Cancel goes on with the previous data
+    const bool downloaded = download->DownloadFeed(); // a Cancel goes on with the previous data
     if (!self)
         return;
+    if (!downloaded && download->failed()) {
+        // Its box named the cause; there is nothing new to parse.
+        showCaption(QString());
+        pumpEvents();
+        return;
+    }
 
     const QString feedId = m_feedID;
     const int feedType = m_feedType;
@@ -638,7 +644,7 @@ void frmViewFeed::exportPreview(bool html)
         return;
     QString body;
     if (previewBody(html, &body))
-        mUtil::WriteTextFile(fileName, body);
+        mUtil::WriteTextFile(fileName, html ? PreviewTemplate::exportPage(m_currentItem, body) : body);
 }
 
 void frmViewFeed::openOnline()
