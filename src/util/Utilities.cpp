@@ -16,6 +16,10 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace mUtil
 {
 
@@ -103,6 +107,13 @@ QString ReadTextFile(const QString &path)
         return QString();
     }
     return DecodeStoredText(file.readAll());
+}
+
+void ReturnFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 bool IsConnected()

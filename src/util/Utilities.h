@@ -39,6 +39,10 @@ QString ReadTextFile(const QString &path);
 // Decodes stored text: UTF-8 when valid, else Windows-1252.
 QString DecodeStoredText(const QByteArray &bytes);
 
+// Hands memory freed by the program back to the system where the allocator
+// keeps it otherwise (after a large document or a closed window).
+void ReturnFreedMemory();
+
 // True when a reachable network is reported (or nothing can tell).
 bool IsConnected();
 // There is no shared URL cache; every request carries "Cache-Control: no-cache".

@@ -79,6 +79,9 @@ frmViewFeed::frmViewFeed(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmViewFeed"));
     buildControls();
+    // What a closed window held goes back to the system, not only to the
+    // allocator.
+    connect(this, &QObject::destroyed, qApp, [] { QTimer::singleShot(0, qApp, mUtil::ReturnFreedMemory); });
 }
 
 frmViewFeed::~frmViewFeed()
