@@ -122,6 +122,14 @@ void TestDownload::failuresNameTheirCause_data()
         << "^Server 127\\.0\\.0\\.1 sent more than 64 MiB of Feed Data\\. Application refused the response!$";
     QTest::newRow("gzip bomb") << K::GzipBomb << "Feed Data Too Large!"
                                << "^Server 127\\.0\\.0\\.1 sent more than 64 MiB of Feed Data\\.";
+    QTest::newRow("not a web address")
+        << K::NotWeb << "Invalid Feed URL!"
+        << "^The Feed URL \"ftp://127\\.0\\.0\\.1/feed\" is not a web address \\(http or "
+           "https\\)\\."
+            + notFetched + "$";
+    QTest::newRow("connection closed without an answer")
+        << K::Hangup << "Network Error!"
+        << "^The connection to server 127\\.0\\.0\\.1 failed \\(.+\\)\\." + notFetched + "$";
     QTest::newRow("error status without a body")
         << K::ErrorWithoutBody << "Server Error!"
         << "^Server 127\\.0\\.0\\.1 returned HTTP status 503 \\(Service Unavailable\\) without Feed "

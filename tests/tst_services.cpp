@@ -1,3 +1,4 @@
+#include "feeds/FetchFailure.h"
 #include "support/Gzip.h"
 #include "support/LoopbackServer.h"
 #include "support/TempHome.h"
@@ -253,6 +254,14 @@ void TestServices::httpsAndInsecureRedirect()
     QCOMPARE(request.failure(), HttpRequest::Failure::InsecureRedirect);
     QCOMPARE(request.errorString(), plain.url("/feed"));
     QCOMPARE(plain.hits("/feed"), 0);
+    const std::optional<FetchFailure> failure = FetchFailure::of(request);
+    QVERIFY(failure);
+    QCOMPARE(failure->title, QStringLiteral("Insecure Redirect!"));
+    QCOMPARE(failure->text,
+        QStringLiteral(
+            "Server 127.0.0.1 redirected the secure request to an insecure address (%1). Application "
+            "refused to follow it!")
+            .arg(plain.url("/feed")));
     QSslConfiguration::setDefaultConfiguration(before);
 }
 

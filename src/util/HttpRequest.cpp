@@ -150,11 +150,22 @@ void HttpRequest::onReadyRead()
     if (!m_reply)
         return;
     m_state = Loading;
-    if (m_body.size() + m_reply->bytesAvailable() > MaxBodyBytes) {
+    if (!appendBody(m_reply->readAll()))
         fail(Failure::TooLarge, m_reply->url(), QString());
-        return;
-    }
-    m_body.append(m_reply->readAll());
+}
+
+// Grows the body in steps of its own, so that its room never passes the cap
+// (the usual doubling would reserve twice the cap just below it). False
+// when the piece would take the body past the cap.
+bool HttpRequest::appendBody(const QByteArray &piece)
+{
+    const qint64 needed = m_body.size() + piece.size();
+    if (needed > MaxBodyBytes)
+        return false;
+    if (needed > m_body.capacity())
+        m_body.reserve(qsizetype(qMin<qint64>(qMax<qint64>(needed, 2 * m_body.capacity()), MaxBodyBytes)));
+    m_body.append(piece);
+    return true;
 }
 
 void HttpRequest::dropReply()
@@ -199,12 +210,11 @@ void HttpRequest::onFinished()
         fail(failureOf(reply->error()), reply->url(), reason);
         return;
     }
-    if (m_body.size() + reply->bytesAvailable() > MaxBodyBytes) {
+    if (!appendBody(reply->readAll())) {
         m_reply = reply;
         fail(Failure::TooLarge, reply->url(), QString());
         return;
     }
-    m_body.append(reply->readAll());
     m_lastUrl = reply->url();
     m_status = status;
     m_reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();

@@ -72,6 +72,7 @@ private:
     void onFinished();
     void onReadyRead();
     void onMetaData();
+    bool appendBody(const QByteArray &piece);
     void start(const QUrl &url);
     bool followRedirect(QNetworkReply *reply);
     // Ends the request as failed: no body, ready state 4.

@@ -3,6 +3,8 @@
 #include "support/Gzip.h"
 #include "util/HttpRequest.h"
 
+#include <QTcpSocket>
+
 HostileServers::HostileServers() : m_tls(nullptr, LoopbackServer::Transport::SelfSignedTls)
 {
     m_tls.serve(QStringLiteral("/feed"), "<rss/>");
@@ -21,6 +23,13 @@ HostileServers::HostileServers() : m_tls(nullptr, LoopbackServer::Transport::Sel
     r = {};
     r.status = 503;
     m_plain.route(QStringLiteral("/unavailable"), r);
+    m_hangup.listen(QHostAddress::LocalHost);
+    QObject::connect(&m_hangup, &QTcpServer::newConnection, &m_hangup, [this] {
+        while (QTcpSocket *socket = m_hangup.nextPendingConnection()) {
+            socket->close();
+            socket->deleteLater();
+        }
+    });
 }
 
 QString HostileServers::url(Kind kind) const
@@ -40,6 +49,10 @@ QString HostileServers::url(Kind kind) const
         return m_plain.url(QStringLiteral("/bomb"));
     case Kind::ErrorWithoutBody:
         return m_plain.url(QStringLiteral("/unavailable"));
+    case Kind::NotWeb:
+        return QStringLiteral("ftp://127.0.0.1/feed");
+    case Kind::Hangup:
+        return QStringLiteral("http://127.0.0.1:%1/feed").arg(m_hangup.serverPort());
     }
     return QString();
 }

@@ -3,6 +3,7 @@
 #include "support/LoopbackServer.h"
 
 #include <QString>
+#include <QTcpServer>
 
 // Servers that fail a feed download in every way a test needs: each kind
 // has an address that fails that way.
@@ -17,6 +18,8 @@ public:
         Endless, // a body without end
         GzipBomb, // a small gzip body that inflates past the cap
         ErrorWithoutBody, // 503 and nothing else
+        NotWeb, // an address that is not http or https
+        Hangup, // the connection is closed before any answer
     };
 
     HostileServers();
@@ -26,4 +29,5 @@ public:
 private:
     LoopbackServer m_plain;
     LoopbackServer m_tls;
+    QTcpServer m_hangup;
 };
