@@ -1,6 +1,7 @@
 // The category panel: the tree built from the catalogue, renaming in place,
 // moving feeds between categories and the delete commands.
 
+#include "catalogue/Catalogue.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
 #include "support/MessageRecorder.h"
@@ -8,6 +9,7 @@
 #include "tst_gui_shell_fixture.h"
 
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QtTest>
 
@@ -59,6 +61,7 @@ private slots:
     void deleteFeed();
     void deleteFeedClosesItsWindow();
     void deleteCategoryIgnoresRootAndFeeds();
+    void treeAndWindowsFollowTheCatalogue();
 
 private:
     frmOptionBar *bar() const { return m_main->optionBar(); }
@@ -425,6 +428,48 @@ void TestShellTree::deleteCategoryIgnoresRootAndFeeds()
     }
     QCOMPARE(m_messages->count(), 0);
     QVERIFY(node(zetaId));
+}
+
+// A change made through the catalogue, by anyone, reaches the tree, the open
+// feed tab's caption and the Windows menu; a change another process made
+// reaches them at the next reload.
+void TestShellTree::treeAndWindowsFollowTheCatalogue()
+{
+    Catalogue *model = m_main->catalogue();
+    select(planetId);
+    m_main->OpenSelectedFeed(false);
+    QMdiSubWindow *tab = m_main->windowsShowing(planetId).value(0);
+    QVERIFY(tab);
+    const auto entryTexts = [this] {
+        QStringList texts;
+        for (const QAction *entry : m_main->findChildren<QAction *>(QStringLiteral("mnuSubItem")))
+            texts << entry->text();
+        return texts;
+    };
+
+    QCOMPARE(model->renameFeed(*model->feed(planetId), QStringLiteral("Planet Daily")),
+        Catalogue::Change::Applied);
+    QCOMPARE(node(planetId)->text(0), QStringLiteral("Planet Daily"));
+    QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Planet Daily"));
+    QVERIFY(entryTexts().contains(QStringLiteral("Planet Daily")));
+
+    QCOMPARE(model->moveFeed(*model->feed(planetId), QStringLiteral("arts")), Catalogue::Change::Applied);
+    QCOMPARE(node(planetId)->parent()->text(0), QStringLiteral("arts"));
+    QCOMPARE(node(planetId)->parent()->indexOfChild(node(planetId)), 3);
+
+    QCOMPARE(
+        model->renameCategory(QStringLiteral("World"), QStringLiteral("Globe")), Catalogue::Change::Applied);
+    QCOMPARE(node(QStringLiteral("cat_0"))->text(0), QStringLiteral("Globe"));
+
+    // Another program renames the feed; the next reload brings it here.
+    QString file = catalogue();
+    file.replace(QStringLiteral("name=\"Planet Daily\""), QStringLiteral("name=\"Renamed Elsewhere\""));
+    m_home->write(QStringLiteral("feeds.fdb"), file.toUtf8());
+    m_main->findChild<QAction *>(QStringLiteral("mnuCatRefresh"))->trigger();
+    QCOMPARE(node(planetId)->text(0), QStringLiteral("Renamed Elsewhere"));
+    QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Renamed Elsewhere"));
+    QVERIFY(entryTexts().contains(QStringLiteral("Renamed Elsewhere")));
+    QCOMPARE(m_messages->count(), 0);
 }
 
 QTEST_MAIN(TestShellTree)

@@ -1,11 +1,15 @@
 #include "catalogue/FeedDatabase.h"
 
 #include "util/AppFolder.h"
+#include "util/FileLock.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <memory>
 
 namespace
 {
@@ -24,13 +28,21 @@ QString requiredAttribute(const XmlNode &node, int index)
 }
 
 // The opening sequence every operation shares: create a missing file, load
-// it, find the catalogue root. Reports its own failures.
-class Catalogue
+// it, find the catalogue root. Reports its own failures. An operation that
+// changes the file keeps the other processes out of it until it is over;
+// readers need no lock, since every save replaces the file whole.
+class OpenDatabase
 {
 public:
-    bool open()
+    bool open(bool forChange = true)
     {
         const QString path = mFeeds::DatabaseFile();
+        if (forChange) {
+            m_lock = std::make_unique<FileLock>(path);
+            if (!m_lock->isLocked())
+                throw RuntimeFailure {QStringLiteral("The feed database %1 is locked by another program.")
+                                          .arg(QDir::toNativeSeparators(path))};
+        }
         if (!mUtil::FileExists(path))
             mUtil::WriteTextFile(path, QStringLiteral("<categories/>"));
         if (!m_doc.load(path)) {
@@ -71,6 +83,7 @@ public:
     XmlDocument &document() { return m_doc; }
 
 private:
+    std::unique_ptr<FileLock> m_lock;
     XmlDocument m_doc;
     XmlNode m_root;
 };
@@ -91,11 +104,11 @@ template<typename Operation> bool guarded(const char *name, Operation operation)
 // sequence and the category lookup (each reporting its own failure), then
 // the operation itself.
 template<typename Operation>
-bool inCategory(const char *name, const QString &categoryName, Operation operation)
+bool inCategory(const char *name, const QString &categoryName, Operation operation, bool forChange = true)
 {
     return guarded(name, [&] {
-        Catalogue db;
-        if (!db.open())
+        OpenDatabase db;
+        if (!db.open(forChange))
             return false;
         const XmlNode category = db.category(categoryName);
         return category && operation(db, category);
@@ -138,7 +151,7 @@ XmlNode FindCategoryNode(const XmlNode &root, const QString &name)
 bool AddCategory(const QString &name)
 {
     return guarded("AddCategory", [&] {
-        Catalogue db;
+        OpenDatabase db;
         if (!db.open())
             return false;
         db.root().appendElement(QStringLiteral("category")).setAttribute(QStringLiteral("name"), name);
@@ -150,15 +163,15 @@ bool AddCategory(const QString &name)
 bool CategoryExists(const QString &name)
 {
     return guarded("CategoryExists", [&] {
-        Catalogue db;
-        return db.open() && bool(FindCategoryNode(db.root(), name));
+        OpenDatabase db;
+        return db.open(false) && bool(FindCategoryNode(db.root(), name));
     });
 }
 
 bool EditCategory(const QString &oldName, const QString &newName)
 {
     return guarded("EditCategory", [&] {
-        Catalogue db;
+        OpenDatabase db;
         if (!db.open())
             return false;
         XmlNode category = FindCategoryNode(db.root(), oldName);
@@ -173,7 +186,7 @@ bool EditCategory(const QString &oldName, const QString &newName)
 bool DeleteCategory(const QString &name)
 {
     return guarded("DeleteCategory", [&] {
-        Catalogue db;
+        OpenDatabase db;
         if (!db.open())
             return false;
         XmlNode category = FindCategoryNode(db.root(), name);
@@ -189,8 +202,8 @@ bool LoadCategories(QList<CatalogueCategory> &categories)
 {
     categories.clear();
     return guarded("LoadCategories", [&] {
-        Catalogue db;
-        if (!db.open())
+        OpenDatabase db;
+        if (!db.open(false))
             return false;
         for (const XmlNode &category : db.root().childNodes()) {
             categories.append({requiredAttribute(category, 0), {}});
@@ -226,20 +239,23 @@ QString DatabaseFile()
 
 bool FeedExists(const FeedRecord &record)
 {
-    return inCategory("FeedExists", record.Category, [&](Catalogue &, const XmlNode &category) {
-        const QString caption = record.FeedCaption.toLower();
-        const QString url = record.FeedURL.toLower();
-        for (const XmlNode &feed : category.childNodes()) {
-            if (requiredAttribute(feed, 0).toLower() == caption || feed.text().toLower() == url)
-                return true;
-        }
-        return false;
-    });
+    return inCategory(
+        "FeedExists", record.Category,
+        [&](OpenDatabase &, const XmlNode &category) {
+            const QString caption = record.FeedCaption.toLower();
+            const QString url = record.FeedURL.toLower();
+            for (const XmlNode &feed : category.childNodes()) {
+                if (requiredAttribute(feed, 0).toLower() == caption || feed.text().toLower() == url)
+                    return true;
+            }
+            return false;
+        },
+        false);
 }
 
 bool AddFeed(const FeedRecord &record)
 {
-    return inCategory("AddFeed", record.Category, [&](Catalogue &db, const XmlNode &category) {
+    return inCategory("AddFeed", record.Category, [&](OpenDatabase &db, const XmlNode &category) {
         const XmlNode feed = category.appendElement(QStringLiteral("feed"));
         writeFeed(feed, record);
         feed.setAttribute(QStringLiteral("id"), record.FeedID);
@@ -250,7 +266,7 @@ bool AddFeed(const FeedRecord &record)
 
 bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
 {
-    return inCategory("EditFeed", record.Category, [&](Catalogue &db, const XmlNode &category) {
+    return inCategory("EditFeed", record.Category, [&](OpenDatabase &db, const XmlNode &category) {
         const XmlNode feed = findFeed(category, record.FeedID);
         if (!feed)
             return false;
@@ -272,7 +288,7 @@ bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
 
 bool DeleteFeed(const FeedRecord &record)
 {
-    return inCategory("DeleteFeed", record.Category, [&](Catalogue &db, const XmlNode &category) {
+    return inCategory("DeleteFeed", record.Category, [&](OpenDatabase &db, const XmlNode &category) {
         const XmlNode feed = findFeed(category, record.FeedID);
         if (!feed)
             return false;

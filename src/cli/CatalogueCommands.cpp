@@ -1,6 +1,5 @@
-#include "catalogue/FeedDatabase.h"
+#include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
-#include "util/Messages.h"
 #include "util/Utilities.h"
 
 #include <cstdio>
@@ -20,12 +19,6 @@ int failed(const QString &message)
     return 1;
 }
 
-void categoryExistsMessage()
-{
-    Messages::exclamation(QStringLiteral("Category Exists!"),
-        QStringLiteral("Category with same Name already exists. Try some other Category Name ..."));
-}
-
 std::optional<qint16> feedType(const QString &text)
 {
     const QString t = text.toLower();
@@ -38,117 +31,85 @@ std::optional<qint16> feedType(const QString &text)
     return std::nullopt;
 }
 
-// The stored record of a feed, looked up by category and id.
-std::optional<FeedRecord> findFeed(const QString &category, const QString &feedId)
+int exitCode(Catalogue::Change change)
 {
-    QList<CatalogueCategory> categories;
-    mCategories::LoadCategories(categories);
-    const QString wanted = category.toLower();
-    for (const CatalogueCategory &c : categories) {
-        if (c.name.toLower() != wanted)
-            continue;
-        for (const FeedRecord &feed : c.feeds) {
-            if (feed.FeedID == feedId)
-                return feed;
-        }
-        break;
-    }
-    return std::nullopt;
+    return change == Catalogue::Change::Applied || change == Catalogue::Change::Unchanged ? 0 : 1;
 }
 
-void feedExistsMessage(const QString &category)
+int noFeed(const QStringList &a)
 {
-    Messages::information(QStringLiteral("Feed already Exists!"),
-        QStringLiteral("Feed with same URL already exists under category \"%1\".").arg(category));
+    return failed(QStringLiteral("No feed %1 in category \"%2\".").arg(a.at(1), a.at(0)));
 }
 
-int addCategory(const QString &name)
+int addCategory(Catalogue &catalogue, const QString &name)
 {
-    if (mUtil::IsBlank(name))
+    const Catalogue::Change change = catalogue.addCategory(name);
+    if (change == Catalogue::Change::Blank)
         return failed(QStringLiteral("A category needs a name."));
-    if (mCategories::CategoryExists(name)) {
-        categoryExistsMessage();
-        return 1;
-    }
-    return mCategories::AddCategory(name) ? 0 : 1;
+    return exitCode(change);
 }
 
-int renameCategory(const QString &oldName, const QString &newName)
+int renameCategory(Catalogue &catalogue, const QString &oldName, const QString &newName)
 {
-    if (mUtil::IsBlank(newName))
+    const Catalogue::Change change = catalogue.renameCategory(oldName, newName);
+    if (change == Catalogue::Change::Blank)
         return failed(QStringLiteral("A category needs a name."));
-    if (newName.toLower() == oldName.toLower())
-        return 0; // a change of letter case only is not applied
-    if (mCategories::CategoryExists(newName)) {
-        categoryExistsMessage();
-        return 1;
-    }
-    if (mCategories::EditCategory(oldName, newName))
+    return exitCode(change);
+}
+
+int deleteCategory(Catalogue &catalogue, const QString &name)
+{
+    if (catalogue.deleteCategory(name) == Catalogue::Change::Applied)
         return 0;
-    Messages::exclamation(QStringLiteral("Alert!"),
-        QStringLiteral("Application failed to access Category named \"%1\" in database. Edit "
-                       "operation failed. Please Refresh Category tree and try again ...")
-            .arg(oldName));
-    return 1;
+    return failed(QStringLiteral("No category named \"%1\".").arg(name));
 }
 
-int addFeed(const QStringList &a)
+int addFeed(Catalogue &catalogue, const QStringList &a)
 {
     const auto type = feedType(a.at(2));
     if (!type)
         return usageError(QStringLiteral("TYPE must be 0 (rss), 1 (atom) or 2 (podcast)"));
     if (mUtil::IsBlank(a.at(0)) || mUtil::IsBlank(a.at(1)) || mUtil::IsBlank(a.at(3)))
         return failed(QStringLiteral("A feed needs a category, a name and a URL."));
-    FeedRecord record {a.at(0), a.at(3).trimmed(), *type, mUtil::NewGUID(), a.at(1)};
-    if (!mCategories::CategoryExists(record.Category) && !mCategories::AddCategory(record.Category))
+    const FeedRecord record {a.at(0), a.at(3).trimmed(), *type, mUtil::NewGUID(), a.at(1)};
+    if (!catalogue.categoryExists(record.Category)
+        && catalogue.addCategory(record.Category) != Catalogue::Change::Applied)
         return 1;
-    if (mFeeds::FeedExists(record)) {
-        feedExistsMessage(record.Category);
-        return 1;
-    }
-    if (!mFeeds::AddFeed(record))
+    if (catalogue.addFeed(record) != Catalogue::Change::Applied)
         return 1;
     out(record.FeedID);
     return 0;
 }
 
-int editFeed(const QStringList &a)
+int editFeed(Catalogue &catalogue, const QStringList &a)
 {
     const auto type = feedType(a.at(3));
     if (!type)
         return usageError(QStringLiteral("TYPE must be 0 (rss), 1 (atom) or 2 (podcast)"));
     if (mUtil::IsBlank(a.at(2)) || mUtil::IsBlank(a.at(4)))
         return failed(QStringLiteral("A feed needs a name and a URL."));
-    const FeedRecord record {a.at(0), a.at(4).trimmed(), *type, a.at(1), a.at(2)};
-    if (mFeeds::EditFeed(record, false, QString()))
+    if (catalogue.editFeed({a.at(0), a.at(4).trimmed(), *type, a.at(1), a.at(2)})
+        == Catalogue::Change::Applied)
         return 0;
-    return failed(QStringLiteral("No feed %1 in category \"%2\".").arg(a.at(1), a.at(0)));
+    return noFeed(a);
 }
 
-int moveFeed(const QStringList &a)
+int moveFeed(Catalogue &catalogue, const QStringList &a)
 {
-    const std::optional<FeedRecord> feed = findFeed(a.at(0), a.at(1));
+    const std::optional<FeedRecord> feed = catalogue.feedIn(a.at(0), a.at(1));
     if (!feed)
-        return failed(QStringLiteral("No feed %1 in category \"%2\".").arg(a.at(1), a.at(0)));
-    if (feed->Category == a.at(2))
-        return 0;
-    FeedRecord target = *feed;
-    target.Category = a.at(2);
-    if (mCategories::CategoryExists(target.Category) && mFeeds::FeedExists(target)) {
-        feedExistsMessage(target.Category);
-        return 1;
-    }
-    return mFeeds::EditFeed(*feed, true, a.at(2)) ? 0 : 1;
+        return noFeed(a);
+    return exitCode(catalogue.moveFeed(*feed, a.at(2)));
 }
 
-int deleteFeed(const QStringList &a)
+int deleteFeed(Catalogue &catalogue, const QStringList &a)
 {
     FeedRecord record;
     record.Category = a.at(0);
     record.FeedID = a.at(1);
-    if (mFeeds::DeleteFeed(record))
+    if (catalogue.deleteFeed(record) == Catalogue::Change::Applied)
         return 0;
-    return failed(QStringLiteral("No feed %1 in category \"%2\".").arg(a.at(1), a.at(0)));
+    return noFeed(a);
 }
 
 } // namespace
@@ -157,9 +118,9 @@ int runList(const QStringList &args)
 {
     if (!args.isEmpty())
         return usageError(QStringLiteral("list takes no arguments"));
-    QList<CatalogueCategory> categories;
-    const bool ok = mCategories::LoadCategories(categories);
-    for (const CatalogueCategory &category : categories) {
+    Catalogue catalogue;
+    const bool ok = catalogue.reload();
+    for (const CatalogueCategory &category : catalogue.categories()) {
         out(QStringLiteral("C\t") + category.name);
         for (const FeedRecord &f : category.feeds) {
             out(QStringLiteral("F\t%1\t%2\t%3\t%4\t%5")
@@ -172,29 +133,35 @@ int runList(const QStringList &args)
 int runCategory(const QStringList &args)
 {
     const QString action = args.value(0);
-    if (action == QLatin1String("add") && args.size() == 2)
-        return addCategory(args.at(1));
-    if (action == QLatin1String("rename") && args.size() == 3)
-        return renameCategory(args.at(1), args.at(2));
-    if (action == QLatin1String("delete") && args.size() == 2) {
-        if (mCategories::DeleteCategory(args.at(1)))
-            return 0;
-        return failed(QStringLiteral("No category named \"%1\".").arg(args.at(1)));
-    }
-    return usageError(QStringLiteral("category add NAME | rename OLD NEW | delete NAME"));
+    const bool add = action == QLatin1String("add") && args.size() == 2;
+    const bool rename = action == QLatin1String("rename") && args.size() == 3;
+    const bool remove = action == QLatin1String("delete") && args.size() == 2;
+    if (!add && !rename && !remove)
+        return usageError(QStringLiteral("category add NAME | rename OLD NEW | delete NAME"));
+    Catalogue catalogue;
+    if (add)
+        return addCategory(catalogue, args.at(1));
+    if (rename)
+        return renameCategory(catalogue, args.at(1), args.at(2));
+    return deleteCategory(catalogue, args.at(1));
 }
 
 int runFeed(const QStringList &args)
 {
     const QString action = args.value(0);
     const QStringList rest = args.mid(1);
+    using Verb = int (*)(Catalogue &, const QStringList &);
+    Verb verb = nullptr;
     if (action == QLatin1String("add") && rest.size() == 4)
-        return addFeed(rest);
-    if (action == QLatin1String("edit") && rest.size() == 5)
-        return editFeed(rest);
-    if (action == QLatin1String("move") && rest.size() == 3)
-        return moveFeed(rest);
-    if (action == QLatin1String("delete") && rest.size() == 2)
-        return deleteFeed(rest);
-    return usageError(QStringLiteral("feed add|edit|move|delete ..."));
+        verb = addFeed;
+    else if (action == QLatin1String("edit") && rest.size() == 5)
+        verb = editFeed;
+    else if (action == QLatin1String("move") && rest.size() == 3)
+        verb = moveFeed;
+    else if (action == QLatin1String("delete") && rest.size() == 2)
+        verb = deleteFeed;
+    if (!verb)
+        return usageError(QStringLiteral("feed add|edit|move|delete ..."));
+    Catalogue catalogue;
+    return verb(catalogue, rest);
 }

@@ -1,5 +1,6 @@
 #include "shell/frmMain.h"
 
+#include "catalogue/Catalogue.h"
 #include "config/Settings.h"
 #include "i18n/DefaultTexts.h"
 #include "scheduler/ScheduledCheck.h"
@@ -43,6 +44,7 @@ StartOptions StartOptions::fromArguments(const QStringList &arguments)
 frmMain::frmMain(const StartOptions &options, QWidget *parent)
     : QMainWindow(parent),
       m_options(options),
+      m_catalogue(new Catalogue(this)),
       m_schedule(new QTimer(this)),
       m_check(new ScheduledCheck(this)),
       m_intervals {300000, 600000, 900000, 1800000, 2700000, 3600000, 10800000}
@@ -57,6 +59,7 @@ frmMain::frmMain(const StartOptions &options, QWidget *parent)
 
     buildTabs();
     buildDock();
+    followCatalogue();
     buildMenus();
     buildToolbar();
     buildStatusBar();
@@ -227,7 +230,7 @@ void frmMain::buildDock()
     m_dock->setObjectName(QStringLiteral("ucFormDock"));
     m_dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     m_dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    m_optionBar = new frmOptionBar(m_dock);
+    m_optionBar = new frmOptionBar(m_catalogue, m_dock);
     m_dock->setWidget(m_optionBar);
     m_dock->installEventFilter(this);
     addDockWidget(Qt::LeftDockWidgetArea, m_dock);
@@ -420,7 +423,7 @@ void frmMain::ToggleOptionBar()
 
 void frmMain::RefreshCategories()
 {
-    m_optionBar->LoadCategories();
+    m_catalogue->reload();
 }
 
 void frmMain::OpenHelpFile()

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class Catalogue;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -49,6 +50,7 @@ public:
     void Load();
 
     frmOptionBar *optionBar() const { return m_optionBar; }
+    Catalogue *catalogue() const { return m_catalogue; }
     QMdiArea *tabs() const { return m_tabs; }
     ScheduledCheck *scheduledCheck() const { return m_check; }
 
@@ -115,9 +117,14 @@ private:
     void updateWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
     void removeWindowEntry(QMdiSubWindow *window);
     void resetWindowsMenu();
+    // Open feed windows take a feed's new name, URL and type from the
+    // catalogue.
+    void followCatalogue();
+    void showFeedInWindows(const FeedRecord &feed);
 
     StartOptions m_options;
     QMdiArea *m_tabs = nullptr;
+    Catalogue *m_catalogue = nullptr;
     frmOptionBar *m_optionBar = nullptr;
     QDockWidget *m_dock = nullptr;
     QList<QLabel *> m_statusPanels;

@@ -1,7 +1,7 @@
 // The main window's feed windows and catalogue commands.
 #include "shell/frmMain.h"
 
-#include "catalogue/FeedDatabase.h"
+#include "catalogue/Catalogue.h"
 #include "i18n/DefaultTexts.h"
 #include "shell/CategoryNode.h"
 #include "shell/ShellIcons.h"
@@ -129,6 +129,37 @@ bool frmMain::oTabs_CloseWindow(QMdiSubWindow *window)
     return true;
 }
 
+// A rename, an edit or a reload of the catalogue reaches the open windows:
+// caption, tab, Windows menu entry, URL and type.
+void frmMain::followCatalogue()
+{
+    const auto show = [this](const FeedRecord &, const FeedRecord &after) { showFeedInWindows(after); };
+    connect(m_catalogue, &Catalogue::feedChanged, this, show);
+    connect(m_catalogue, &Catalogue::feedMoved, this, show);
+    connect(m_catalogue, &Catalogue::reset, this, [this] {
+        for (const frmViewFeed *window : feedWindows()) {
+            if (const std::optional<FeedRecord> feed = m_catalogue->feed(window->FeedID()))
+                showFeedInWindows(*feed);
+        }
+    });
+}
+
+void frmMain::showFeedInWindows(const FeedRecord &feed)
+{
+    for (QMdiSubWindow *window : windowsShowing(feed.FeedID)) {
+        frmViewFeed *view = feedWindowOf(window);
+        if (view->FeedCaption() == feed.FeedCaption && view->FeedURL() == feed.FeedURL
+            && view->FeedType() == feed.FeedType)
+            continue;
+        view->setFeedCaption(feed.FeedCaption);
+        view->setFeedURL(feed.FeedURL);
+        view->setFeedType(feed.FeedType);
+        view->refreshCaption();
+        updateWindowEntry(window, feed.FeedCaption, feed.FeedID);
+        window->setWindowIcon(ShellIcons::feedImage(feed.FeedType + 3));
+    }
+}
+
 // The Windows menu.
 
 void frmMain::resetWindowsMenu()
@@ -195,9 +226,8 @@ void frmMain::DeleteSelectedFeed()
         if (!oTabs_CloseWindow(window))
             return;
     }
-    if (!mFeeds::DeleteFeed(record))
+    if (m_catalogue->deleteFeed(record) != Catalogue::Change::Applied)
         return;
-    delete node;
     for (QMdiSubWindow *window : windows)
         window->close();
 }
@@ -226,8 +256,7 @@ void frmMain::DeleteSelectedCategory()
         getMessages(QStringLiteral("MSG_DELETE4")) + name, question, Messages::Buttons::YesNo);
     if (answer == Messages::Answer::No)
         return;
-    if (mCategories::DeleteCategory(name))
-        delete node;
+    m_catalogue->deleteCategory(name);
 }
 
 void frmMain::DeleteFeedItem()

@@ -1,10 +1,8 @@
 #include "shell/frmOptionBar.h"
 
-#include "catalogue/FeedDatabase.h"
+#include "catalogue/Catalogue.h"
 #include "shell/CategoryNode.h"
 #include "shell/ShellIcons.h"
-#include "util/Messages.h"
-#include "util/Utilities.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -167,7 +165,8 @@ private:
 
 } // namespace
 
-frmOptionBar::frmOptionBar(QWidget *parent) : QWidget(parent), m_optionBar(new QToolBox(this))
+frmOptionBar::frmOptionBar(Catalogue *catalogue, QWidget *parent)
+    : QWidget(parent), m_catalogue(catalogue), m_optionBar(new QToolBox(this))
 {
     setObjectName(QStringLiteral("frmOptionBar"));
     m_optionBar->setObjectName(QStringLiteral("ucOptionBar"));
@@ -199,7 +198,57 @@ frmOptionBar::frmOptionBar(QWidget *parent) : QWidget(parent), m_optionBar(new Q
             emit feedActivated(record(node));
     });
 
-    LoadCategories();
+    followCatalogue();
+    rebuild();
+}
+
+// Renames change just their node; a deletion removes just its node; the
+// rest rebuilds the tree, whose category keys follow file positions.
+void frmOptionBar::followCatalogue()
+{
+    connect(m_catalogue, &Catalogue::reset, this, &frmOptionBar::rebuild);
+    connect(m_catalogue, &Catalogue::categoryAdded, this, &frmOptionBar::rebuild);
+    connect(m_catalogue, &Catalogue::feedAdded, this, &frmOptionBar::rebuild);
+    connect(m_catalogue, &Catalogue::feedMoved, this, &frmOptionBar::rebuild);
+    connect(m_catalogue, &Catalogue::categoryRenamed, this,
+        [this](const QString &oldName, const QString &newName) {
+            if (QTreeWidgetItem *node = categoryNode(oldName)) {
+                node->setText(0, newName);
+                placeSorted(node);
+            }
+        });
+    connect(m_catalogue, &Catalogue::categoryRemoved, this,
+        [this](const QString &name) { delete categoryNode(name); });
+    connect(m_catalogue, &Catalogue::feedChanged, this, [this](const FeedRecord &, const FeedRecord &after) {
+        if (QTreeWidgetItem *node = feedNode(after.FeedID))
+            showFeed(node, after);
+    });
+    connect(m_catalogue, &Catalogue::feedRemoved, this,
+        [this](const FeedRecord &feed) { delete feedNode(feed.FeedID); });
+}
+
+QTreeWidgetItem *frmOptionBar::categoryNode(const QString &name) const
+{
+    QTreeWidgetItem *root = m_tree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        if (root->child(i)->text(0).toLower() == name.toLower())
+            return root->child(i);
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem *frmOptionBar::feedNode(const QString &feedId) const
+{
+    return isFeed(findNode(feedId)) ? findNode(feedId) : nullptr;
+}
+
+void frmOptionBar::showFeed(QTreeWidgetItem *node, const FeedRecord &feed)
+{
+    node->setText(0, feed.FeedCaption);
+    node->setData(0, ImageRole, feed.FeedType + 3);
+    node->setIcon(0, ShellIcons::feedImage(feed.FeedType + 3));
+    node->setData(0, TagRole, feed.FeedURL);
+    node->setToolTip(0, feed.FeedURL);
 }
 
 QTreeWidget *frmOptionBar::tvCategories() const
@@ -223,6 +272,11 @@ QTreeWidgetItem *frmOptionBar::findNode(const QString &wanted) const
 
 void frmOptionBar::LoadCategories()
 {
+    m_catalogue->reload();
+}
+
+void frmOptionBar::rebuild()
+{
     // Categories the user had open stay open.
     QSet<QString> expanded;
     if (QTreeWidgetItem *root = m_tree->topLevelItem(0)) {
@@ -236,15 +290,13 @@ void frmOptionBar::LoadCategories()
     root->setFlags(root->flags() & ~Qt::ItemIsEditable & ~Qt::ItemIsDragEnabled);
     m_tree->addTopLevelItem(root);
 
-    QList<CatalogueCategory> categories;
-    mCategories::LoadCategories(categories);
+    const QList<CatalogueCategory> &categories = m_catalogue->categories();
     for (qsizetype i = 0; i < categories.size(); ++i) {
         QTreeWidgetItem *category = makeNode(QStringLiteral("cat_%1").arg(i), categories[i].name, 2);
         category->setFlags((category->flags() | Qt::ItemIsEditable) & ~Qt::ItemIsDragEnabled);
         for (const FeedRecord &feed : categories[i].feeds) {
             QTreeWidgetItem *node = makeNode(feed.FeedID, feed.FeedCaption, feed.FeedType + 3);
-            node->setData(0, TagRole, feed.FeedURL);
-            node->setToolTip(0, feed.FeedURL);
+            showFeed(node, feed);
             node->setFlags(node->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
             category->addChild(node);
         }
@@ -290,35 +342,11 @@ bool frmOptionBar::EditSelectedLabel()
 
 bool frmOptionBar::RenameNode(QTreeWidgetItem *node, const QString &newText)
 {
-    if (!node || isRoot(node) || mUtil::IsBlank(newText))
+    if (!node || isRoot(node))
         return false;
-    const QString oldText = node->text(0);
-    if (newText.toLower() == oldText.toLower())
-        return false;
-    if (mCategories::CategoryExists(newText)) {
-        Messages::exclamation(QStringLiteral("Category Exists!"),
-            QStringLiteral("Category with same Name already exists. Try some other Category Name ..."));
-        return false;
-    }
-    if (!isFeed(node)) {
-        if (!mCategories::EditCategory(oldText, newText)) {
-            Messages::exclamation(QStringLiteral("Alert!"),
-                QStringLiteral("Application failed to access Category named \"%1\" in "
-                               "database. Edit operation failed. Please Refresh Category "
-                               "tree and try again ...")
-                    .arg(oldText));
-            return false;
-        }
-        node->setText(0, newText);
-        placeSorted(node);
-        return true;
-    }
-    FeedRecord feed = record(node);
-    feed.FeedCaption = newText;
-    if (!mFeeds::EditFeed(feed, false, QString()))
-        return false;
-    node->setText(0, newText);
-    return true;
+    const Catalogue::Change change = isFeed(node) ? m_catalogue->renameFeed(record(node), newText)
+                                                  : m_catalogue->renameCategory(node->text(0), newText);
+    return change == Catalogue::Change::Applied;
 }
 
 bool frmOptionBar::StartDrag(QTreeWidgetItem *node)
@@ -334,24 +362,9 @@ bool frmOptionBar::DropFeed(QTreeWidgetItem *target)
     if (!isCategory(target) || m_dragged.FeedID.isEmpty())
         return false;
     const QString to = target->text(0);
-    if (to == m_dragged.Category)
+    if (to == m_dragged.Category || !Catalogue::confirmMove(m_dragged, to))
         return false;
-    if (!Messages::askYesNo(QStringLiteral("Change Category?"),
-            QStringLiteral("Are you sure you want to move selected Feed from \"%1\" to \"%2\" "
-                           "category?")
-                .arg(m_dragged.Category, to)))
-        return false;
-    FeedRecord there = m_dragged;
-    there.Category = to;
-    if (mFeeds::FeedExists(there)) {
-        Messages::information(QStringLiteral("Feed already Exists!"),
-            QStringLiteral("Feed with same URL already exists under category \"%1\".").arg(to));
-        return false;
-    }
-    if (!mFeeds::EditFeed(m_dragged, true, to))
-        return false;
-    LoadCategories();
-    return true;
+    return m_catalogue->moveFeed(m_dragged, to) == Catalogue::Change::Applied;
 }
 
 void frmOptionBar::requestMenu(const QPoint &globalPos)

@@ -4,27 +4,29 @@
 
 #include <QWidget>
 
+class Catalogue;
 class QToolBox;
 class QTreeWidget;
 class QTreeWidgetItem;
 class CategoryTree;
 
-// The side panel: the catalogue as a tree of categories and feeds.
+// The side panel: the catalogue as a tree of categories and feeds, a view
+// of the catalogue model that follows its changes.
 class frmOptionBar : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmOptionBar(QWidget *parent = nullptr);
+    explicit frmOptionBar(Catalogue *catalogue, QWidget *parent = nullptr);
 
     QTreeWidget *tvCategories() const;
     QTreeWidgetItem *selectedNode() const;
     QTreeWidgetItem *findNode(const QString &key) const;
 
-    // Rebuilds the tree from the catalogue; the root stays expanded.
+    // Reads the catalogue from the file again; the tree follows.
     void LoadCategories();
 
-    // The end of a label edit: applies the new text to the catalogue and the
-    // node, or refuses it. True when applied.
+    // The end of a label edit: renames the category or feed in the
+    // catalogue (the node follows), or refuses it. True when applied.
     bool RenameNode(QTreeWidgetItem *node, const QString &newText);
 
     // A drag may start from a feed node only; remembers that feed.
@@ -32,6 +34,11 @@ public:
     // Moves the dragged feed into the category node after asking. True
     // when moved (the tree is then rebuilt).
     bool DropFeed(QTreeWidgetItem *target);
+
+    // The first category node of that name (letter case ignored), and the
+    // node of a feed.
+    QTreeWidgetItem *categoryNode(const QString &name) const;
+    QTreeWidgetItem *feedNode(const QString &feedId) const;
 
     // Opens the selected node's label for editing (not the root's).
     bool EditSelectedLabel();
@@ -45,9 +52,14 @@ signals:
 private:
     friend class CategoryTree;
     void requestMenu(const QPoint &globalPos);
+    void followCatalogue();
+    // Builds the tree from the catalogue; the root stays expanded.
+    void rebuild();
     void addCategoryNode(QTreeWidgetItem *root, QTreeWidgetItem *node);
     void placeSorted(QTreeWidgetItem *node);
+    void showFeed(QTreeWidgetItem *node, const FeedRecord &feed);
 
+    Catalogue *m_catalogue;
     QToolBox *m_optionBar;
     CategoryTree *m_tree;
     FeedRecord m_dragged;

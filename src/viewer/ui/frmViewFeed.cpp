@@ -369,8 +369,14 @@ bool frmViewFeed::waitUntilOnline()
     return true;
 }
 
+void frmViewFeed::refreshCaption()
+{
+    showCaption(m_captionSuffix);
+}
+
 void frmViewFeed::showCaption(const QString &suffix)
 {
+    m_captionSuffix = suffix;
     const QString caption = m_feedCaption + suffix;
     setWindowTitle(caption);
     emit captionChanged(caption);

@@ -52,6 +52,9 @@ public:
     // "show", "del", "txt", "html", "email", "online"; anything else does nothing.
     void HandlePopupMenu(const QString &sAction);
 
+    // Shows the caption again with the present FeedCaption (after a rename).
+    void refreshCaption();
+
     // The item last shown in the preview.
     FeedItem CurrentItem() const;
 
@@ -117,6 +120,7 @@ private:
     QString m_feedID;
     QString m_feedURL;
     QString m_feedCaption;
+    QString m_captionSuffix;
     int m_feedType = 0;
     bool m_checkForNewItems = false;
     bool m_loadingInbox = false;

@@ -1,0 +1,297 @@
+#include "catalogue/Catalogue.h"
+
+#include "util/Messages.h"
+#include "util/Utilities.h"
+
+#include <QFileInfo>
+
+namespace
+{
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.toLower() == b.toLower();
+}
+
+} // namespace
+
+Catalogue::Catalogue(QObject *parent) : QObject(parent)
+{
+    reload();
+}
+
+bool Catalogue::reload()
+{
+    const bool loaded = mCategories::LoadCategories(m_categories);
+    noteFile();
+    emit reset();
+    return loaded;
+}
+
+void Catalogue::noteFile()
+{
+    const QFileInfo file(mFeeds::DatabaseFile());
+    m_fileTime = file.exists() ? file.lastModified() : QDateTime();
+    m_fileSize = file.exists() ? file.size() : -1;
+}
+
+bool Catalogue::fileChanged() const
+{
+    const QFileInfo file(mFeeds::DatabaseFile());
+    const QDateTime time = file.exists() ? file.lastModified() : QDateTime();
+    const qint64 size = file.exists() ? file.size() : -1;
+    return time != m_fileTime || size != m_fileSize;
+}
+
+bool Catalogue::nameTaken(const QString &name, bool stale) const
+{
+    return stale ? mCategories::CategoryExists(name) : categoryExists(name);
+}
+
+bool Catalogue::feedTaken(const FeedRecord &record, bool stale) const
+{
+    if (!stale)
+        return feedExists(record);
+    return mCategories::CategoryExists(record.Category) && mFeeds::FeedExists(record);
+}
+
+bool Catalogue::settle(bool stale)
+{
+    if (stale) {
+        reload();
+        return false;
+    }
+    noteFile();
+    return true;
+}
+
+int Catalogue::categoryIndex(const QString &name) const
+{
+    for (qsizetype i = 0; i < m_categories.size(); ++i) {
+        if (sameName(m_categories.at(i).name, name))
+            return int(i);
+    }
+    return -1;
+}
+
+std::optional<FeedRecord> Catalogue::feed(const QString &feedId) const
+{
+    for (const CatalogueCategory &category : m_categories) {
+        for (const FeedRecord &record : category.feeds) {
+            if (record.FeedID == feedId)
+                return record;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<FeedRecord> Catalogue::feedIn(const QString &category, const QString &feedId) const
+{
+    const int index = categoryIndex(category);
+    if (index < 0)
+        return std::nullopt;
+    for (const FeedRecord &record : m_categories.at(index).feeds) {
+        if (record.FeedID == feedId)
+            return record;
+    }
+    return std::nullopt;
+}
+
+std::pair<int, int> Catalogue::findFeed(const QString &category, const QString &feedId) const
+{
+    const int index = categoryIndex(category);
+    if (index < 0)
+        return {-1, -1};
+    const QList<FeedRecord> &feeds = m_categories.at(index).feeds;
+    for (qsizetype i = 0; i < feeds.size(); ++i) {
+        if (feeds.at(i).FeedID == feedId)
+            return {index, int(i)};
+    }
+    return {index, -1};
+}
+
+bool Catalogue::feedExists(const FeedRecord &record) const
+{
+    const int index = categoryIndex(record.Category);
+    if (index < 0)
+        return false;
+    for (const FeedRecord &other : m_categories.at(index).feeds) {
+        if (sameName(other.FeedCaption, record.FeedCaption) || sameName(other.FeedURL, record.FeedURL))
+            return true;
+    }
+    return false;
+}
+
+void Catalogue::reportCategoryExists()
+{
+    Messages::exclamation(QStringLiteral("Category Exists!"),
+        QStringLiteral("Category with same Name already exists. Try some other Category Name ..."));
+}
+
+void Catalogue::reportFeedExists(const QString &category)
+{
+    Messages::information(QStringLiteral("Feed already Exists!"),
+        QStringLiteral("Feed with same URL already exists under category \"%1\".").arg(category));
+}
+
+Catalogue::Change Catalogue::addCategory(const QString &name)
+{
+    if (mUtil::IsBlank(name))
+        return Change::Blank;
+    const bool stale = fileChanged();
+    if (nameTaken(name, stale)) {
+        reportCategoryExists();
+        return Change::Refused;
+    }
+    if (!mCategories::AddCategory(name))
+        return Change::Refused;
+    if (settle(stale)) {
+        m_categories.append({name, {}});
+        emit categoryAdded(name);
+    }
+    return Change::Applied;
+}
+
+// The first rules of every rename: a blank name or a change of letter case
+// only is not applied, and no name of an existing category may be taken.
+Catalogue::Change Catalogue::nameCheck(const QString &oldName, const QString &newName, bool stale) const
+{
+    if (mUtil::IsBlank(newName))
+        return Change::Blank;
+    if (sameName(newName, oldName))
+        return Change::Unchanged;
+    if (nameTaken(newName, stale)) {
+        reportCategoryExists();
+        return Change::Refused;
+    }
+    return Change::Applied;
+}
+
+Catalogue::Change Catalogue::renameCategory(const QString &oldName, const QString &newName)
+{
+    const bool stale = fileChanged();
+    const Change check = nameCheck(oldName, newName, stale);
+    if (check != Change::Applied)
+        return check;
+    if (!mCategories::EditCategory(oldName, newName)) {
+        Messages::exclamation(QStringLiteral("Alert!"),
+            QStringLiteral("Application failed to access Category named \"%1\" in database. Edit operation "
+                           "failed. Please Refresh Category tree and try again ...")
+                .arg(oldName));
+        return Change::Refused;
+    }
+    const int index = categoryIndex(oldName);
+    if (settle(stale || index < 0)) {
+        CatalogueCategory &category = m_categories[index];
+        category.name = newName;
+        for (FeedRecord &record : category.feeds)
+            record.Category = newName;
+        emit categoryRenamed(oldName, newName);
+    }
+    return Change::Applied;
+}
+
+Catalogue::Change Catalogue::renameFeed(const FeedRecord &feed, const QString &newName)
+{
+    const Change check = nameCheck(feed.FeedCaption, newName, fileChanged());
+    if (check != Change::Applied)
+        return check;
+    FeedRecord renamed = feed;
+    renamed.FeedCaption = newName;
+    return editFeed(renamed);
+}
+
+Catalogue::Change Catalogue::deleteCategory(const QString &name)
+{
+    const bool stale = fileChanged();
+    if (!mCategories::DeleteCategory(name))
+        return Change::Refused;
+    const int index = categoryIndex(name);
+    if (settle(stale || index < 0)) {
+        const QString removed = m_categories.takeAt(index).name;
+        emit categoryRemoved(removed);
+    }
+    return Change::Applied;
+}
+
+Catalogue::Change Catalogue::addFeed(const FeedRecord &record)
+{
+    const bool stale = fileChanged();
+    if (feedTaken(record, stale)) {
+        reportFeedExists(record.Category);
+        return Change::Refused;
+    }
+    if (!mFeeds::AddFeed(record))
+        return Change::Refused;
+    const int index = categoryIndex(record.Category);
+    if (settle(stale || index < 0)) {
+        CatalogueCategory &category = m_categories[index];
+        FeedRecord added = record;
+        added.Category = category.name;
+        category.feeds.append(added);
+        emit feedAdded(added);
+    }
+    return Change::Applied;
+}
+
+Catalogue::Change Catalogue::editFeed(const FeedRecord &record)
+{
+    const bool stale = fileChanged();
+    if (!mFeeds::EditFeed(record, false, QString()))
+        return Change::Refused;
+    const auto [category, index] = findFeed(record.Category, record.FeedID);
+    if (settle(stale || index < 0)) {
+        FeedRecord &stored = m_categories[category].feeds[index];
+        const FeedRecord before = stored;
+        stored.FeedCaption = record.FeedCaption;
+        stored.FeedType = record.FeedType;
+        stored.FeedURL = record.FeedURL;
+        emit feedChanged(before, stored);
+    }
+    return Change::Applied;
+}
+
+bool Catalogue::confirmMove(const FeedRecord &feed, const QString &toCategory)
+{
+    return Messages::askYesNo(QStringLiteral("Change Category?"),
+        QStringLiteral("Are you sure you want to move selected Feed from \"%1\" to \"%2\" category?")
+            .arg(feed.Category, toCategory));
+}
+
+Catalogue::Change Catalogue::moveFeed(const FeedRecord &feed, const QString &toCategory)
+{
+    if (toCategory == feed.Category)
+        return Change::Unchanged;
+    const bool stale = fileChanged();
+    FeedRecord there = feed;
+    there.Category = toCategory;
+    if (feedTaken(there, stale)) {
+        reportFeedExists(toCategory);
+        return Change::Refused;
+    }
+    if (!mFeeds::EditFeed(feed, true, toCategory))
+        return Change::Refused;
+    const auto [from, index] = findFeed(feed.Category, feed.FeedID);
+    const int to = categoryIndex(toCategory);
+    if (settle(stale || index < 0 || to < 0)) {
+        const FeedRecord before = m_categories.at(from).feeds.at(index);
+        FeedRecord moved = m_categories[from].feeds.takeAt(index);
+        moved.Category = m_categories.at(to).name;
+        m_categories[to].feeds.append(moved);
+        emit feedMoved(before, moved);
+    }
+    return Change::Applied;
+}
+
+Catalogue::Change Catalogue::deleteFeed(const FeedRecord &feed)
+{
+    const bool stale = fileChanged();
+    if (!mFeeds::DeleteFeed(feed))
+        return Change::Refused;
+    const auto [category, index] = findFeed(feed.Category, feed.FeedID);
+    if (settle(stale || index < 0)) {
+        const FeedRecord removed = m_categories[category].feeds.takeAt(index);
+        emit feedRemoved(removed);
+    }
+    return Change::Applied;
+}

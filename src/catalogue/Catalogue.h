@@ -1,0 +1,99 @@
+#pragma once
+
+#include "catalogue/FeedDatabase.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+
+#include <optional>
+
+// The catalogue in memory: the categories and feeds of feeds.fdb, with every
+// rule, refusal and message of changing them. The tree, the dialogs, the
+// command line and imports call these functions and follow the change
+// signals; the feed database operations stay the only writers of the file.
+//
+// The catalogue is what the file held at the last reload() plus the changes
+// made here. When another process changed the file since, the rules are
+// checked against the file itself, and the catalogue is read again after
+// the change.
+class Catalogue : public QObject
+{
+    Q_OBJECT
+public:
+    // What became of a change. Blank and Unchanged show no message; Refused
+    // means a box said why (a rule refused it, or the file operation failed
+    // and reported it).
+    enum class Change { Applied, Unchanged, Blank, Refused };
+
+    explicit Catalogue(QObject *parent = nullptr);
+
+    // Reads feeds.fdb afresh (a broken file is reported as LoadCategories
+    // reports it, and what was read before the fault is kept).
+    bool reload();
+
+    const QList<CatalogueCategory> &categories() const { return m_categories; }
+    // The first category of that name, letter case ignored, or -1.
+    int categoryIndex(const QString &name) const;
+    bool categoryExists(const QString &name) const { return categoryIndex(name) >= 0; }
+    // A feed by its id, anywhere in the catalogue.
+    std::optional<FeedRecord> feed(const QString &feedId) const;
+    // A feed by its id in the named category only.
+    std::optional<FeedRecord> feedIn(const QString &category, const QString &feedId) const;
+    // Whether record.Category already holds a feed of that name or URL.
+    bool feedExists(const FeedRecord &record) const;
+
+    Change addCategory(const QString &name);
+    // The rename rules of a category or a feed: a blank name or one that
+    // differs only in letter case changes nothing; no name of an existing
+    // category may be taken ("Category Exists!").
+    Change renameCategory(const QString &oldName, const QString &newName);
+    Change renameFeed(const FeedRecord &feed, const QString &newName);
+    Change deleteCategory(const QString &name);
+
+    // A new feed in record.Category, refused when it holds one of the same
+    // name or URL ("Feed already Exists!").
+    Change addFeed(const FeedRecord &record);
+    // Name, type and URL of the feed record.FeedID in record.Category.
+    Change editFeed(const FeedRecord &record);
+    // The question a move by drag and drop asks first.
+    static bool confirmMove(const FeedRecord &feed, const QString &toCategory);
+    // Moves the feed to another category: nothing for its own category,
+    // refused when the target holds one of the same name or URL.
+    Change moveFeed(const FeedRecord &feed, const QString &toCategory);
+    Change deleteFeed(const FeedRecord &feed);
+
+    // The refusals, for callers that check before they change.
+    static void reportCategoryExists();
+    static void reportFeedExists(const QString &category);
+
+signals:
+    // Anything may have changed (the file was read again).
+    void reset();
+    void categoryAdded(const QString &name);
+    void categoryRenamed(const QString &oldName, const QString &newName);
+    void categoryRemoved(const QString &name);
+    void feedAdded(const FeedRecord &feed);
+    // A feed's name, type or URL changed; or it moved to another category.
+    void feedChanged(const FeedRecord &before, const FeedRecord &after);
+    void feedMoved(const FeedRecord &before, const FeedRecord &after);
+    void feedRemoved(const FeedRecord &feed);
+
+private:
+    // Whether the file changed since it was last read or written here.
+    bool fileChanged() const;
+    void noteFile();
+    // The rules' lookups, against the file when it changed behind our back.
+    bool nameTaken(const QString &name, bool stale) const;
+    bool feedTaken(const FeedRecord &record, bool stale) const;
+    // After a change: the file read again when it had changed before, else
+    // the change applied here too. False when it was read again.
+    bool settle(bool stale);
+    // Where a feed is: its category's index and its own, or -1s.
+    std::pair<int, int> findFeed(const QString &category, const QString &feedId) const;
+    Change nameCheck(const QString &oldName, const QString &newName, bool stale) const;
+
+    QList<CatalogueCategory> m_categories;
+    QDateTime m_fileTime;
+    qint64 m_fileSize = -1;
+};
