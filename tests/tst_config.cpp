@@ -2,6 +2,7 @@
 #include "config/Settings.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
+#include "support/Unsavable.h"
 
 #include <QtTest>
 
@@ -22,6 +23,7 @@ private slots:
     void schedulerLoadsManyFeeds();
     void schedulerGapEndsLoadWithErrorBox();
     void schedulerSaveCallsHookAndConfirms();
+    void failedSavesAreReported();
 };
 
 void TestConfig::stateNotSetRaises670()
@@ -225,6 +227,31 @@ void TestConfig::schedulerSaveCallsHookAndConfirms()
     QCOMPARE(calls, 1);
     QCOMPARE(messages.last().text,
         QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
+}
+
+// A save the file refuses says so and is not confirmed, and the timer is
+// not re-armed from settings that were never stored.
+void TestConfig::failedSavesAreReported()
+{
+    TempHome home;
+    MessageRecorder messages;
+    mSettings::SaveSchedulerSettings(false);
+    const QByteArray before = home.read("AppCfg.cfg");
+    const Unsavable locked(home.file("AppCfg.cfg"));
+    if (!locked.active())
+        QSKIP("AppCfg.cfg cannot be made unsavable here");
+    int calls = 0;
+    mSettings::setSchedulerSavedHook([&] { ++calls; });
+    mSettings::scheduler().Enabled = 1;
+    QVERIFY(!mSettings::SaveSchedulerSettings(true));
+    QVERIFY(!mSettings::SaveAppSettings(true));
+    QVERIFY(!mSettings::SaveEmailSettings(true));
+    QVERIFY(!mSettings::WriteConfirmOnClose(false));
+    mSettings::setSchedulerSavedHook({});
+    QCOMPARE(calls, 0);
+    QCOMPARE(messages.titles(), QStringList(4, QStringLiteral("Error !")));
+    QVERIFY(messages.last().text.contains(QStringLiteral("AppCfg.cfg")));
+    QCOMPARE(home.read("AppCfg.cfg"), before);
 }
 
 QTEST_GUILESS_MAIN(TestConfig)

@@ -1,5 +1,7 @@
 #include "config/Ini.h"
 
+#include "util/FileLock.h"
+#include "util/Messages.h"
 #include "util/Utilities.h"
 
 #include <QFile>
@@ -28,9 +30,9 @@ void checkState()
         throw IniError {670, QStringLiteral("INIReadWrite"), QStringLiteral("Filename not set")};
 }
 
-QStringList readLines()
+QStringList readLines(const QString &path)
 {
-    QFile file(iniFile);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QString text = mUtil::DecodeStoredText(file.readAll());
@@ -43,12 +45,38 @@ QStringList readLines()
     return lines;
 }
 
-void writeLines(const QStringList &lines)
+QStringList readLines()
+{
+    return readLines(iniFile);
+}
+
+// A save that fails says so with the utility error box.
+bool writeLines(const QStringList &lines)
 {
     QString text;
     for (const QString &line : lines)
         text += line + QStringLiteral("\r\n");
-    mUtil::SaveFileAtomically(iniFile, text.toUtf8());
+    QString error;
+    if (mUtil::SaveFileAtomically(iniFile, text.toUtf8(), &error))
+        return true;
+    Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(iniFile, error));
+    return false;
+}
+
+// Runs a change of the file's lines with the other processes kept out, and
+// saves them; false when the file could not be locked or saved.
+template<class Change> bool changeLines(Change change)
+{
+    const FileLock lock(iniFile);
+    if (!lock.isLocked()) {
+        Messages::utilityError(
+            75, QStringLiteral("Path/File access error: %1 (locked by another program)").arg(iniFile));
+        return false;
+    }
+    QStringList lines = readLines();
+    if (!change(lines))
+        return true;
+    return writeLines(lines);
 }
 
 // The section name of a "[name]" line, or a null string.
@@ -122,7 +150,12 @@ void Reset()
 QList<Entry> ReadINISection(const QString &section)
 {
     checkState();
-    const QStringList lines = readLines();
+    return ReadINISectionOf(iniFile, section);
+}
+
+QList<Entry> ReadINISectionOf(const QString &path, const QString &section)
+{
+    const QStringList lines = readLines(path);
     const auto [first, end] = sectionRange(lines, section);
     QList<Entry> entries;
     for (int i = first; i >= 0 && i < end; ++i) {
@@ -148,10 +181,12 @@ QString ReadINIValue(const QString &section, const QString &key, const QString &
     return FindINIValue(ReadINISection(section), key, defaultValue);
 }
 
-void WriteINIValues(const QString &section, const QList<Entry> &entries)
+namespace
 {
-    checkState();
-    QStringList lines = readLines();
+
+// Sets the entries in a section, keeping the place of the keys it has.
+void setEntries(QStringList &lines, const QString &section, const QList<Entry> &entries)
+{
     auto [first, end] = sectionRange(lines, section);
     if (first < 0) {
         lines << QLatin1Char('[') + section + QLatin1Char(']');
@@ -175,17 +210,46 @@ void WriteINIValues(const QString &section, const QList<Entry> &entries)
             ++end;
         }
     }
-    writeLines(lines);
 }
 
-void WriteINIValue(const QString &section, const QString &key, const QString &value)
+bool removeSection(QStringList &lines, const QString &section)
 {
-    WriteINIValues(section, {{key, value}});
+    const auto [first, end] = sectionRange(lines, section);
+    if (first < 0)
+        return false;
+    lines.erase(lines.begin() + (first - 1), lines.begin() + end);
+    return true;
 }
 
-void WriteINIValue(const QString &section, const QString &key, int value)
+} // namespace
+
+bool WriteINIValues(const QString &section, const QList<Entry> &entries)
 {
-    WriteINIValue(section, key, QString::number(value));
+    checkState();
+    return changeLines([&](QStringList &lines) {
+        setEntries(lines, section, entries);
+        return true;
+    });
+}
+
+bool ReplaceINISection(const QString &section, const QList<Entry> &entries)
+{
+    checkState();
+    return changeLines([&](QStringList &lines) {
+        removeSection(lines, section);
+        setEntries(lines, section, entries);
+        return true;
+    });
+}
+
+bool WriteINIValue(const QString &section, const QString &key, const QString &value)
+{
+    return WriteINIValues(section, {{key, value}});
+}
+
+bool WriteINIValue(const QString &section, const QString &key, int value)
+{
+    return WriteINIValue(section, key, QString::number(value));
 }
 
 QString ReadINIKeyNames(const QString &section)
@@ -196,15 +260,10 @@ QString ReadINIKeyNames(const QString &section)
     return names.join(QChar(0));
 }
 
-void DeleteINISection(const QString &section)
+bool DeleteINISection(const QString &section)
 {
     checkState();
-    QStringList lines = readLines();
-    const auto [first, end] = sectionRange(lines, section);
-    if (first < 0)
-        return;
-    lines.erase(lines.begin() + (first - 1), lines.begin() + end);
-    writeLines(lines);
+    return changeLines([&](QStringList &lines) { return removeSection(lines, section); });
 }
 
 } // namespace mINI

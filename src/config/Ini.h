@@ -24,8 +24,11 @@ void SetINIFile(const QString &fileName, int bufferSize);
 using Entry = QPair<QString, QString>;
 
 QString ReadINIValue(const QString &section, const QString &key, const QString &defaultValue);
-void WriteINIValue(const QString &section, const QString &key, const QString &value);
-void WriteINIValue(const QString &section, const QString &key, int value);
+// Writers return false when the file could not be saved (reported with the
+// utility error box); the file is kept locked against other processes from
+// reading it to saving it.
+bool WriteINIValue(const QString &section, const QString &key, const QString &value);
+bool WriteINIValue(const QString &section, const QString &key, int value);
 // The key names of a section in file order, separated by the character 0.
 QString ReadINIKeyNames(const QString &section);
 
@@ -34,8 +37,14 @@ QString ReadINIKeyNames(const QString &section);
 // ignored); several keys written at once.
 QList<Entry> ReadINISection(const QString &section);
 QString FindINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue);
-void WriteINIValues(const QString &section, const QList<Entry> &entries);
-void DeleteINISection(const QString &section);
+bool WriteINIValues(const QString &section, const QList<Entry> &entries);
+bool DeleteINISection(const QString &section);
+// The section written anew with just these entries, in one save.
+bool ReplaceINISection(const QString &section, const QList<Entry> &entries);
+
+// A section of a given file, without the module state (for code that runs
+// off the window thread).
+QList<Entry> ReadINISectionOf(const QString &path, const QString &section);
 
 // Clears the module state (tests).
 void Reset();

@@ -52,10 +52,13 @@ mINI::Entry number(const QString &key, int value)
     return {key, QString::number(value)};
 }
 
-void confirmSaved(bool showMessage, const QString &text)
+// A save that failed has said so already; only a save that worked is
+// confirmed.
+bool confirmSaved(bool saved, bool showMessage, const QString &text)
 {
-    if (showMessage)
+    if (saved && showMessage)
         Messages::information(QStringLiteral("Done!"), text);
+    return saved;
 }
 
 } // namespace
@@ -101,16 +104,16 @@ void LoadEmailSettings()
     e.FromEmail = readScrambled(QStringLiteral("fe"));
 }
 
-void SaveEmailSettings(bool showMessage)
+bool SaveEmailSettings(bool showMessage)
 {
     useConfigFile();
     const EmailSettings &e = email();
-    mINI::WriteINIValues(emailSection,
+    const bool saved = mINI::WriteINIValues(emailSection,
         {scrambled(QStringLiteral("sv"), e.Server), scrambled(QStringLiteral("po"), e.Port),
             scrambled(QStringLiteral("au"), QString::number(e.Authentication)),
             scrambled(QStringLiteral("us"), e.UserName), scrambled(QStringLiteral("pw"), e.Password),
             scrambled(QStringLiteral("fn"), e.FromName), scrambled(QStringLiteral("fe"), e.FromEmail)});
-    confirmSaved(showMessage, QStringLiteral("Email Settings are Successfully Saved!"));
+    return confirmSaved(saved, showMessage, QStringLiteral("Email Settings are Successfully Saved!"));
 }
 
 void LoadAppSettings()
@@ -122,15 +125,15 @@ void LoadAppSettings()
     a.MinimizeToTray = readInt(appSection, QStringLiteral("mins"), QStringLiteral("1"));
 }
 
-void SaveAppSettings(bool showMessage)
+bool SaveAppSettings(bool showMessage)
 {
     useConfigFile();
     const AppSettings &a = app();
-    mINI::WriteINIValues(appSection,
+    const bool saved = mINI::WriteINIValues(appSection,
         {number(QStringLiteral("autos"), a.StartWithSystem),
             number(QStringLiteral("close"), a.CloseCompletely),
             number(QStringLiteral("mins"), a.MinimizeToTray)});
-    confirmSaved(showMessage,
+    return confirmSaved(saved, showMessage,
         QStringLiteral("Application Settings successfully saved to Application Configuration File."));
 }
 
@@ -141,11 +144,11 @@ bool ReadConfirmOnClose()
     return app().ConfirmOnClose;
 }
 
-void WriteConfirmOnClose(bool confirm)
+bool WriteConfirmOnClose(bool confirm)
 {
     useConfigFile();
-    mINI::WriteINIValue(appSection, QStringLiteral("confirm"), confirm ? 1 : 0);
     app().ConfirmOnClose = confirm;
+    return mINI::WriteINIValue(appSection, QStringLiteral("confirm"), confirm ? 1 : 0);
 }
 
 bool ReadCloseCompletely()
@@ -155,13 +158,12 @@ bool ReadCloseCompletely()
     return app().CloseCompletely == 1;
 }
 
-bool LoadSchedulerSettings(bool loadFeeds)
+SchedulerSettings ReadSchedulerSettings(
+    const QString &path, const QString &folder, bool loadFeeds, QString *problem)
 {
-    useConfigFile();
-    SchedulerSettings &s = scheduler();
-    s.Feeds.clear();
+    SchedulerSettings s;
     // The whole group in one read of the file.
-    const QList<mINI::Entry> group = mINI::ReadINISection(schedulerSection);
+    const QList<mINI::Entry> group = mINI::ReadINISectionOf(path, schedulerSection);
     const auto value = [&group](const QString &key, const QString &defaultValue) {
         return mINI::FindINIValue(group, key, defaultValue);
     };
@@ -169,9 +171,9 @@ bool LoadSchedulerSettings(bool loadFeeds)
     s.Interval = qint16(value(QStringLiteral("frq"), QStringLiteral("-1")).toInt());
     s.Alert = qint16(value(QStringLiteral("alr"), QStringLiteral("1")).toInt());
     s.Sound = qint16(value(QStringLiteral("snd"), QStringLiteral("0")).toInt());
-    s.SoundFile = value(QStringLiteral("sfl"), AppFolder::file(QStringLiteral("notify.wav")));
+    s.SoundFile = value(QStringLiteral("sfl"), mUtil::AddBackslash(folder) + QStringLiteral("notify.wav"));
     if (!loadFeeds)
-        return true;
+        return s;
 
     // Every scheduled feed is loaded, however many there are; the keys are
     // read by count ("s_1", "s_2", ...), not by name.
@@ -181,9 +183,9 @@ bool LoadSchedulerSettings(bool loadFeeds)
         const QString key = QStringLiteral("s_%1").arg(k);
         const QStringList fields = value(key, QString()).split(fieldSeparator);
         if (fields.size() < 4) {
-            Messages::runtimeError(QStringLiteral("LoadSchedulerSettings"),
-                QStringLiteral("Subscript out of range (key \"%1\")").arg(key));
-            return false;
+            if (problem)
+                *problem = QStringLiteral("Subscript out of range (key \"%1\")").arg(key);
+            return s;
         }
         FeedRecord record;
         record.FeedType = qint16(fields.at(0).toInt());
@@ -192,7 +194,18 @@ bool LoadSchedulerSettings(bool loadFeeds)
         record.FeedCaption = fields.at(3);
         s.Feeds.append(record);
     }
-    return true;
+    return s;
+}
+
+bool LoadSchedulerSettings(bool loadFeeds)
+{
+    useConfigFile();
+    QString problem;
+    scheduler() = ReadSchedulerSettings(configFile(), AppFolder::path(), loadFeeds, &problem);
+    if (problem.isEmpty())
+        return true;
+    Messages::runtimeError(QStringLiteral("LoadSchedulerSettings"), problem);
+    return false;
 }
 
 QString FeedRecordToText(const FeedRecord &record)
@@ -201,7 +214,7 @@ QString FeedRecordToText(const FeedRecord &record)
         + fieldSeparator + record.FeedCaption;
 }
 
-void SaveSchedulerSettings(bool showMessage)
+bool SaveSchedulerSettings(bool showMessage)
 {
     useConfigFile();
     const SchedulerSettings &s = scheduler();
@@ -210,13 +223,14 @@ void SaveSchedulerSettings(bool showMessage)
         number(QStringLiteral("snd"), s.Sound), {QStringLiteral("sfl"), s.SoundFile}};
     for (int k = 0; k < s.Feeds.size(); ++k)
         group.append({QStringLiteral("s_%1").arg(k + 1), FeedRecordToText(s.Feeds.at(k))});
-    // The section is written anew, so feeds taken off the schedule leave no keys.
-    mINI::DeleteINISection(schedulerSection);
-    mINI::WriteINIValues(schedulerSection, group);
-    confirmSaved(showMessage,
+    // The section is written anew, in one save, so feeds taken off the
+    // schedule leave no keys and a crash cannot lose the schedule.
+    const bool saved = mINI::ReplaceINISection(schedulerSection, group);
+    confirmSaved(saved, showMessage,
         QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
-    if (schedulerSavedHook())
+    if (saved && schedulerSavedHook())
         schedulerSavedHook()();
+    return saved;
 }
 
 } // namespace mSettings

@@ -45,18 +45,27 @@ SchedulerSettings &scheduler();
 // The path of AppCfg.cfg in the application folder.
 QString configFile();
 
+// The savers return false when the file could not be saved; that failure is
+// reported, and the confirmation shown only after a save that worked.
 void LoadEmailSettings();
-void SaveEmailSettings(bool showMessage);
+bool SaveEmailSettings(bool showMessage);
 void LoadAppSettings();
-void SaveAppSettings(bool showMessage);
+bool SaveAppSettings(bool showMessage);
 bool ReadConfirmOnClose();
-void WriteConfirmOnClose(bool confirm);
+bool WriteConfirmOnClose(bool confirm);
 bool ReadCloseCompletely();
 // Reads "schdl"; with loadFeeds also the scheduled feeds. Reports a broken
 // feed entry with the "LoadSchedulerSettings Function" box and keeps the
 // feeds read before it. Returns false when it stopped on an error.
 bool LoadSchedulerSettings(bool loadFeeds);
-void SaveSchedulerSettings(bool showMessage);
+bool SaveSchedulerSettings(bool showMessage);
+
+// The "schdl" group of a configuration file as a value, for code that must
+// not touch the program-wide variables or show a box: a broken feed entry
+// ends the list there and is described in problem. The default sound file
+// is in folder.
+SchedulerSettings ReadSchedulerSettings(
+    const QString &path, const QString &folder, bool loadFeeds, QString *problem = nullptr);
 
 // Called after every scheduler save, so the timer follows the new values.
 void setSchedulerSavedHook(std::function<void()> hook);

@@ -1,6 +1,5 @@
 #include "scheduler/ScheduledCheck.h"
 
-#include "config/Ini.h"
 #include "config/Settings.h"
 #include "feeds/FeedDownload.h"
 #include "feeds/FeedParser.h"
@@ -40,28 +39,6 @@ QString failureRecord(int feedType, FeedParser::Failure failure)
     const bool rssNotXml = failure == FeedParser::Failure::NotXml && feedType != 1;
     return (rssNotXml ? QStringLiteral("-->Error: ") : ErrorPrefix) + FeedParser::failureText(failure);
 }
-
-// Turns the boxes a call would show into texts for the log, as long as it
-// lives. Only for calls that run no events: a feed window's boxes during a
-// run must still reach the user.
-class CollectedMessages : public Messages::Backend
-{
-public:
-    CollectedMessages() : m_previous(Messages::backend()) { Messages::setBackend(this); }
-    ~CollectedMessages() override { Messages::setBackend(m_previous); }
-
-    Messages::Answer ask(
-        Messages::Icon, const QString &title, const QString &text, Messages::Buttons buttons) override
-    {
-        texts << (title + QStringLiteral(": ") + text).simplified();
-        return Messages::cautiousAnswer(buttons);
-    }
-
-    QStringList texts;
-
-private:
-    Messages::Backend *m_previous;
-};
 
 } // namespace
 
@@ -227,17 +204,13 @@ void ScheduledCheck::RunScheduledCheck()
 
 QList<FeedRecord> ScheduledCheck::LoadScheduledFeeds()
 {
-    CollectedMessages messages;
-    try {
-        mSettings::LoadSchedulerSettings(true);
-    } catch (const mINI::IniError &error) {
-        WriteScheduleLog(ErrorPrefix + error.description, false, false);
-    } catch (const std::exception &error) {
-        WriteScheduleLog(ErrorPrefix + QString::fromLocal8Bit(error.what()), false, false);
-    }
-    for (const QString &text : std::as_const(messages.texts))
-        WriteScheduleLog(ErrorPrefix + text, false, false);
-    return mSettings::scheduler().Feeds;
+    QString problem;
+    m_settings = mSettings::ReadSchedulerSettings(mSettings::configFile(), AppFolder::path(), true, &problem);
+    if (!problem.isEmpty())
+        WriteScheduleLog(
+            ErrorPrefix + QStringLiteral("LoadSchedulerSettings Function: Error on Line 0 ") + problem, false,
+            false);
+    return m_settings.Feeds;
 }
 
 void ScheduledCheck::CheckFeeds(const QList<FeedRecord> &feeds)
@@ -323,10 +296,9 @@ void ScheduledCheck::MergeNewItems(const FeedRecord &feed, const FeedEntries &it
 
 void ScheduledCheck::ShowNewItemsNotification()
 {
-    const mSettings::SchedulerSettings &settings = mSettings::scheduler();
-    if (m_results.isEmpty() || settings.Alert != 1)
+    if (m_results.isEmpty() || m_settings.Alert != 1)
         return;
-    emit notificationRequested(notificationLines(), settings.Sound == 1, settings.SoundFile);
+    emit notificationRequested(notificationLines(), m_settings.Sound == 1, m_settings.SoundFile);
 }
 
 void ScheduledCheck::WriteScheduleLog(const QString &text, bool isStart, bool isEnd)

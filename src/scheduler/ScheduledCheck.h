@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/FeedRecord.h"
+#include "config/Settings.h"
 #include "feeds/FeedEntries.h"
 
 #include <QList>
@@ -67,6 +68,7 @@ private:
     int m_timeout = 10000;
     int m_parallel = 8;
     QList<NewItemsCount> m_results;
+    mSettings::SchedulerSettings m_settings; // as the run read them
     FetchQueue *m_queue = nullptr; // the downloads of the run in progress
     QString m_lostLogRecord; // why a record could not be written
 };
