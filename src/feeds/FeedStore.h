@@ -26,9 +26,13 @@ public:
         QVector<FeedItem> addedItems; // in the order they were appended, ID set
         bool ok = true; // false when the file could not be read or saved
         QString error; // why, for a log
+        bool markRaised = false; // the file's mark "latest" went up
     };
 
     enum class Action { Delete, GetInfo };
+
+    // What a data file is like when it is opened.
+    enum class FileState { Missing, Unreadable, NoItems, Ready };
 
     // A feedId without the FeedID shape names no file: loading finds nothing,
     // merging fails and item actions report the file as missing.
@@ -56,10 +60,17 @@ public:
     // a deletion cannot be saved.
     bool ItemAction(const QString &id, Action action, bool markRead, FeedItem *current = nullptr);
 
-    // The identity of an entry: the digest of its link, else of its media
-    // link, else of its title, date and description.
+    // The boxes of the feed window for a file it cannot use ("Feed Data file
+    // is missing!", "Invalid File format!"); false when there was one to
+    // show. The text a log gives for them.
+    static bool reportFileState(FileState state);
+    static QString failureText(FileState state);
+    // The box and the text for a change of the file that could not be saved.
+    static void reportSaveFailure(const QString &fileName, const QString &error);
+    static QString saveFailureText(const QString &fileName);
+
+    // The identity of an entry (ItemId::of) and its stored date text.
     static QString itemId(const FeedItem &item);
-    // The stored date text of an entry: Year-Month-DayTTime.
     static QString dateText(const FeedItem &item);
     // Splits a stored date text into its four parts.
     static void SplitStoredDate(const QString &text, FeedItem &item);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "feeds/FeedStore.h"
+#include "util/XmlDocument.h"
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+// A feed data file's document in memory: its stored items and mark, read
+// and changed the way the feed window and the merge do. Loading and saving
+// are the caller's; nothing here shows a box or touches anything global, so
+// it may be used on any thread (one at a time).
+class FeedDocument
+{
+public:
+    using State = FeedStore::FileState;
+
+    // Reads the file. A missing file leaves an empty document.
+    State load(const QString &fileName);
+    State state() const { return m_state; }
+
+    // The stored mark, "" when there is none.
+    QString latest() const;
+    // Every stored item in file order.
+    QVector<FeedStore::Row> rows() const;
+
+    // Fills the fields of the item's children (absent ones keep their
+    // values); false when no item has that id.
+    bool read(const QString &id, FeedItem &into) const;
+    // Marks the item read; false when it was read already or is not there.
+    bool markRead(const QString &id);
+    bool remove(const QString &id);
+    // The merge rules (see FeedStore::UpdateItems). A missing file becomes a
+    // new document; an unusable one takes nothing.
+    FeedStore::MergeResult merge(const FeedEntries &entries);
+
+    QByteArray toBytes() const { return m_doc.toBytes(); }
+
+private:
+    // The first item of the file with that id, or a null node.
+    pugi::xml_node find(const QString &id) const;
+    void indexItem(pugi::xml_node item) const;
+
+    XmlDocument m_doc;
+    XmlNode m_items;
+    State m_state = State::Missing;
+    mutable QHash<QString, pugi::xml_node> m_index; // made at the first lookup
+    mutable bool m_indexed = false;
+};
