@@ -1,3 +1,4 @@
+#include "feeds/FeedFile.h"
 #include "feeds/FeedParser.h"
 #include "support/LoopbackServer.h"
 #include "support/MessageRecorder.h"
@@ -104,6 +105,8 @@ private:
     QStringList titles(frmViewFeed *window) const;
     void select(frmViewFeed *window, const QString &title, bool click);
     bool waitForPreview(frmViewFeed *window);
+    bool waitForBlank(frmViewFeed *window);
+    bool cycle(frmViewFeed *window, bool loadInbox);
     QString exported(frmViewFeed *window, const QString &action);
     void storeFixture() const { m_home->write(kDataFile, fixture(QStringLiteral("stored.fdb"))); }
 
@@ -195,15 +198,33 @@ void tst_GuiViewer::select(frmViewFeed *window, const QString &title, bool click
 
 bool tst_GuiViewer::waitForPreview(frmViewFeed *window)
 {
+    QSignalSpy shown(window, &frmViewFeed::previewShown);
+    return shown.wait(20000);
+}
+
+bool tst_GuiViewer::waitForBlank(frmViewFeed *window)
+{
     auto *view = window->findChild<QWebEngineView *>(QStringLiteral("ucPreview"));
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
     return loaded.wait(20000);
 }
 
+bool tst_GuiViewer::cycle(frmViewFeed *window, bool loadInbox)
+{
+    QSignalSpy finished(window, &frmViewFeed::cycleFinished);
+    window->LoadFeedData(loadInbox);
+    return finished.wait(20000);
+}
+
+// Exports through the item menu and waits for the file; "" when the file
+// dialog was cancelled.
 QString tst_GuiViewer::exported(frmViewFeed *window, const QString &action)
 {
     QFile::remove(m_home->file(QStringLiteral("export.out")));
+    QSignalSpy written(window, &frmViewFeed::itemExported);
     window->HandlePopupMenu(action);
+    if (!m_savePath.isEmpty() && written.isEmpty() && !written.wait(20000))
+        return QStringLiteral("(not exported)");
     return QString::fromUtf8(m_home->read(QStringLiteral("export.out")));
 }
 
@@ -290,16 +311,16 @@ void tst_GuiViewer::newMarkOutlivesEmptyChecks()
     // A check that finds no entries, or whose parse fails, keeps the mark.
     m_server->serve(
         QStringLiteral("/feed"), "<rss version=\"2.0\"><channel><title>t</title></channel></rss>");
-    window->LoadFeedData(false);
+    QVERIFY(cycle(window, false));
     QCOMPARE(window->windowTitle(), QStringLiteral("Feed [new]"));
     m_server->serve(QStringLiteral("/feed"), "not xml at all");
-    window->LoadFeedData(false);
+    QVERIFY(cycle(window, false));
     QCOMPARE(window->windowTitle(), QStringLiteral("Feed [new]"));
     QCOMPARE(m_messages->count(), 1);
 
     // A merge that stores nothing clears it.
     m_server->serve(QStringLiteral("/feed"), fixture(QStringLiteral("feed.xml")));
-    window->LoadFeedData(false);
+    QVERIFY(cycle(window, false));
     QCOMPARE(window->windowTitle(), QStringLiteral("Feed"));
     QCOMPARE(list(window)->model()->rowCount(), 3);
 }
@@ -322,7 +343,7 @@ void tst_GuiViewer::mergedRowsAndStoredRows()
     QVERIFY(model->index(0, 0).data(Qt::FontRole).value<QFont>().bold());
 
     window->setCheckForNewItems(false);
-    window->LoadFeedData(true);
+    QVERIFY(cycle(window, true));
     QCOMPARE(titles(window), (QStringList {"Dated", "Undated"}));
     QCOMPARE(model->index(0, 1).data().toString(), "02 Jun 2003 ; " + time);
     QCOMPARE(model->index(1, 1).data().toString(), QString());
@@ -432,9 +453,9 @@ void tst_GuiViewer::previewFillsTemplate()
     const QModelIndex alpha = list(window)->currentIndex().siblingAtColumn(0);
     QVERIFY(!alpha.data(Qt::FontRole).value<QFont>().bold());
     QVERIFY(m_home->read(kDataFile).contains("<title>Alpha release</title>"));
-    QVERIFY(QString::fromUtf8(m_home->read(kDataFile))
-                .contains(QRegularExpression(
-                    QStringLiteral("id=\"14f0622ff2b1b2beb7d3bb07266ccd4f\" status=\"1\""))));
+    QTRY_VERIFY(QString::fromUtf8(m_home->read(kDataFile))
+                    .contains(QRegularExpression(
+                        QStringLiteral("id=\"14f0622ff2b1b2beb7d3bb07266ccd4f\" status=\"1\""))));
 }
 
 void tst_GuiViewer::previewRunsNoScript()
@@ -569,7 +590,7 @@ void tst_GuiViewer::previewFailures()
     if (removeData)
         QFile::remove(m_home->file(kDataFile));
     select(window, QStringLiteral("Alpha release"), true);
-    QCOMPARE(m_messages->titles(), boxes);
+    QTRY_COMPARE(m_messages->titles(), boxes);
     QVERIFY(list(window)->currentIndex().siblingAtColumn(0).data(Qt::FontRole).value<QFont>().bold());
     QCOMPARE(exported(window, QStringLiteral("txt")), QStringLiteral("\r\n"));
 }
@@ -590,9 +611,9 @@ void tst_GuiViewer::showingReadItemDoesNotSave()
     select(window, QStringLiteral("beta & <gamma>"), true); // stored as read
     QVERIFY(waitForPreview(window));
     QCOMPARE(inodeOf(m_home->file(kDataFile)), before);
-    select(window, QStringLiteral("Alpha release"), true); // unread: saved
+    select(window, QStringLiteral("Alpha release"), true); // unread: saved shortly after
     QVERIFY(waitForPreview(window));
-    QVERIFY(inodeOf(m_home->file(kDataFile)) != before);
+    QTRY_VERIFY(inodeOf(m_home->file(kDataFile)) != before);
 }
 
 void tst_GuiViewer::deleteItem_data()
@@ -616,8 +637,10 @@ void tst_GuiViewer::deleteItem()
     QVERIFY(waitForPreview(window));
     QVERIFY(!exported(window, QStringLiteral("txt")).trimmed().isEmpty());
 
+    QSignalSpy deleted(window, &frmViewFeed::itemDeleted);
     window->HandlePopupMenu(QStringLiteral("del"));
-    QVERIFY(waitForPreview(window)); // about:blank
+    QVERIFY(deleted.wait(20000));
+    QVERIFY(waitForBlank(window));
     QVERIFY(!titles(window).contains(title));
     QCOMPARE(titles(window).size(), 4);
     QVERIFY(!m_home->read(kDataFile).contains(stored));
@@ -627,6 +650,8 @@ void tst_GuiViewer::deleteItem()
     select(window, QStringLiteral("Delta without time"), false);
     m_home->write(kDataFile, "<data><items/></data>");
     window->HandlePopupMenu(QStringLiteral("del"));
+    FeedFile::settle();
+    QCoreApplication::processEvents();
     QCOMPARE(titles(window).size(), 4);
     QCOMPARE(m_messages->count(), 0);
 }
@@ -708,6 +733,8 @@ void tst_GuiViewer::viewOnline()
     const QByteArray before = m_home->read(kDataFile);
     select(window, title, false);
     window->HandlePopupMenu(action);
+    FeedFile::settle();
+    QCoreApplication::processEvents();
     QCOMPARE(m_opened, opened);
     QCOMPARE(m_messages->count(), 0);
     QCOMPARE(m_home->read(kDataFile), before);
@@ -740,7 +767,8 @@ void tst_GuiViewer::closeDuringDownload()
     QSignalSpy destroyed(window, &QObject::destroyed);
     window->show();
     QVERIFY(destroyed.wait(20000));
-    QTest::qWait(50);
+    FeedFile::settle();
+    QCoreApplication::processEvents();
     QCOMPARE(m_messages->count(), 0);
 }
 
@@ -774,7 +802,8 @@ void tst_GuiViewer::closeDuringMessageBox()
     QSignalSpy destroyed(window, &QObject::destroyed);
     window->show();
     QVERIFY(destroyed.wait(20000));
-    QTest::qWait(50);
+    FeedFile::settle();
+    QCoreApplication::processEvents();
     QCOMPARE(backend.titles.size(), 1);
 }
 
@@ -790,6 +819,7 @@ void tst_GuiViewer::closeBeforeMergeKeepsItems()
     QSignalSpy destroyed(window, &QObject::destroyed);
     window->show();
     QVERIFY(destroyed.wait(20000));
+    QTRY_VERIFY(m_home->read(kDataFile).contains("<title>Three</title>"));
     const QByteArray stored = m_home->read(kDataFile);
     QVERIFY(stored.contains("<title>One</title>"));
     QVERIFY(stored.contains("<title>Three</title>"));

@@ -1,29 +1,22 @@
 #include "feeds/FeedDownload.h"
 
-#include "feeds/FetchFailure.h"
 #include "util/AppFolder.h"
+#include "util/BackgroundWrite.h"
 #include "util/HttpRequest.h"
-#include "util/Messages.h"
 #include "util/Utilities.h"
 
-#include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 
-FeedDownload::FeedDownload(QObject *parent) : QObject(parent)
+FeedDownload::FeedDownload(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
 {
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (StillExecuting)
+            end(Outcome::TimedOut);
+    });
 }
 
-FeedDownload::~FeedDownload()
-{
-    abandon();
-}
-
-void FeedDownload::abandon()
-{
-    m_abandoned = true;
-    emit abandonRequested();
-}
+FeedDownload::~FeedDownload() = default;
 
 void FeedDownload::sendRequest(HttpRequest &request, const QString &url)
 {
@@ -33,62 +26,44 @@ void FeedDownload::sendRequest(HttpRequest &request, const QString &url)
     request.send();
 }
 
-bool FeedDownload::DownloadFeed()
+void FeedDownload::start()
 {
-    const QPointer<FeedDownload> self(this);
-    m_abandoned = false;
-    m_failed = false;
+    m_failure.reset();
     mUtil::ClearUrlCache(FeedURL);
-    HttpRequest request;
-    for (;;) {
-        sendRequest(request, FeedURL);
-        StillExecuting = true;
-        const bool complete = waitForResponse(request);
-        if (!self)
-            return false;
-        StillExecuting = false;
-        if (m_abandoned)
-            return false;
-        if (complete) {
-            if (const std::optional<FetchFailure> failure = FetchFailure::of(request)) {
-                m_failed = true;
-                Messages::exclamation(failure->title, failure->text);
-                return false;
-            }
-            keepResponse(request);
-            return true;
+    m_request = std::make_unique<HttpRequest>();
+    connect(m_request.get(), &HttpRequest::done, this, [this] {
+        if (!StillExecuting)
+            return;
+        m_failure = FetchFailure::of(*m_request);
+        if (m_failure) {
+            end(Outcome::Failed);
+            return;
         }
-        request.abort();
-        const Messages::Answer answer = Messages::show(Messages::Icon::Exclamation,
-            QStringLiteral("Server Timeout!"),
-            QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"),
-            Messages::Buttons::RetryCancel);
-        if (!self || m_abandoned || answer != Messages::Answer::Retry)
-            return false;
+        FeedData = m_request->responseBytes();
+        FeedCharset = m_request->charset();
+        // Written behind the window's back, in the order of the downloads.
+        BackgroundWrite::textFile(AppFolder::file(QStringLiteral("Debug.xml")), FeedData, FeedCharset);
+        end(Outcome::Complete);
+    });
+    StillExecuting = true;
+    m_timer->start(m_timeout);
+    sendRequest(*m_request, FeedURL);
+}
+
+void FeedDownload::abandon()
+{
+    if (StillExecuting)
+        end(Outcome::Abandoned);
+}
+
+void FeedDownload::end(Outcome outcome)
+{
+    StillExecuting = false;
+    m_timer->stop();
+    // The request goes once this call is over: it may be the one calling.
+    if (m_request) {
+        m_request->abort();
+        m_request.release()->deleteLater();
     }
-}
-
-// True when the response is complete; false on time-out or abandon. Touches
-// nothing of this object once the wait is over.
-bool FeedDownload::waitForResponse(HttpRequest &request)
-{
-    if (request.readyState() == HttpRequest::Done)
-        return true;
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    connect(&request, &HttpRequest::done, &loop, &QEventLoop::quit);
-    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &FeedDownload::abandonRequested, &loop, &QEventLoop::quit);
-    timeout.start(m_timeout);
-    loop.exec();
-    return request.readyState() == HttpRequest::Done;
-}
-
-void FeedDownload::keepResponse(const HttpRequest &request)
-{
-    FeedData = request.responseBytes();
-    FeedCharset = request.charset();
-    // Last, because a failure box may run events that delete this object.
-    mUtil::WriteTextFile(AppFolder::file(QStringLiteral("Debug.xml")), FeedData, FeedCharset);
+    emit finished(outcome);
 }

@@ -1,19 +1,33 @@
 #pragma once
 
+#include "feeds/FetchFailure.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class HttpRequest;
+#include <memory>
+#include <optional>
 
-// Fetches a feed's document for a feed window: one GET with a time-out,
-// a Retry/Cancel question when the server does not answer, and a copy of
-// the response in Debug.xml. The wait runs a local event loop, so the
-// interface stays live and the CPU idle.
+class HttpRequest;
+class QTimer;
+
+// Fetches a feed's document for a feed window without waiting for it: one
+// GET with a time-out, told by finished(). A time-out is reported, not
+// asked about: the window puts the Retry/Cancel question and starts again.
+// A complete response becomes FeedData and is copied to Debug.xml.
 class FeedDownload : public QObject
 {
     Q_OBJECT
 public:
+    enum class Outcome {
+        Complete, // FeedData holds the response
+        TimedOut, // no complete response in time; FeedData unchanged
+        Failed, // the connection failed or an error status came without a body (failure())
+        Abandoned, // abandon() ended it
+    };
+    Q_ENUM(Outcome)
+
     explicit FeedDownload(QObject *parent = nullptr);
     ~FeedDownload() override;
 
@@ -25,31 +39,25 @@ public:
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     int timeout() const { return m_timeout; }
 
-    // True when a complete response arrived and is now FeedData; false when
-    // the user cancelled after a time-out, the wait was abandoned, or the
-    // download failed (its box shown; failed() tells). The object may be
-    // deleted during the call (its window closed); the call then returns
-    // false and touches nothing of it.
-    bool DownloadFeed();
-    // Whether the last DownloadFeed ended in a failure of the connection or
-    // an error status without a body, rather than a time-out.
-    bool failed() const { return m_failed; }
-
-    // Ends a wait in progress (its owner is going away); DownloadFeed then
-    // returns false without a question.
+    // Sends the request afresh for FeedURL (a request still running is
+    // dropped first); finished() follows once.
+    void start();
+    // Ends a download in progress without a result (its owner is going away).
     void abandon();
+    // What made the last download fail.
+    std::optional<FetchFailure> failure() const { return m_failure; }
 
     // Starts a feed request afresh: abort, GET without credentials, no cache.
     static void sendRequest(HttpRequest &request, const QString &url);
 
 signals:
-    void abandonRequested();
+    void finished(FeedDownload::Outcome outcome);
 
 private:
-    bool waitForResponse(HttpRequest &request);
-    void keepResponse(const HttpRequest &request);
+    void end(Outcome outcome);
 
+    std::unique_ptr<HttpRequest> m_request;
+    QTimer *m_timer;
     int m_timeout = 10000;
-    bool m_abandoned = false;
-    bool m_failed = false;
+    std::optional<FetchFailure> m_failure;
 };

@@ -46,26 +46,21 @@ bool IsBlank(const QString &text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
 }
 
-namespace
-{
-
-bool reportWriteFailure(const QString &path, const QString &error)
+bool ReportWriteFailure(const QString &path, const QString &error)
 {
     Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(path, error));
     return false;
 }
-
-} // namespace
 
 bool WriteTextFile(const QString &path, const QString &text)
 {
     QString error;
     if (SaveFileAtomically(path, (text + QStringLiteral("\r\n")).toUtf8(), &error))
         return true;
-    return reportWriteFailure(path, error);
+    return ReportWriteFailure(path, error);
 }
 
-bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset)
+bool SaveTextFile(const QString &path, const QByteArray &bytes, const QString &charset, QString *error)
 {
     constexpr qsizetype Piece = 1 << 20;
     QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.toLatin1().constData());
@@ -81,10 +76,13 @@ bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &
         }
         return file.write("\r\n", 2) == 2;
     };
+    return SaveFileAtomically(path, write, error);
+}
+
+bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset)
+{
     QString error;
-    if (SaveFileAtomically(path, write, &error))
-        return true;
-    return reportWriteFailure(path, error);
+    return SaveTextFile(path, bytes, charset, &error) || ReportWriteFailure(path, error);
 }
 
 QString DecodeStoredText(const QByteArray &bytes)

@@ -32,6 +32,9 @@ bool WriteTextFile(const QString &path, const QString &text);
 // The same for bytes in a charset (UTF-8 when empty or unknown), converted a
 // piece at a time, so a large text is never held twice over.
 bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset);
+// The same without the box (for code off the window thread); the box itself.
+bool SaveTextFile(const QString &path, const QByteArray &bytes, const QString &charset, QString *error);
+bool ReportWriteFailure(const QString &path, const QString &error);
 // Reads a whole text file (UTF-8, or Windows-1252 when the bytes are not
 // UTF-8). A missing or unreadable file gives the utility error box and "".
 QString ReadTextFile(const QString &path);

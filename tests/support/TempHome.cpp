@@ -1,6 +1,8 @@
 #include "support/TempHome.h"
 
+#include "feeds/FeedFile.h"
 #include "util/AppFolder.h"
+#include "util/BackgroundWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,12 @@ TempHome::TempHome()
 {
     AppFolder::set(m_dir.path());
     QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
+}
+
+TempHome::~TempHome()
+{
+    FeedFile::settle();
+    BackgroundWrite::wait();
 }
 
 QString TempHome::path() const

@@ -9,6 +9,8 @@ class TempHome
 {
 public:
     TempHome();
+    // Waits for the writes still under way in the folder before it goes.
+    ~TempHome();
     QString path() const; // with trailing separator
     QString file(const QString &name) const;
     void write(const QString &name, const QByteArray &bytes) const;

@@ -207,3 +207,20 @@ void ItemListModel::setRead(int row)
     m_rows[row].read = true;
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
 }
+
+void ItemListModel::setUnread(int row)
+{
+    if (row < 0 || row >= m_rows.size() || !m_rows.at(row).read)
+        return;
+    m_rows[row].read = false;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
+}
+
+int ItemListModel::rowOf(const QString &id) const
+{
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i).id == id)
+            return int(i);
+    }
+    return -1;
+}

@@ -30,8 +30,11 @@ public:
     void insertAtTop(const QVector<ItemRow> &rows);
     void removeItem(int row);
     void setRead(int row);
+    void setUnread(int row);
 
     const ItemRow &row(int row) const { return m_rows.at(row); }
+    // The row of the item with that id, or -1.
+    int rowOf(const QString &id) const;
     const QString &text(int row, int column) const;
 
     // The icons of the two states, keyed "unread" and "read".

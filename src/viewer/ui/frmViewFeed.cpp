@@ -1,12 +1,13 @@
 #include "viewer/ui/frmViewFeed.h"
 
-#include "feeds/FeedDownload.h"
+#include "feeds/FeedFile.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
+#include "util/Worker.h"
 #include "viewer/ItemRows.h"
 #include "viewer/PreviewTemplate.h"
 #include "viewer/ui/ItemListModel.h"
@@ -14,7 +15,6 @@
 #include "viewer/ui/PreviewWebPage.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -59,19 +59,17 @@ QUrl previewBaseUrl(const FeedItem &item)
     return PreviewTemplate::isWebLink(link) ? QUrl(link) : QUrl(QStringLiteral("about:blank"));
 }
 
-// Merges a finished download's entries when the window went away mid-cycle,
-// so a completed download is never lost.
-void mergeWithoutWindow(const QString &feedId, const FeedParser::Result &parsed)
+void reportItemNotFound()
 {
-    if (parsed.count > 0)
-        FeedStore(feedId).UpdateItems(parsed.items);
+    Messages::exclamation(QStringLiteral("Failed to locate item in Feed Data File!"),
+        QStringLiteral("Application failed to access details for selected Feed Item. Either "
+                       "item is deleted or Feed Data file is not accessible to application."));
 }
 
 } // namespace
 
 frmViewFeed::frmViewFeed(QWidget *parent)
     : QWidget(parent),
-      m_download(std::make_shared<FeedDownload>()),
       m_sortColumn(ItemListModel::DateSortColumn),
       m_chooseSaveFile(chooseSaveFile),
       m_isConnected(mUtil::IsConnected),
@@ -86,8 +84,9 @@ frmViewFeed::frmViewFeed(QWidget *parent)
 
 frmViewFeed::~frmViewFeed()
 {
-    // A cycle waiting on the download holds its own reference; it returns as
-    // soon as the wait is abandoned and touches nothing of this window.
+    // A download in progress ends here; a parse or a merge already under way
+    // finishes without the window. The data file's owner saves what waits
+    // when its last user lets go.
     m_download->abandon();
     if (!m_pageFile.isEmpty())
         QFile::remove(m_pageFile);
@@ -130,6 +129,8 @@ void frmViewFeed::buildControls()
     m_timeout->setObjectName(QStringLiteral("tmrTimeout"));
     m_timeout->setSingleShot(true);
     m_timeout->setInterval(kDefaultDownloadTimeout);
+    m_download = new FeedDownload(this);
+    connect(m_download, &FeedDownload::finished, this, &frmViewFeed::onDownloaded);
 
     connect(m_delay, &QTimer::timeout, this, [this] { LoadFeedData(true); });
     connect(m_list, &ItemListView::itemPicked, this, &frmViewFeed::onItemPicked);
@@ -228,6 +229,17 @@ void frmViewFeed::setLinkOpener(std::function<bool(const QString &)> opener)
     m_openLink = std::move(opener);
 }
 
+// The owner of the feed's data file, for the FeedID the window has now.
+FeedFile &frmViewFeed::file()
+{
+    if (!m_file || m_file->feedId() != m_feedID) {
+        m_file = FeedFile::open(m_feedID);
+        connect(
+            m_file.get(), &FeedFile::saveFailed, this, &FeedStore::reportSaveFailure, Qt::QueuedConnection);
+    }
+    return *m_file;
+}
+
 // Opening and layout
 
 void frmViewFeed::showEvent(QShowEvent *event)
@@ -284,68 +296,48 @@ void frmViewFeed::LoadFeedData(bool bLoadInbox)
         m_rerunLoadInbox = m_rerunLoadInbox || bLoadInbox;
         return;
     }
-    QPointer<frmViewFeed> self(this);
     m_cycleRunning = true;
-    runCycle(bLoadInbox);
-    if (!self)
-        return;
-    m_cycleRunning = false;
-    emit cycleFinished();
-    if (self && m_rerunRequested) {
-        const bool loadInbox = m_rerunLoadInbox;
-        m_rerunRequested = m_rerunLoadInbox = false;
-        QTimer::singleShot(0, this, [this, loadInbox] { LoadFeedData(loadInbox); });
-    }
+    if (bLoadInbox)
+        loadInbox();
+    else
+        checkForNewItems();
 }
 
-// Every step that lets events run may end with this window gone; after such
-// a step nothing of it is touched.
-void frmViewFeed::runCycle(bool bLoadInbox)
+void frmViewFeed::loadInbox()
 {
-    if (bLoadInbox && (!captionStep(QStringLiteral(" (loading ...)")) || !LoadInbox()))
+    if (!captionStep(QStringLiteral(" (loading ...)")))
         return;
+    m_loadingInbox = true;
+    m_model->clear();
+    file().loadRows(this, [this](const FeedFile::Loaded &loaded) {
+        m_loadingInbox = false;
+        QPointer<frmViewFeed> self(this);
+        if (loaded.state != FeedStore::FileState::Missing)
+            FeedStore::reportFileState(loaded.state);
+        if (!self)
+            return;
+        m_model->setRows(ItemRowBuilder().fromStored(loaded.rows));
+        applySort();
+        if (m_model->rowCount() > 0)
+            m_list->scrollToTop();
+        checkForNewItems();
+    });
+}
+
+void frmViewFeed::checkForNewItems()
+{
     if (!m_checkForNewItems) {
         showCaption(QString());
-        pumpEvents();
+        finishCycle();
         return;
     }
     if (!waitUntilOnline() || !captionStep(QStringLiteral(" (checking ...)")))
         return;
-
-    QPointer<frmViewFeed> self(this);
-    const std::shared_ptr<FeedDownload> download = m_download;
-    download->FeedURL = m_feedURL;
-    download->setTimeout(m_timeout->interval());
-    const bool downloaded = download->DownloadFeed(); // a Cancel goes on with the previous data
-    if (!self)
-        return;
-    if (!downloaded && download->failed()) {
-        // Its box named the cause; there is nothing new to parse.
-        showCaption(QString());
-        pumpEvents();
-        return;
-    }
-
-    const QString feedId = m_feedID;
-    const int feedType = m_feedType;
-    const QByteArray data = download->FeedData;
-    const QString charset = download->FeedCharset;
-    if (!captionStep(QStringLiteral(" (parsing ...)")))
-        return mergeWithoutWindow(feedId, FeedParser::parseByType(feedType, data, charset));
-    const FeedParser::Result parsed = FeedParser::parseByType(feedType, data, charset);
-    if (parsed.failure != FeedParser::Failure::None) {
-        FeedParser::reportFailure(parsed.failure);
-        if (!self)
-            return;
-    }
-    if (!captionStep(QStringLiteral(" (updating ...)")))
-        return mergeWithoutWindow(feedId, parsed);
-    if (parsed.count > 0)
-        UpdateItems(parsed);
-    showCaption(m_newItems ? QStringLiteral(" [new]") : QString());
-    pumpEvents();
+    download();
 }
 
+// The question repeats while the machine is offline; false (the cycle
+// ended) when the user gives up or the window went away meanwhile.
 bool frmViewFeed::waitUntilOnline()
 {
     QPointer<frmViewFeed> self(this);
@@ -362,16 +354,131 @@ bool frmViewFeed::waitUntilOnline()
             return false;
         if (answer != Messages::Answer::Retry) {
             showCaption(QString());
-            pumpEvents();
+            finishCycle();
             return false;
         }
     }
     return true;
 }
 
+void frmViewFeed::download()
+{
+    m_download->FeedURL = m_feedURL;
+    m_download->setTimeout(m_timeout->interval());
+    m_download->start();
+}
+
+void frmViewFeed::onDownloaded(FeedDownload::Outcome outcome)
+{
+    switch (outcome) {
+    case FeedDownload::Outcome::Abandoned:
+        return;
+    case FeedDownload::Outcome::Failed: {
+        // Its box names the cause; there is nothing new to parse.
+        const FetchFailure failure = *m_download->failure();
+        QPointer<frmViewFeed> self(this);
+        Messages::exclamation(failure.title, failure.text);
+        if (self) {
+            showCaption(QString());
+            finishCycle();
+        }
+        return;
+    }
+    case FeedDownload::Outcome::TimedOut: {
+        QPointer<frmViewFeed> self(this);
+        const Messages::Answer answer = Messages::show(Messages::Icon::Exclamation,
+            QStringLiteral("Server Timeout!"),
+            QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"),
+            Messages::Buttons::RetryCancel);
+        if (!self)
+            return;
+        if (answer == Messages::Answer::Retry) {
+            download();
+            return;
+        }
+        break; // a Cancel goes on with the previous data
+    }
+    case FeedDownload::Outcome::Complete:
+        break;
+    }
+    parse();
+}
+
+// Parsed on a worker. A window closed meanwhile still has the entries
+// merged: a completed download is never lost.
+void frmViewFeed::parse()
+{
+    const std::shared_ptr<FeedFile> owner = FeedFile::open(m_feedID);
+    QPointer<frmViewFeed> window(this);
+    Worker::run(
+        qApp,
+        [type = m_feedType, data = m_download->FeedData, charset = m_download->FeedCharset] {
+            return FeedParser::parseByType(type, data, charset);
+        },
+        [window, owner](const FeedParser::Result &parsed) {
+            if (window)
+                window->onParsed(parsed);
+            else if (parsed.count > 0)
+                owner->merge(parsed.items, qApp, [owner](const FeedStore::MergeResult &) {});
+        });
+    showCaption(QStringLiteral(" (parsing ...)"));
+}
+
+void frmViewFeed::onParsed(const FeedParser::Result &parsed)
+{
+    QPointer<frmViewFeed> self(this);
+    FeedParser::reportFailure(parsed.failure);
+    if (!self)
+        return;
+    if (parsed.count <= 0) {
+        if (captionStep(QStringLiteral(" (updating ...)"))
+            && captionStep(m_newItems ? QStringLiteral(" [new]") : QString()))
+            finishCycle();
+        return;
+    }
+    // Asked before the caption changes: the merge is done even when the
+    // window goes meanwhile.
+    file().merge(parsed.items, this, [this](const FeedStore::MergeResult &merged) {
+        m_newItems = merged.added > 0;
+        const ItemRowBuilder builder;
+        QVector<ItemRow> rows;
+        rows.reserve(merged.addedItems.size());
+        for (const FeedItem &item : merged.addedItems)
+            rows.append(builder.fromMerged(item));
+        m_model->insertAtTop(rows);
+        m_sortColumn = ItemListModel::DateSortColumn;
+        m_sortOrder = Qt::DescendingOrder;
+        applySort();
+        if (captionStep(m_newItems ? QStringLiteral(" [new]") : QString()))
+            finishCycle();
+    });
+    captionStep(QStringLiteral(" (updating ...)"));
+}
+
+void frmViewFeed::finishCycle()
+{
+    m_cycleRunning = false;
+    QPointer<frmViewFeed> self(this);
+    emit cycleFinished();
+    if (self && m_rerunRequested) {
+        const bool loadInbox = m_rerunLoadInbox;
+        m_rerunRequested = m_rerunLoadInbox = false;
+        QTimer::singleShot(0, this, [this, loadInbox] { LoadFeedData(loadInbox); });
+    }
+}
+
 void frmViewFeed::refreshCaption()
 {
     showCaption(m_captionSuffix);
+}
+
+// A caption step: the one who watches the caption may close the window;
+// false when it is gone.
+bool frmViewFeed::captionStep(const QString &suffix)
+{
+    QPointer<frmViewFeed> self(this);
+    showCaption(suffix);
+    return !self.isNull();
 }
 
 void frmViewFeed::showCaption(const QString &suffix)
@@ -380,52 +487,6 @@ void frmViewFeed::showCaption(const QString &suffix)
     const QString caption = m_feedCaption + suffix;
     setWindowTitle(caption);
     emit captionChanged(caption);
-}
-
-bool frmViewFeed::captionStep(const QString &suffix)
-{
-    QPointer<frmViewFeed> self(this);
-    showCaption(suffix);
-    return self && pumpEvents();
-}
-
-bool frmViewFeed::pumpEvents()
-{
-    QPointer<frmViewFeed> self(this);
-    QCoreApplication::processEvents();
-    return !self.isNull();
-}
-
-bool frmViewFeed::LoadInbox()
-{
-    QPointer<frmViewFeed> self(this);
-    m_loadingInbox = true;
-    m_model->clear();
-    QVector<FeedStore::Row> stored;
-    FeedStore(m_feedID).LoadInbox(stored); // reports its own failures
-    if (!self)
-        return false;
-    m_model->setRows(ItemRowBuilder().fromStored(stored));
-    applySort();
-    if (m_model->rowCount() > 0)
-        m_list->scrollToTop();
-    m_loadingInbox = false;
-    return true;
-}
-
-void frmViewFeed::UpdateItems(const FeedParser::Result &parsed)
-{
-    const FeedStore::MergeResult merged = FeedStore(m_feedID).UpdateItems(parsed.items);
-    m_newItems = merged.added > 0;
-    const ItemRowBuilder builder;
-    QVector<ItemRow> rows;
-    rows.reserve(merged.addedItems.size());
-    for (const FeedItem &item : merged.addedItems)
-        rows.append(builder.fromMerged(item));
-    m_model->insertAtTop(rows);
-    m_sortColumn = ItemListModel::DateSortColumn;
-    m_sortOrder = Qt::DescendingOrder;
-    applySort();
 }
 
 // Sorting
@@ -472,6 +533,7 @@ void frmViewFeed::onItemPicked()
         ShowPreview();
 }
 
+// The row is marked read at once; its owner saves the mark shortly after.
 void frmViewFeed::ShowPreview()
 {
     const int row = selectedRow();
@@ -495,55 +557,81 @@ void frmViewFeed::ShowPreview()
                            "issue."));
         return;
     }
-    FeedItem item = m_currentItem;
+    const QString id = m_model->row(row).id;
     const bool unread = !m_model->row(row).read;
-    const bool found
-        = FeedStore(m_feedID).ItemAction(m_model->row(row).id, FeedStore::Action::GetInfo, unread, &item);
-    if (!self)
-        return;
-    if (!found) {
-        Messages::exclamation(QStringLiteral("Failed to locate item in Feed Data File!"),
-            QStringLiteral("Application failed to access details for selected Feed Item. Either "
-                           "item is deleted or Feed Data file is not accessible to application."));
-        return;
-    }
-    m_currentItem = item;
     m_model->setRead(row);
-    showPage(PreviewTemplate::render(templateText, m_currentItem), previewBaseUrl(m_currentItem));
+    file().readItem(id, unread, this, [this, id, unread, templateText](const FeedFile::Item &found) {
+        if (!found.found) {
+            QPointer<frmViewFeed> self(this);
+            FeedStore::reportFileState(found.state);
+            if (self)
+                reportItemNotFound();
+            if (self && unread)
+                m_model->setUnread(m_model->rowOf(id));
+            return;
+        }
+        m_currentItem = found.item;
+        showPage(PreviewTemplate::render(templateText, m_currentItem), previewBaseUrl(m_currentItem));
+    });
 }
 
 void frmViewFeed::showPage(const QString &html, const QUrl &baseUrl)
 {
-    if (!m_pageFile.isEmpty())
-        QFile::remove(m_pageFile);
-    m_pageFile.clear();
     m_previewState = PreviewState::Loading;
-    if (html.toUtf8().size() <= kInlinePageLimit) {
-        m_preview->setHtml(html, baseUrl);
-        return;
-    }
-    const QString file = AppFolder::file(QStringLiteral("~preview.htm"));
-    if (!mUtil::WriteTextFile(file, html))
-        return;
-    m_pageFile = file;
-    m_preview->load(QUrl::fromLocalFile(file));
+    navigate({false, html, baseUrl});
 }
 
 void frmViewFeed::showBlank()
 {
     m_previewState = PreviewState::Blank;
-    m_preview->setUrl(blankPage());
+    navigate({true, QString(), QUrl()});
+}
+
+// One navigation of the view at a time: a page asked for while another
+// loads waits for it (the view would drop one given in the middle), and
+// only the last one asked for is shown.
+void frmViewFeed::navigate(const PreviewPage &page)
+{
+    if (m_navigating) {
+        m_pendingPage = page;
+        return;
+    }
+    m_navigating = true;
+    if (!m_pageFile.isEmpty())
+        QFile::remove(m_pageFile);
+    m_pageFile.clear();
+    if (page.blank) {
+        m_preview->setUrl(blankPage());
+        return;
+    }
+    if (page.html.toUtf8().size() <= kInlinePageLimit) {
+        m_preview->setHtml(page.html, page.baseUrl);
+        return;
+    }
+    const QString file = AppFolder::file(QStringLiteral("~preview.htm"));
+    if (!mUtil::WriteTextFile(file, page.html)) {
+        m_navigating = false;
+        return;
+    }
+    m_pageFile = file;
+    m_preview->load(QUrl::fromLocalFile(file));
 }
 
 void frmViewFeed::onPreviewLoaded()
 {
+    m_navigating = false;
+    if (m_pendingPage) {
+        const PreviewPage next = *std::exchange(m_pendingPage, std::nullopt);
+        navigate(next);
+        return;
+    }
     if (!m_pageFile.isEmpty() && mUtil::FileExists(m_pageFile))
         QFile::remove(m_pageFile);
     m_pageFile.clear();
-    // A page is never blank: the end of the blank page that an item's page
-    // replaced at once can come after the item's page started.
-    if (m_previewState == PreviewState::Loading && m_preview->url() != blankPage())
+    if (m_previewState == PreviewState::Loading) {
         m_previewState = PreviewState::Shown;
+        emit previewShown();
+    }
     // A key pressed in the page hands the keyboard back to the list.
     QWidget *proxy = m_preview->focusProxy();
     if (proxy && proxy != m_previewFocusProxy) {
@@ -551,6 +639,17 @@ void frmViewFeed::onPreviewLoaded()
         m_previewFocusProxy = proxy;
     }
     m_list->setFocus();
+    const QList<std::function<void()>> waiting = std::exchange(m_whenPreviewReady, {});
+    for (const std::function<void()> &then : waiting)
+        then();
+}
+
+void frmViewFeed::whenPreviewReady(std::function<void()> then)
+{
+    if (m_previewState == PreviewState::Loading)
+        m_whenPreviewReady.append(std::move(then));
+    else
+        then();
 }
 
 bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
@@ -560,46 +659,6 @@ bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
     else if (watched == m_list->viewport() && event->type() == QEvent::Resize)
         fitColumns();
     return QWidget::eventFilter(watched, event);
-}
-
-// The body of the page the preview shows: its text or its markup. Read in
-// the page's isolated script world, which works while the page's own
-// scripts are off. False when the window went away meanwhile.
-bool frmViewFeed::previewBody(bool html, QString *body)
-{
-    body->clear();
-    if (m_previewState == PreviewState::Blank)
-        return true;
-    QPointer<frmViewFeed> self(this);
-    QEventLoop loop;
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    if (m_previewState == PreviewState::Loading) {
-        const QMetaObject::Connection finished
-            = connect(m_preview, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
-        while (self && m_previewState == PreviewState::Loading)
-            loop.exec();
-        if (!self)
-            return false;
-        disconnect(finished);
-    }
-    auto result = std::make_shared<QString>();
-    auto done = std::make_shared<bool>(false);
-    const QString script = html ? QStringLiteral("document.body ? document.body.innerHTML : ''")
-                                : QStringLiteral("document.body ? document.body.innerText : ''");
-    QPointer<QEventLoop> waiting(&loop);
-    m_preview->page()->runJavaScript(
-        script, QWebEngineScript::ApplicationWorld, [result, done, waiting](const QVariant &value) {
-            *result = value.toString();
-            *done = true;
-            if (waiting)
-                waiting->quit();
-        });
-    if (!*done)
-        loop.exec();
-    if (!self)
-        return false;
-    *body = *result;
-    return true;
 }
 
 // Item actions
@@ -624,24 +683,38 @@ void frmViewFeed::HandlePopupMenu(const QString &sAction)
     }
 }
 
+// Saved at once; the row goes when the file has it gone.
 void frmViewFeed::deleteSelected()
 {
     const int row = requireSelectedRow();
-    QPointer<frmViewFeed> self(this);
-    const bool deleted
-        = FeedStore(m_feedID).ItemAction(m_model->row(row).id, FeedStore::Action::Delete, true);
-    if (!self || !deleted || row >= m_model->rowCount())
-        return;
-    m_model->removeItem(row);
-    // The neighbour is selected (not shown), ready for the next command.
-    if (m_model->rowCount() > 0) {
-        const QModelIndex next = m_model->index(qMin(row, m_model->rowCount() - 1), 0);
-        m_list->selectionModel()->setCurrentIndex(
-            next, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    }
-    showBlank();
+    const QString id = m_model->row(row).id;
+    file().deleteItem(id, this, [this, id](const FeedFile::Saved &saved) {
+        if (!saved.ok) {
+            FeedStore::reportSaveFailure(file().fileName(), saved.error);
+            return;
+        }
+        if (saved.state != FeedStore::FileState::Ready) {
+            FeedStore::reportFileState(saved.state);
+            return;
+        }
+        const int at = m_model->rowOf(id);
+        if (!saved.changed || at < 0)
+            return;
+        m_model->removeItem(at);
+        // The neighbour is selected (not shown), ready for the next command.
+        if (m_model->rowCount() > 0) {
+            const QModelIndex next = m_model->index(qMin(at, m_model->rowCount() - 1), 0);
+            m_list->selectionModel()->setCurrentIndex(
+                next, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        showBlank();
+        emit itemDeleted();
+    });
 }
 
+// The body of the page the preview shows, its text or its markup, read in
+// the page's isolated script world (which works while the page's own
+// scripts are off) once the page has loaded.
 void frmViewFeed::exportPreview(bool html)
 {
     QPointer<frmViewFeed> self(this);
@@ -651,9 +724,24 @@ void frmViewFeed::exportPreview(bool html)
                                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
     if (!self || mUtil::IsBlank(fileName))
         return;
-    QString body;
-    if (previewBody(html, &body))
+    const auto write = [this, fileName, html](const QString &body) {
         mUtil::WriteTextFile(fileName, html ? PreviewTemplate::exportPage(m_currentItem, body) : body);
+        emit itemExported(fileName);
+    };
+    whenPreviewReady([this, html, write] {
+        if (m_previewState == PreviewState::Blank) {
+            write(QString());
+            return;
+        }
+        const QString script = html ? QStringLiteral("document.body ? document.body.innerHTML : ''")
+                                    : QStringLiteral("document.body ? document.body.innerText : ''");
+        QPointer<frmViewFeed> window(this);
+        m_preview->page()->runJavaScript(
+            script, QWebEngineScript::ApplicationWorld, [window, write](const QVariant &value) {
+                if (window)
+                    write(value.toString());
+            });
+    });
 }
 
 void frmViewFeed::openOnline()
@@ -661,16 +749,17 @@ void frmViewFeed::openOnline()
     const int row = selectedRow();
     if (row < 0)
         return;
-    QString target = m_model->row(row).link;
-    if (mUtil::IsBlank(target)) {
-        QPointer<frmViewFeed> self(this);
-        FeedItem item;
-        const bool found
-            = FeedStore(m_feedID).ItemAction(m_model->row(row).id, FeedStore::Action::GetInfo, false, &item);
-        if (!self || !found)
-            return;
-        target = item.Media;
+    const QString link = m_model->row(row).link;
+    const auto open = [this](const QString &target) {
+        if (PreviewTemplate::isWebLink(target))
+            m_openLink(target.trimmed());
+    };
+    if (!mUtil::IsBlank(link)) {
+        open(link);
+        return;
     }
-    if (PreviewTemplate::isWebLink(target))
-        m_openLink(target.trimmed());
+    file().readItem(m_model->row(row).id, false, this, [open](const FeedFile::Item &found) {
+        if (found.found)
+            open(found.item.Media);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feeds/FeedDownload.h"
 #include "feeds/FeedItem.h"
 
 #include <QPointer>
@@ -8,8 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-class FeedDownload;
+class FeedFile;
 class ItemListModel;
 class ItemListView;
 class QSplitter;
@@ -21,7 +23,10 @@ struct Result;
 }
 
 // The window of one open feed: the item list over the HTML preview, the
-// refresh cycle and the item actions.
+// refresh cycle and the item actions. Nothing here waits: the download
+// reports by signal, parsing runs on a worker and the feed's data file is
+// read and written by its owner on the store thread, each step going on
+// when the one before has answered.
 class frmViewFeed : public QWidget
 {
     Q_OBJECT
@@ -47,9 +52,12 @@ public:
     void setCheckForNewItems(bool bCheckForNewItems);
     bool StillExecuting() const;
 
-    // The refresh cycle: stored items, connection test, download, parse, merge.
+    // The refresh cycle: stored items, connection test, download, parse,
+    // merge. It runs on after the call returns; cycleFinished() ends it.
     void LoadFeedData(bool bLoadInbox);
-    // "show", "del", "txt", "html", "email", "online"; anything else does nothing.
+    // "show", "del", "txt", "html", "email", "online"; anything else does
+    // nothing. Actions that need the data file or the preview finish after
+    // the call returns.
     void HandlePopupMenu(const QString &sAction);
 
     // Shows the caption again with the present FeedCaption (after a rename).
@@ -82,6 +90,11 @@ signals:
     void itemMenuRequested(const QPoint &globalPos);
     // A refresh cycle has ended (the window still exists).
     void cycleFinished();
+    // The preview shows an item (its page has loaded).
+    void previewShown();
+    // An item was deleted, or an export written (its file name).
+    void itemDeleted();
+    void itemExported(const QString &fileName);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -90,19 +103,32 @@ protected:
 
 private:
     void buildControls();
-    void runCycle(bool bLoadInbox);
-    bool LoadInbox();
-    void UpdateItems(const FeedParser::Result &parsed);
+    FeedFile &file();
+
+    // The refresh cycle, step by step.
+    void loadInbox();
+    void checkForNewItems();
     bool waitUntilOnline();
+    void download();
+    void onDownloaded(FeedDownload::Outcome outcome);
+    void parse();
+    void onParsed(const FeedParser::Result &parsed);
+    void finishCycle();
     void showCaption(const QString &suffix);
     bool captionStep(const QString &suffix);
-    bool pumpEvents();
 
     void ShowPreview();
     void showPage(const QString &html, const QUrl &baseUrl);
     void showBlank();
+    struct PreviewPage {
+        bool blank = true;
+        QString html;
+        QUrl baseUrl;
+    };
+    void navigate(const PreviewPage &page);
     void onPreviewLoaded();
-    bool previewBody(bool html, QString *body);
+    // Runs then once the preview shows what it is to show.
+    void whenPreviewReady(std::function<void()> then);
 
     void deleteSelected();
     void exportPreview(bool html);
@@ -130,7 +156,8 @@ private:
     bool m_rerunLoadInbox = false;
     bool m_loaded = false;
     FeedItem m_currentItem;
-    std::shared_ptr<FeedDownload> m_download;
+    FeedDownload *m_download = nullptr;
+    std::shared_ptr<FeedFile> m_file;
 
     int m_sortColumn;
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
@@ -139,6 +166,9 @@ private:
     PreviewState m_previewState = PreviewState::Blank;
     QString m_pageFile; // a page too large to hand over directly goes through this file
     QPointer<QWidget> m_previewFocusProxy;
+    QList<std::function<void()>> m_whenPreviewReady;
+    bool m_navigating = false; // the view loads a page we gave it
+    std::optional<PreviewPage> m_pendingPage;
 
     SaveFileChooser m_chooseSaveFile;
     std::function<bool()> m_isConnected;

@@ -1,0 +1,322 @@
+#include "feeds/FeedFile.h"
+
+#include "util/AppFolder.h"
+#include "util/FileLock.h"
+#include "util/Utilities.h"
+#include "util/Worker.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace
+{
+
+std::atomic<int> saveDelay {1000};
+
+// The thread every owner works on, and the owners open now.
+struct Store {
+    QThread thread;
+    QObject anchor; // lives on the thread
+    QMutex mutex;
+    QHash<QString, std::weak_ptr<FeedFile>> open;
+
+    Store()
+    {
+        thread.setObjectName(QStringLiteral("store"));
+        anchor.moveToThread(&thread);
+        thread.start();
+    }
+};
+
+QMutex storeMutex;
+Store *theStore = nullptr;
+
+Store &store()
+{
+    const QMutexLocker locker(&storeMutex);
+    if (!theStore) {
+        theStore = new Store;
+        qAddPostRoutine(FeedFile::shutdown);
+    }
+    return *theStore;
+}
+
+} // namespace
+
+// The last user lets go: what waits is saved, on the store thread, before
+// the owner goes.
+struct FeedFileDeleter {
+    void operator()(FeedFile *file) const
+    {
+        QMetaObject::invokeMethod(
+            file,
+            [file] {
+                file->saveReadMarks();
+                delete file;
+            },
+            Qt::QueuedConnection);
+    }
+};
+
+std::shared_ptr<FeedFile> FeedFile::open(const QString &feedId)
+{
+    Store &s = store();
+    const QMutexLocker locker(&s.mutex);
+    if (std::shared_ptr<FeedFile> file = s.open.value(feedId).lock())
+        return file;
+    const QString fileName = mUtil::IsFeedId(feedId) ? AppFolder::feedDataFile(feedId) : QString();
+    auto *made = new FeedFile(feedId, fileName);
+    made->moveToThread(&s.thread);
+    std::shared_ptr<FeedFile> file(made, FeedFileDeleter());
+    s.open.insert(feedId, file);
+    return file;
+}
+
+namespace
+{
+
+void settleStore(Store &s)
+{
+    {
+        const QMutexLocker locker(&s.mutex);
+        for (const std::weak_ptr<FeedFile> &weak : std::as_const(s.open)) {
+            if (const std::shared_ptr<FeedFile> file = weak.lock())
+                QMetaObject::invokeMethod(
+                    file.get(), [raw = file.get()] { raw->flushNow(); }, Qt::BlockingQueuedConnection);
+        }
+    }
+    // Everything queued before this is done when it runs.
+    QMetaObject::invokeMethod(
+        &s.anchor, [] {}, Qt::BlockingQueuedConnection);
+}
+
+} // namespace
+
+void FeedFile::settle()
+{
+    const QMutexLocker locker(&storeMutex);
+    if (theStore)
+        settleStore(*theStore);
+}
+
+void FeedFile::shutdown()
+{
+    Store *s = nullptr;
+    {
+        const QMutexLocker locker(&storeMutex);
+        std::swap(s, theStore);
+    }
+    if (!s)
+        return;
+    settleStore(*s);
+    QMetaObject::invokeMethod(
+        &s->anchor, [] { QThread::currentThread()->quit(); }, Qt::QueuedConnection);
+    s->thread.wait();
+    delete s;
+}
+
+void FeedFile::setSaveDelay(int milliseconds)
+{
+    saveDelay = milliseconds;
+}
+
+FeedFile::FeedFile(const QString &feedId, const QString &fileName) : m_feedId(feedId), m_fileName(fileName)
+{
+}
+
+FeedFile::~FeedFile() = default;
+
+template<class Result>
+void FeedFile::request(
+    QObject *context, std::function<Result()> work, std::function<void(const Result &)> done)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [guard = QPointer<QObject>(context), work = std::move(work), done = std::move(done)]() mutable {
+            Worker::deliver(std::move(guard), std::move(done), work());
+        },
+        Qt::QueuedConnection);
+}
+
+FeedFile::Stamp FeedFile::stampOf(const QString &fileName)
+{
+    Stamp stamp;
+#ifdef Q_OS_UNIX
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(fileName).constData(), &info) == 0) {
+        stamp.size = qint64(info.st_size);
+        stamp.inode = qint64(info.st_ino);
+        stamp.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    }
+#else
+    const QFileInfo info(fileName);
+    if (info.exists()) {
+        stamp.size = info.size();
+        stamp.modified = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    }
+#endif
+    return stamp;
+}
+
+// The document as the file holds it now, with the read marks not saved yet.
+void FeedFile::ensureCurrent()
+{
+    const Stamp now = stampOf(m_fileName);
+    if (m_loaded && now == m_stamp)
+        return;
+    m_doc.load(m_fileName);
+    m_stamp = now;
+    m_loaded = true;
+    for (const QString &id : std::as_const(m_unsavedReads))
+        m_doc.markRead(id);
+}
+
+// A change of the document, saved at once with the read marks that wait.
+FeedFile::Saved FeedFile::saveChanges(const std::function<bool(FeedDocument &)> &change)
+{
+    Saved saved;
+    const FileLock lock(m_fileName);
+    if (m_fileName.isEmpty() || !lock.isLocked()) {
+        saved.ok = false;
+        saved.error = m_fileName.isEmpty() ? QStringLiteral("no such file")
+                                           : QStringLiteral("locked by another program");
+        return saved;
+    }
+    ensureCurrent();
+    saved.state = m_doc.state();
+    saved.changed = change(m_doc);
+    if (!saved.changed && m_unsavedReads.isEmpty())
+        return saved;
+    if (m_doc.state() != FeedDocument::State::Ready)
+        return saved;
+    if (!mUtil::SaveFileAtomically(m_fileName, m_doc.toBytes(), &saved.error)) {
+        saved.ok = false;
+        m_loaded = false; // what the file holds is read again next time
+        return saved;
+    }
+    m_stamp = stampOf(m_fileName);
+    m_unsavedReads.clear();
+    return saved;
+}
+
+void FeedFile::scheduleSave()
+{
+    if (!m_saveTimer) {
+        m_saveTimer = new QTimer(this);
+        m_saveTimer->setSingleShot(true);
+        connect(m_saveTimer, &QTimer::timeout, this, &FeedFile::saveReadMarks);
+    }
+    if (!m_saveTimer->isActive())
+        m_saveTimer->start(saveDelay);
+}
+
+void FeedFile::flushNow()
+{
+    saveReadMarks();
+}
+
+void FeedFile::saveReadMarks()
+{
+    if (m_saveTimer)
+        m_saveTimer->stop();
+    if (m_unsavedReads.isEmpty())
+        return;
+    const Saved saved = saveChanges([](FeedDocument &) { return false; });
+    if (!saved.ok)
+        emit saveFailed(m_fileName, saved.error);
+}
+
+void FeedFile::loadRows(QObject *context, std::function<void(const Loaded &)> done)
+{
+    request<Loaded>(
+        context,
+        [this] {
+            ensureCurrent();
+            return Loaded {m_doc.state(), m_doc.rows(), m_doc.latest()};
+        },
+        std::move(done));
+}
+
+void FeedFile::readItem(
+    const QString &id, bool markRead, QObject *context, std::function<void(const Item &)> done)
+{
+    request<Item>(
+        context,
+        [this, id, markRead] {
+            ensureCurrent();
+            Item item;
+            item.state = m_doc.state();
+            item.found = m_doc.read(id, item.item);
+            if (item.found && markRead && m_doc.markRead(id)) {
+                m_unsavedReads.insert(id);
+                scheduleSave();
+            }
+            return item;
+        },
+        std::move(done));
+}
+
+void FeedFile::markRead(const QString &id)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            ensureCurrent();
+            if (m_doc.markRead(id)) {
+                m_unsavedReads.insert(id);
+                scheduleSave();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void FeedFile::deleteItem(const QString &id, QObject *context, std::function<void(const Saved &)> done)
+{
+    request<Saved>(
+        context, [this, id] { return saveChanges([&id](FeedDocument &doc) { return doc.remove(id); }); },
+        std::move(done));
+}
+
+void FeedFile::merge(
+    const FeedEntries &entries, QObject *context, std::function<void(const FeedStore::MergeResult &)> done)
+{
+    request<FeedStore::MergeResult>(
+        context,
+        [this, entries] {
+            FeedStore::MergeResult result;
+            if (m_fileName.isEmpty()) {
+                result.ok = entries.size() <= 1;
+                result.error = QStringLiteral("\"%1\" is not a valid FeedID.").arg(m_feedId);
+                return result;
+            }
+            const Saved saved = saveChanges([&](FeedDocument &doc) {
+                result = doc.merge(entries);
+                return result.ok && (result.added > 0 || result.markRaised);
+            });
+            if (!saved.ok && result.ok) {
+                result = FeedStore::MergeResult();
+                result.ok = false;
+                result.error = FeedStore::saveFailureText(m_fileName);
+            }
+            return result;
+        },
+        std::move(done));
+}
+
+void FeedFile::flush(QObject *context, std::function<void(const Saved &)> done)
+{
+    request<Saved>(
+        context, [this] { return saveChanges([](FeedDocument &) { return false; }); }, std::move(done));
+}
