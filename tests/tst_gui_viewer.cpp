@@ -3,6 +3,7 @@
 #include "support/LoopbackServer.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
+#include "support/Unsavable.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -94,6 +96,10 @@ private slots:
     void closeDuringMessageBox();
     void closeBeforeMergeKeepsItems();
     void failedDownloadNamesItsCause();
+    void readMarksSavedAfterDelayAndAtClose();
+    void arrowingThroughUnreadItemsSavesSeldom();
+    void otherWriterAndReadMarksBothSurvive();
+    void failedReadMarkSaveIsReported();
 
 private:
     frmViewFeed *makeWindow(const QString &url, int feedType = 0, bool check = true);
@@ -650,7 +656,7 @@ void tst_GuiViewer::deleteItem()
     select(window, QStringLiteral("Delta without time"), false);
     m_home->write(kDataFile, "<data><items/></data>");
     window->HandlePopupMenu(QStringLiteral("del"));
-    FeedFile::settle();
+    FeedFile::waitForRequests();
     QCoreApplication::processEvents();
     QCOMPARE(titles(window).size(), 4);
     QCOMPARE(m_messages->count(), 0);
@@ -733,7 +739,7 @@ void tst_GuiViewer::viewOnline()
     const QByteArray before = m_home->read(kDataFile);
     select(window, title, false);
     window->HandlePopupMenu(action);
-    FeedFile::settle();
+    FeedFile::waitForRequests();
     QCoreApplication::processEvents();
     QCOMPARE(m_opened, opened);
     QCOMPARE(m_messages->count(), 0);
@@ -767,7 +773,7 @@ void tst_GuiViewer::closeDuringDownload()
     QSignalSpy destroyed(window, &QObject::destroyed);
     window->show();
     QVERIFY(destroyed.wait(20000));
-    FeedFile::settle();
+    FeedFile::waitForRequests();
     QCoreApplication::processEvents();
     QCOMPARE(m_messages->count(), 0);
 }
@@ -802,7 +808,7 @@ void tst_GuiViewer::closeDuringMessageBox()
     QSignalSpy destroyed(window, &QObject::destroyed);
     window->show();
     QVERIFY(destroyed.wait(20000));
-    FeedFile::settle();
+    FeedFile::waitForRequests();
     QCoreApplication::processEvents();
     QCOMPARE(backend.titles.size(), 1);
 }
@@ -836,6 +842,130 @@ void tst_GuiViewer::failedDownloadNamesItsCause()
     QCOMPARE(m_messages->last().icon, Messages::Icon::Exclamation);
     QCOMPARE(m_captions.last(), QStringLiteral("Feed"));
     QCOMPARE(titles(window).size(), 5);
+}
+
+// A read mark shows at once, reaches the file after the delay, and at the
+// latest when the window closes.
+void tst_GuiViewer::readMarksSavedAfterDelayAndAtClose()
+{
+    const auto status = [this](const char *id) {
+        const QByteArray file = m_home->read(kDataFile);
+        const qsizetype at = file.indexOf(QByteArray("id=\"") + id + "\" status=\"");
+        return at < 0 ? '?' : file.at(at + 4 + qsizetype(qstrlen(id)) + 10);
+    };
+    storeFixture();
+    FeedFile::setSaveDelay(60000); // nothing but the close saves in time
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Alpha release"), true);
+    QVERIFY(!list(window)->currentIndex().siblingAtColumn(0).data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(waitForPreview(window));
+    FeedFile::waitForRequests(); // the mark is made, not saved
+    QCOMPARE(status("14f0622ff2b1b2beb7d3bb07266ccd4f"), '0');
+    delete window;
+    FeedFile::waitForRequests();
+    QCOMPARE(status("14f0622ff2b1b2beb7d3bb07266ccd4f"), '1');
+
+    FeedFile::setSaveDelay(100);
+    window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Delta without time"), true);
+    QVERIFY(waitForPreview(window));
+    QTRY_COMPARE(status("f9ec328fb54ec96043fabd8dc01ed3ca"), '1');
+    FeedFile::setSaveDelay(1000);
+}
+
+// Walking down a long list of unread items marks each as it comes, but
+// writes the file only now and then; all marks are there once it closes.
+void tst_GuiViewer::arrowingThroughUnreadItemsSavesSeldom()
+{
+    constexpr int stored = 20000;
+    constexpr int walked = 50;
+    QByteArray xml = "<data><items>";
+    for (int i = 0; i < stored; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        // Newest first, a second apart.
+        const QByteArray time = QTime(23, 59, 59).addSecs(-i).toString(QStringLiteral("hh:mm:ss")).toLatin1();
+        xml += "<item id=\"id" + n + "\" status=\"" + (i <= walked + 1 ? "0" : "1") + "\"><title>Item " + n
+            + "</title><link>http://example.test/" + n + "</link><date>2003-Jun-10T" + time
+            + "</date><desc>Body " + n + "</desc><media></media></item>";
+    }
+    m_home->write(kDataFile, xml + "</items></data>");
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    select(window, QStringLiteral("Item 0"), true);
+    QVERIFY(waitForPreview(window));
+    QSet<ino_t> versions {inodeOf(m_home->file(kDataFile))};
+    for (int i = 1; i <= walked; ++i) {
+        list(window)->setFocus();
+        QTest::keyClick(list(window), Qt::Key_Down);
+        QVERIFY(waitForPreview(window));
+        QCOMPARE(window->CurrentItem().Title, QStringLiteral("Item %1").arg(i));
+        versions.insert(inodeOf(m_home->file(kDataFile)));
+    }
+    QVERIFY2(versions.size() <= 6, qPrintable(QString::number(versions.size())));
+    delete window;
+    FeedFile::waitForRequests();
+    const QByteArray file = m_home->read(kDataFile);
+    for (int i = 0; i <= walked; ++i)
+        QVERIFY(file.contains("id=\"id" + QByteArray::number(i) + "\" status=\"1\""));
+    QVERIFY(file.contains("id=\"id" + QByteArray::number(walked + 1) + "\" status=\"0\""));
+}
+
+// quorvane-cli stores new items in the file a window holds; read marks made
+// in the window afterwards lose neither those items nor themselves.
+void tst_GuiViewer::otherWriterAndReadMarksBothSurvive()
+{
+    storeFixture();
+    FeedFile::setSaveDelay(60000);
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Alpha release"), true);
+    QVERIFY(waitForPreview(window));
+
+    m_server->serve(QStringLiteral("/news"),
+        "<rss><channel><item><title>From cron</title><link>http://example.test/cron</link>"
+        "<pubDate>Mon, 01 Jan 2024 10:00:00 GMT</pubDate></item></channel></rss>");
+    m_home->write(QStringLiteral("AppCfg.cfg"),
+        QStringLiteral("[schdl]\r\nalr=0\r\ns_1=0%1%2%1%3%1Feed\r\n")
+            .arg(QChar(5), kFeedId, m_server->url(QStringLiteral("/news")))
+            .toUtf8());
+    QProcess cli;
+    cli.start(
+        QStringLiteral(QUORVANE_CLI), {QStringLiteral("--home"), m_home->path(), QStringLiteral("check")});
+    // The loopback server answers from this test's event loop.
+    QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(cli.exitCode(), 0);
+    QVERIFY(m_home->read(kDataFile).contains("<title>From cron</title>"));
+
+    select(window, QStringLiteral("Charlie has no link"), true);
+    QVERIFY(waitForPreview(window));
+    delete window;
+    FeedFile::waitForRequests();
+    FeedFile::setSaveDelay(1000);
+    const QByteArray file = m_home->read(kDataFile);
+    QVERIFY(file.contains("<title>From cron</title>"));
+    QVERIFY(file.contains("id=\"14f0622ff2b1b2beb7d3bb07266ccd4f\" status=\"1\""));
+    QVERIFY(file.contains("id=\"89fc373f968c3a5166d88f7f004d6f30\" status=\"1\""));
+}
+
+void tst_GuiViewer::failedReadMarkSaveIsReported()
+{
+    storeFixture();
+    FeedFile::setSaveDelay(50);
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    const Unsavable locked(m_home->file(kDataFile));
+    if (!locked.active())
+        QSKIP("the data file cannot be made unsavable here");
+    select(window, QStringLiteral("Alpha release"), true);
+    QVERIFY(waitForPreview(window));
+    QTRY_COMPARE(m_messages->titles(), QStringList {"Feed Data file not saved!"});
+    QCOMPARE(m_messages->last().icon, Messages::Icon::Exclamation);
+    FeedFile::setSaveDelay(1000);
+    delete window;
+    FeedFile::waitForRequests();
 }
 
 int main(int argc, char **argv)

@@ -86,28 +86,39 @@ std::shared_ptr<FeedFile> FeedFile::open(const QString &feedId)
 namespace
 {
 
-void settleStore(Store &s)
+void saveOpenOwners(Store &s)
 {
-    {
-        const QMutexLocker locker(&s.mutex);
-        for (const std::weak_ptr<FeedFile> &weak : std::as_const(s.open)) {
-            if (const std::shared_ptr<FeedFile> file = weak.lock())
-                QMetaObject::invokeMethod(
-                    file.get(), [raw = file.get()] { raw->flushNow(); }, Qt::BlockingQueuedConnection);
-        }
+    const QMutexLocker locker(&s.mutex);
+    for (const std::weak_ptr<FeedFile> &weak : std::as_const(s.open)) {
+        if (const std::shared_ptr<FeedFile> file = weak.lock())
+            QMetaObject::invokeMethod(
+                file.get(), [raw = file.get()] { raw->flushNow(); }, Qt::BlockingQueuedConnection);
     }
-    // Everything queued before this is done when it runs.
+}
+
+// Everything queued before this is done when it runs.
+void drain(Store &s)
+{
     QMetaObject::invokeMethod(
         &s.anchor, [] {}, Qt::BlockingQueuedConnection);
 }
 
 } // namespace
 
-void FeedFile::settle()
+void FeedFile::waitForRequests()
 {
     const QMutexLocker locker(&storeMutex);
     if (theStore)
-        settleStore(*theStore);
+        drain(*theStore);
+}
+
+void FeedFile::saveAll()
+{
+    const QMutexLocker locker(&storeMutex);
+    if (theStore) {
+        saveOpenOwners(*theStore);
+        drain(*theStore);
+    }
 }
 
 void FeedFile::shutdown()
@@ -119,7 +130,8 @@ void FeedFile::shutdown()
     }
     if (!s)
         return;
-    settleStore(*s);
+    saveOpenOwners(*s);
+    drain(*s);
     QMetaObject::invokeMethod(
         &s->anchor, [] { QThread::currentThread()->quit(); }, Qt::QueuedConnection);
     s->thread.wait();

@@ -48,10 +48,11 @@ public:
     // The owner of a feed's file: the one open, or a new one. A feedId
     // without the FeedID shape names no file (everything finds it missing).
     static std::shared_ptr<FeedFile> open(const QString &feedId);
-    // Waits until every owner has saved what waits and every request asked
-    // so far is done.
-    static void settle();
-    // settle(), then the store thread ends (at exit; also called when the
+    // Waits until every request asked so far is done.
+    static void waitForRequests();
+    // Has every owner save the read marks that wait, and waits for it.
+    static void saveAll();
+    // saveAll(), then the store thread ends (at exit; also called when the
     // application object goes).
     static void shutdown();
     // How long read marks wait before they are saved (ms; tests).

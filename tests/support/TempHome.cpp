@@ -16,7 +16,7 @@ TempHome::TempHome()
 
 TempHome::~TempHome()
 {
-    FeedFile::settle();
+    FeedFile::saveAll();
     BackgroundWrite::wait();
 }
 
