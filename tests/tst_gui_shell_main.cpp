@@ -544,7 +544,10 @@ void TestShellMain::executeNowWithTimerOff()
     writeConfig("[schdl]\r\nena=0\r\nfrq=3\r\n");
     start();
     auto *execute = m_main->findChild<QAction *>(QStringLiteral("mnuToolsExecute"));
+    QSignalSpy finished(m_main->scheduledCheck(), &ScheduledCheck::finished);
     execute->trigger();
+    QVERIFY(!execute->isEnabled()); // for the length of the run
+    QVERIFY(finished.wait(20000));
     QVERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Started (")));
     QVERIFY(scheduleLog().contains(QStringLiteral("No Feed Sources found Configured for Schduled check!")));
     QVERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Finished (")));
@@ -630,10 +633,13 @@ void TestShellMain::closeDuringScheduledCheck()
         if (path == QLatin1String("/slow.xml"))
             closed = m_main->close();
     });
+    QSignalSpy finished(m_main->scheduledCheck(), &ScheduledCheck::finished);
     m_main->findChild<QAction *>(QStringLiteral("mnuToolsExecute"))->trigger();
+    QVERIFY(finished.wait(20000));
 
     QVERIFY(closed);
     QVERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Finished (")));
+    QVERIFY(!scheduleLog().contains(QStringLiteral("Checking Planet")));
     // The run ends without arming the timer of a window that is gone.
     QVERIFY(!timer()->isActive());
     QVERIFY(!scheduleLog()

@@ -90,6 +90,8 @@ private slots:
 private:
     FeedRecord serve(int n, const QString &caption, const QByteArray &body, qint16 type = 0);
     FeedRecord route(int n, const QString &caption, const LoopbackServer::Route &route, qint16 type = 0);
+    // One run, to its end.
+    bool run();
     void schedule(const QList<FeedRecord> &feeds, int alert = 1, int sound = 0);
     QString log() const { return masked(m_home->read("schedule.log")); }
 
@@ -132,6 +134,13 @@ FeedRecord TestScheduler::serve(int n, const QString &caption, const QByteArray 
     return route(n, caption, r, type);
 }
 
+bool TestScheduler::run()
+{
+    QSignalSpy finished(m_check.get(), &ScheduledCheck::finished);
+    m_check->RunScheduledCheck();
+    return finished.wait(60000);
+}
+
 void TestScheduler::schedule(const QList<FeedRecord> &feeds, int alert, int sound)
 {
     mSettings::SchedulerSettings &s = mSettings::scheduler();
@@ -155,7 +164,7 @@ void TestScheduler::logOfARun()
     schedule({route(1, "Slow", silent), route(2, "Gone", notFound),
         serve(3, "Tech News", TempHome::fixture("store/tech_news.xml"))});
 
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
 
     const QString expected = runStart() + feedSection("Slow", {TimeoutRecord})
         + feedSection("Gone", parsed({"-->Error: Server returned Feed data in invalid XML format!"}))
@@ -216,19 +225,19 @@ void TestScheduler::parseOutcomes()
     QFETCH(QByteArray, body);
     QFETCH(QStringList, records);
     schedule({serve(1, "Feed", body, qint16(type))});
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(log(), runStart() + feedSection("Feed", parsed(records)) + runEnd());
 }
 
 void TestScheduler::secondRunFindsNothing()
 {
     schedule({serve(1, "Tech News", TempHome::fixture("store/tech_news.xml"))});
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     const QByteArray stored = m_home->read(dataFile(1));
     QSignalSpy popups(m_check.get(), &ScheduledCheck::notificationRequested);
     m_home->write("schedule.log", QByteArray());
 
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(log(), runStart() + feedSection("Tech News", parsed({"    No New Items found!"})) + runEnd());
     QVERIFY(m_check->results().isEmpty());
     QCOMPARE(popups.count(), 0);
@@ -241,7 +250,7 @@ void TestScheduler::logFollowsStoredOrder()
     late.body = TempHome::fixture("store/tech_news.xml");
     late.delayMs = 200;
     schedule({route(1, "Late", late), serve(2, "Early", TempHome::fixture("store/atom.xml"), 1)});
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(log(),
         runStart() + feedSection("Late", parsed({"    3 New Items found!"}))
             + feedSection("Early", parsed({"    2 New Items found!"})) + runEnd());
@@ -269,7 +278,7 @@ void TestScheduler::notification()
     const QByteArray body = newItems ? TempHome::fixture("store/tech_news.xml") : QByteArray("<x/>");
     schedule({serve(1, "Tech News", body)}, alert, sound);
     QSignalSpy spy(m_check.get(), &ScheduledCheck::notificationRequested);
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(spy.count(), popups);
     QCOMPARE(
         m_check->notificationLines(), newItems ? QStringList {"Tech News -- 3 New Items"} : QStringList());
@@ -284,7 +293,7 @@ void TestScheduler::noSources()
 {
     schedule({});
     QSignalSpy spy(m_check.get(), &ScheduledCheck::notificationRequested);
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(log(),
         runStart() + QStringLiteral("No Feed Sources found Configured for Schduled check!") + CRLF
             + runEnd());
@@ -315,7 +324,7 @@ void TestScheduler::stopDuringRun()
     schedule({serve(1, "One", rss), serve(2, "Two", rss), serve(3, "Three", rss)});
     connect(m_server.get(), &LoopbackServer::requestReceived, m_check.get(), &ScheduledCheck::stop);
     QSignalSpy spy(m_check.get(), &ScheduledCheck::notificationRequested);
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(log(), runStart() + feedSection("One", parsed({"    3 New Items found!"})) + runEnd());
     QCOMPARE(spy.count(), 1);
     QVERIFY(!QFile::exists(m_home->file(dataFile(2))));
@@ -334,7 +343,7 @@ void TestScheduler::deletedDuringRun()
         m_server.get(), &LoopbackServer::requestReceived, this, [guard] { delete guard.data(); },
         Qt::QueuedConnection);
     check->RunScheduledCheck();
-    QVERIFY(guard.isNull());
+    QTRY_VERIFY(guard.isNull());
     QVERIFY(log().startsWith(runStart() + QStringLiteral("Checking Slow")));
 }
 
@@ -344,7 +353,7 @@ void TestScheduler::brokenSettingsEntryIsLogged()
     QByteArray config = m_home->read("AppCfg.cfg");
     config.replace("s_1=", "s_9=x\r\ns_1=");
     m_home->write("AppCfg.cfg", config);
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     const QStringList lines = log().split(CRLF);
     QVERIFY(
         lines.at(4).startsWith(QStringLiteral("--> Error: LoadSchedulerSettings Function: Error on Line")));
@@ -356,7 +365,7 @@ void TestScheduler::unsavableDataFileIsLogged()
     const QByteArray rss = TempHome::fixture("store/tech_news.xml");
     schedule({serve(1, "Locked", rss), serve(2, "Tech News", rss)});
     QVERIFY(QDir(m_home->path()).mkpath(dataFile(1)));
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     const QString error = QStringLiteral("--> Error: Failed to save the Feed Data file %1.")
                               .arg(QDir::toNativeSeparators(m_home->file(dataFile(1))));
     QCOMPARE(log(),
@@ -369,7 +378,7 @@ void TestScheduler::unwritableLogDoesNotStopTheRun()
 {
     schedule({serve(1, "Tech News", TempHome::fixture("store/tech_news.xml"))});
     QVERIFY(QDir(m_home->path()).mkpath("schedule.log"));
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
     QCOMPARE(m_check->notificationLines(), QStringList {"Tech News -- 3 New Items"});
     QVERIFY(QFile::exists(m_home->file(dataFile(1))));
 
@@ -404,7 +413,7 @@ void TestScheduler::hostileFeedsLeaveTheRunWhole()
         at("Unavailable", servers.url(K::ErrorWithoutBody)),
         serve(9, "Tech News", TempHome::fixture("store/tech_news.xml"))});
     m_check->setTimeout(10000);
-    m_check->RunScheduledCheck();
+    QVERIFY(run());
 
     const QString local = QStringLiteral("Server 127.0.0.1 ");
     const QString notFetched = QStringLiteral(" Application failed to fetch Feed Data!");

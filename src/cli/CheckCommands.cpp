@@ -3,6 +3,8 @@
 #include "scheduler/ScheduledCheck.h"
 #include "util/Utilities.h"
 
+#include <QEventLoop>
+
 #include <cstdio>
 
 namespace
@@ -31,7 +33,10 @@ int runCheck(const QStringList &args)
     if (!args.isEmpty())
         return usageError(QStringLiteral("check takes no arguments"));
     ScheduledCheck check;
+    QEventLoop run;
+    QObject::connect(&check, &ScheduledCheck::finished, &run, &QEventLoop::quit);
     check.RunScheduledCheck();
+    run.exec();
     for (const QString &line : check.notificationLines())
         out(line);
     std::fflush(stdout);

@@ -1,23 +1,22 @@
 #include "scheduler/ScheduledCheck.h"
 
-#include "config/Settings.h"
 #include "feeds/FeedDownload.h"
-#include "feeds/FeedParser.h"
-#include "feeds/FeedStore.h"
+#include "feeds/FeedFile.h"
 #include "feeds/FetchFailure.h"
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
-#include "util/Messages.h"
 #include "util/Utilities.h"
+#include "util/Worker.h"
 
 #include <QDateTime>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
-#include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,82 +39,91 @@ QString failureRecord(int feedType, FeedParser::Failure failure)
     return (rssNotXml ? QStringLiteral("-->Error: ") : ErrorPrefix) + FeedParser::failureText(failure);
 }
 
+// The server a feed is fetched from, as the network layer counts its
+// connections.
+QString serverOf(const QString &url)
+{
+    const QUrl parsed(url.trimmed());
+    return parsed.scheme().toLower() + QLatin1Char('/') + parsed.host().toLower() + QLatin1Char(':')
+        + QString::number(parsed.port(-1));
+}
+
 } // namespace
 
-// The downloads of one run: sent in the stored order, at most `parallel`
-// outstanding at a time, each with its own time-out, so that the feeds can
-// be worked through one after another while the later ones are on their way.
+// The downloads of one run: sent in the stored order as places free up, at
+// most `parallel` held at a time and `perServer` to one server, each with
+// its own time-out. A download holds its place until its response has been
+// worked on, so no more than `parallel` responses are ever in memory.
 class FetchQueue
 {
 public:
     enum class State { Waiting, Sent, Offline, Complete, TimedOut };
 
-    FetchQueue(const QList<FeedRecord> &feeds, int parallel, int timeout)
-        : m_fetches(size_t(feeds.size())), m_parallel(qMax(1, parallel)), m_timeout(timeout)
+    FetchQueue(QObject *context, const QList<FeedRecord> &feeds, int parallel, int perServer, int timeout,
+        std::function<void(int)> fetched)
+        : m_context(context),
+          m_alive(std::make_shared<int>()),
+          m_fetches(size_t(feeds.size())),
+          m_parallel(qMax(1, parallel)),
+          m_perServer(qMax(1, perServer)),
+          m_timeout(timeout),
+          m_fetched(std::move(fetched))
     {
-        for (qsizetype i = 0; i < feeds.size(); ++i)
+        for (qsizetype i = 0; i < feeds.size(); ++i) {
             m_fetches[size_t(i)].url = feeds.at(i).FeedURL;
-        dispatch();
+            m_fetches[size_t(i)].server = serverOf(feeds.at(i).FeedURL);
+        }
     }
 
     State state(int index) const { return m_fetches[size_t(index)].state; }
+    bool isOver(int index) const { return state(index) != State::Waiting && state(index) != State::Sent; }
     const HttpRequest &request(int index) const { return *m_fetches[size_t(index)].request; }
-    bool cancelled() const { return m_cancelled; }
 
-    // Waits until the download of index is over; false when the run was
-    // cancelled meanwhile.
-    bool waitFor(int index)
+    // Sends what may be sent now.
+    void dispatch()
     {
-        if (state(index) == State::Sent && !m_cancelled) {
-            QEventLoop loop;
-            m_loop = &loop;
-            m_awaited = index;
-            loop.exec();
-            m_loop = nullptr;
-            m_awaited = -1;
+        for (int i = m_next; i < int(m_fetches.size()) && m_held < m_parallel; ++i) {
+            Fetch &fetch = m_fetches[size_t(i)];
+            if (fetch.state != State::Waiting || m_perServerHeld.value(fetch.server) >= m_perServer)
+                continue;
+            start(i);
         }
-        return !m_cancelled;
+        while (m_next < int(m_fetches.size()) && m_fetches[size_t(m_next)].state != State::Waiting)
+            ++m_next;
     }
 
-    // Frees a response once it has been worked on, and its place for the
-    // next download.
+    // Frees a response once it has been worked on, and its place.
     void release(int index)
     {
         Fetch &fetch = m_fetches[size_t(index)];
         fetch.request.reset();
-        if (fetch.holdsSlot) {
-            fetch.holdsSlot = false;
+        if (fetch.holdsPlace) {
+            fetch.holdsPlace = false;
             --m_held;
+            --m_perServerHeld[fetch.server];
             dispatch();
         }
     }
 
     void cancel()
     {
-        m_cancelled = true;
         for (Fetch &fetch : m_fetches) {
             if (fetch.request)
                 fetch.request->abort();
+            fetch.timer.reset();
         }
-        if (m_loop)
-            m_loop->quit();
+        m_alive.reset();
     }
 
 private:
     struct Fetch {
         QString url;
+        QString server;
         std::unique_ptr<HttpRequest> request;
+        std::unique_ptr<QTimer> timer;
         State state = State::Waiting;
-        bool holdsSlot = false;
+        bool holdsPlace = false;
     };
-
-    // A download holds its place from its request until its response has
-    // been worked on, so no more than `parallel` responses are ever held.
-    void dispatch()
-    {
-        while (!m_cancelled && m_held < m_parallel && m_next < int(m_fetches.size()))
-            start(m_next++);
-    }
 
     void start(int index)
     {
@@ -123,17 +131,22 @@ private:
         mUtil::ClearUrlCache(fetch.url);
         if (!mUtil::IsConnected()) {
             fetch.state = State::Offline;
+            tell(index);
             return;
         }
         fetch.request = std::make_unique<HttpRequest>();
-        HttpRequest *request = fetch.request.get();
-        QObject::connect(
-            request, &HttpRequest::done, request, [this, index] { finish(index, State::Complete); });
-        QTimer::singleShot(m_timeout, request, [this, index] { finish(index, State::TimedOut); });
+        QObject::connect(fetch.request.get(), &HttpRequest::done, fetch.request.get(),
+            [this, index] { finish(index, State::Complete); });
+        fetch.timer = std::make_unique<QTimer>();
+        fetch.timer->setSingleShot(true);
+        QObject::connect(fetch.timer.get(), &QTimer::timeout, fetch.timer.get(),
+            [this, index] { finish(index, State::TimedOut); });
+        fetch.timer->start(m_timeout);
         fetch.state = State::Sent;
-        fetch.holdsSlot = true;
+        fetch.holdsPlace = true;
         ++m_held;
-        FeedDownload::sendRequest(*request, fetch.url);
+        ++m_perServerHeld[fetch.server];
+        FeedDownload::sendRequest(*fetch.request, fetch.url);
     }
 
     void finish(int index, State state)
@@ -142,20 +155,32 @@ private:
         if (fetch.state != State::Sent)
             return;
         fetch.state = state;
+        fetch.timer.reset();
         if (state == State::TimedOut)
             fetch.request->abort();
-        if (m_loop && m_awaited == index)
-            m_loop->quit();
+        tell(index);
     }
 
+    // Told from the event loop, never from inside a dispatch, and only while
+    // the queue has not been cancelled.
+    void tell(int index)
+    {
+        QTimer::singleShot(0, m_context, [alive = std::weak_ptr<int>(m_alive), fetched = m_fetched, index] {
+            if (alive.lock())
+                fetched(index);
+        });
+    }
+
+    QObject *m_context;
+    std::shared_ptr<int> m_alive;
     std::vector<Fetch> m_fetches;
     int m_parallel;
+    int m_perServer;
     int m_timeout;
+    std::function<void(int)> m_fetched;
     int m_next = 0;
     int m_held = 0;
-    QEventLoop *m_loop = nullptr;
-    int m_awaited = -1;
-    bool m_cancelled = false;
+    QHash<QString, int> m_perServerHeld;
 };
 
 ScheduledCheck::ScheduledCheck(QObject *parent) : QObject(parent)
@@ -176,30 +201,33 @@ QStringList ScheduledCheck::notificationLines() const
     return lines;
 }
 
+void ScheduledCheck::stop()
+{
+    m_continueRun = false;
+}
+
 void ScheduledCheck::RunScheduledCheck()
 {
     if (m_running)
         return;
     m_running = true;
     WriteScheduleLog(QString(), true, false);
-    const QList<FeedRecord> feeds = LoadScheduledFeeds();
-    if (feeds.isEmpty()) {
+    m_feeds = LoadScheduledFeeds();
+    if (m_feeds.isEmpty()) {
         WriteScheduleLog(
             QStringLiteral("No Feed Sources found Configured for Schduled check!"), false, false);
         WriteScheduleLog(QString(), false, true);
         m_running = false;
+        QTimer::singleShot(0, this, &ScheduledCheck::finished);
         return;
     }
     m_results.clear();
     m_continueRun = true;
-    const QPointer<ScheduledCheck> self(this);
-    CheckFeeds(feeds);
-    if (!self)
-        return;
-    WriteScheduleLog(QString(), false, true);
-    ShowNewItemsNotification();
-    m_continueRun = false;
-    m_running = false;
+    m_current = -1;
+    m_queue = std::make_unique<FetchQueue>(
+        this, m_feeds, m_parallel, m_perServer, m_timeout, [this](int index) { onFetched(index); });
+    m_queue->dispatch();
+    nextFeed();
 }
 
 QList<FeedRecord> ScheduledCheck::LoadScheduledFeeds()
@@ -213,77 +241,89 @@ QList<FeedRecord> ScheduledCheck::LoadScheduledFeeds()
     return m_settings.Feeds;
 }
 
-void ScheduledCheck::CheckFeeds(const QList<FeedRecord> &feeds)
+void ScheduledCheck::nextFeed()
 {
-    const QPointer<ScheduledCheck> self(this);
-    FetchQueue queue(feeds, m_parallel, m_timeout);
-    m_queue = &queue;
-    for (int i = 0; i < feeds.size() && m_continueRun; ++i) {
-        const FeedRecord &feed = feeds.at(i);
-        WriteScheduleLog(QStringLiteral("Checking ") + feed.FeedCaption, false, false);
-        const bool fetched = FetchFeedContent(queue, i);
-        if (!self)
-            return;
-        if (fetched)
-            ParseAndMerge(feed, queue, i);
-        queue.release(i);
-        WriteScheduleLog(QStringLiteral("\r\n"), false, false);
+    ++m_current;
+    if (m_current >= m_feeds.size() || !m_continueRun) {
+        endRun();
+        return;
     }
-    m_queue = nullptr;
+    WriteScheduleLog(QStringLiteral("Checking ") + m_feeds.at(m_current).FeedCaption, false, false);
+    if (m_queue->state(m_current) != FetchQueue::State::Offline) {
+        WriteScheduleLog(QStringLiteral("    Sending Request to Source Server ..."), false, false);
+        WriteScheduleLog(QStringLiteral("    Request Sent, Waiting for Server Response ..."), false, false);
+    }
+    if (m_queue->isOver(m_current))
+        onFetched(m_current);
 }
 
-// Touches nothing of this object after the wait when the run was cancelled
-// (the object is being deleted).
-bool ScheduledCheck::FetchFeedContent(FetchQueue &queue, int index)
+// A download is over; it is worked on when its feed's turn has come.
+void ScheduledCheck::onFetched(int index)
 {
-    if (queue.state(index) == FetchQueue::State::Offline) {
+    if (index != m_current || !m_queue)
+        return;
+    if (FetchFeedContent(index))
+        ParseAndMerge(index);
+    else
+        feedDone(index);
+}
+
+bool ScheduledCheck::FetchFeedContent(int index)
+{
+    switch (m_queue->state(index)) {
+    case FetchQueue::State::Offline:
         WriteScheduleLog(ErrorPrefix
                 + QStringLiteral("Application failed to access Internet. Either machine is not "
                                  "connected to Internet or Firewall blocked application."),
             false, false);
         return false;
-    }
-    WriteScheduleLog(QStringLiteral("    Sending Request to Source Server ..."), false, false);
-    WriteScheduleLog(QStringLiteral("    Request Sent, Waiting for Server Response ..."), false, false);
-    if (!queue.waitFor(index))
-        return false;
-    if (queue.state(index) == FetchQueue::State::TimedOut) {
+    case FetchQueue::State::TimedOut:
         WriteScheduleLog(ErrorPrefix
                 + QStringLiteral(
                     "Server did not respond in timely manner. Application failed to fetch Feed Data!"),
             false, false);
         return false;
+    default:
+        break;
     }
-    if (const std::optional<FetchFailure> failure = FetchFailure::of(queue.request(index))) {
+    if (const std::optional<FetchFailure> failure = FetchFailure::of(m_queue->request(index))) {
         WriteScheduleLog(ErrorPrefix + failure->text, false, false);
         return false;
     }
     return true;
 }
 
-void ScheduledCheck::ParseAndMerge(const FeedRecord &feed, const FetchQueue &queue, int index)
+// Parsed on a worker; the response's memory goes back to the queue first.
+void ScheduledCheck::ParseAndMerge(int index)
 {
     WriteScheduleLog(QStringLiteral("    Parsing Feed content ..."), false, false);
-    try {
-        const HttpRequest &response = queue.request(index);
-        const FeedParser::Result parsed
-            = FeedParser::parseByType(feed.FeedType, response.responseBytes(), response.charset());
-        if (parsed.failure != FeedParser::Failure::None)
-            WriteScheduleLog(failureRecord(feed.FeedType, parsed.failure), false, false);
-        else if (parsed.count > 0)
-            MergeNewItems(feed, parsed.items);
-    } catch (const std::exception &error) {
-        WriteScheduleLog(ErrorPrefix + QString::fromLocal8Bit(error.what()), false, false);
-    } catch (...) {
-        WriteScheduleLog(
-            ErrorPrefix + QStringLiteral("Unexpected failure while checking the feed."), false, false);
-    }
-    WriteScheduleLog(QStringLiteral("    Done!"), false, false);
+    const HttpRequest &response = m_queue->request(index);
+    Worker::run(
+        this,
+        [type = m_feeds.at(index).FeedType, data = response.responseBytes(), charset = response.charset()] {
+            return FeedParser::parseByType(type, data, charset);
+        },
+        [this, index](const FeedParser::Result &parsed) { MergeNewItems(index, parsed); });
 }
 
-void ScheduledCheck::MergeNewItems(const FeedRecord &feed, const FeedEntries &items)
+void ScheduledCheck::MergeNewItems(int index, const FeedParser::Result &parsed)
 {
-    const FeedStore::MergeResult merged = FeedStore(feed.FeedID).UpdateItems(items);
+    const FeedRecord &feed = m_feeds.at(index);
+    if (parsed.failure != FeedParser::Failure::None) {
+        WriteScheduleLog(failureRecord(feed.FeedType, parsed.failure), false, false);
+    } else if (parsed.count > 0) {
+        FeedFile::open(feed.FeedID)
+            ->merge(parsed.items, this,
+                [this, index](const FeedStore::MergeResult &merged) { onMerged(index, merged); });
+        return;
+    }
+    WriteScheduleLog(QStringLiteral("    Done!"), false, false);
+    feedDone(index);
+}
+
+void ScheduledCheck::onMerged(int index, const FeedStore::MergeResult &merged)
+{
+    const FeedRecord &feed = m_feeds.at(index);
     if (!merged.ok) {
         WriteScheduleLog(ErrorPrefix + merged.error, false, false);
     } else if (merged.added == 0) {
@@ -292,6 +332,26 @@ void ScheduledCheck::MergeNewItems(const FeedRecord &feed, const FeedEntries &it
         m_results.append({feed.FeedCaption, merged.added});
         WriteScheduleLog(QStringLiteral("    %1 New Items found!").arg(merged.added), false, false);
     }
+    WriteScheduleLog(QStringLiteral("    Done!"), false, false);
+    feedDone(index);
+}
+
+void ScheduledCheck::feedDone(int index)
+{
+    m_queue->release(index);
+    WriteScheduleLog(QStringLiteral("\r\n"), false, false);
+    nextFeed();
+}
+
+void ScheduledCheck::endRun()
+{
+    m_queue->cancel();
+    m_queue.reset();
+    WriteScheduleLog(QString(), false, true);
+    ShowNewItemsNotification();
+    m_continueRun = false;
+    m_running = false;
+    emit finished();
 }
 
 void ScheduledCheck::ShowNewItemsNotification()

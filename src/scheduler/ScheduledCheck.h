@@ -2,15 +2,16 @@
 
 #include "catalogue/FeedRecord.h"
 #include "config/Settings.h"
-#include "feeds/FeedEntries.h"
+#include "feeds/FeedParser.h"
+#include "feeds/FeedStore.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
-struct FeedItem;
+#include <memory>
+
 class FetchQueue;
 
 // One feed that had new items in a run.
@@ -19,9 +20,11 @@ struct NewItemsCount {
     int count = 0;
 };
 
-// The background check of the scheduled feeds: fetches them (up to eight at
-// a time), parses, merges and logs each in the stored order, and collects
-// the feeds that had new items. Never shows a message box.
+// The background check of the scheduled feeds. A run fetches the feeds
+// (up to 16 at a time, at most 6 from one server), parses each on a worker
+// and merges it through its data file's owner, and logs every step in the
+// stored order of the feeds. Nothing waits: RunScheduledCheck() starts the
+// run and finished() ends it. Never shows a message box.
 class ScheduledCheck : public QObject
 {
     Q_OBJECT
@@ -29,15 +32,14 @@ public:
     explicit ScheduledCheck(QObject *parent = nullptr);
     ~ScheduledCheck() override;
 
-    // One run over the "schdl" feeds. Returns when the run is over (or when
-    // this object is deleted during it).
+    // Starts one run over the "schdl" feeds (nothing when one runs already).
     void RunScheduledCheck();
     // Appends one record to schedule.log (isStart / isEnd give the run's
     // start and end records; text is ignored for those).
     void WriteScheduleLog(const QString &text, bool isStart, bool isEnd);
 
-    // Stops a run before its next feed.
-    void stop() { m_continueRun = false; }
+    // Ends a run after the feed it is working on.
+    void stop();
     bool ContinueRun() const { return m_continueRun; }
     bool isRunning() const { return m_running; }
 
@@ -48,27 +50,39 @@ public:
 
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     void setParallelDownloads(int count) { m_parallel = count; }
+    void setDownloadsPerServer(int count) { m_perServer = count; }
 
 signals:
     // After a run that found new items, when "alr" is 1: the pop-up's lines
     // and whether (and what) to play.
     void notificationRequested(const QStringList &lines, bool playSound, const QString &soundFile);
+    // A run has ended (its end record written).
+    void finished();
 
 private:
     QList<FeedRecord> LoadScheduledFeeds();
-    void CheckFeeds(const QList<FeedRecord> &feeds);
-    bool FetchFeedContent(FetchQueue &queue, int index);
-    void ParseAndMerge(const FeedRecord &feed, const FetchQueue &queue, int index);
-    void MergeNewItems(const FeedRecord &feed, const FeedEntries &items);
+    // The feeds are worked on one after another in the stored order.
+    void nextFeed();
+    void onFetched(int index);
+    bool FetchFeedContent(int index);
+    void ParseAndMerge(int index);
+    void MergeNewItems(int index, const FeedParser::Result &parsed);
+    void onMerged(int index, const FeedStore::MergeResult &merged);
+    void feedDone(int index);
+    void endRun();
     void ShowNewItemsNotification();
     bool appendToLog(const QString &record);
 
     bool m_continueRun = false;
     bool m_running = false;
     int m_timeout = 10000;
-    int m_parallel = 8;
+    int m_parallel = 16;
+    int m_perServer = 6;
+    QList<FeedRecord> m_feeds;
+    int m_current = -1;
     QList<NewItemsCount> m_results;
+    std::unique_ptr<FetchQueue> m_queue; // the downloads of the run in progress
     mSettings::SchedulerSettings m_settings; // as the run read them
-    FetchQueue *m_queue = nullptr; // the downloads of the run in progress
+    QString m_logFile;
     QString m_lostLogRecord; // why a record could not be written
 };

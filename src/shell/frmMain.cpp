@@ -56,6 +56,7 @@ frmMain::frmMain(const StartOptions &options, QWidget *parent)
 
     m_schedule->setObjectName(QStringLiteral("tmrSchedule"));
     connect(m_schedule, &QTimer::timeout, this, &frmMain::RunScheduleTick);
+    connect(m_check, &ScheduledCheck::finished, this, &frmMain::onScheduledCheckFinished);
 
     buildTabs();
     buildDock();
@@ -316,7 +317,11 @@ void frmMain::Unload()
         m_tray = nullptr;
     }
     closeOtherWindows();
-    QCoreApplication::quit();
+    // A check under way ends after its feed, with its end record.
+    if (m_check->isRunning())
+        connect(m_check, &ScheduledCheck::finished, qApp, &QCoreApplication::quit);
+    else
+        QCoreApplication::quit();
 }
 
 void frmMain::closeOtherWindows()

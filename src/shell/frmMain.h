@@ -74,7 +74,7 @@ public:
 
     // Scheduler.
     void EnableSchedule(bool bReadSettings);
-    // One scheduled check now, with the timer held off while it runs.
+    // One scheduled check now, with the timer held off until it ends.
     void RunScheduleTick();
     // Replaces the "frq" intervals 0..6 and the "-debug" interval (ms).
     void setScheduleIntervals(const QList<int> &intervals, int debugInterval);
@@ -109,6 +109,7 @@ private:
     void createTrayIcon();
     bool trayAvailable() const;
     void setScheduleTimer(bool enabled);
+    void onScheduledCheckFinished();
     void Unload();
     void closeOtherWindows();
 

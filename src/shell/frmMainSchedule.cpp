@@ -69,11 +69,15 @@ void frmMain::RunScheduleTick()
     m_execute->setEnabled(false);
     m_statusPanels[3]->setText(QStringLiteral("Status: Executing Schedule"));
     m_check->RunScheduledCheck();
-    // The window may have been closed while the check waited.
+}
+
+// The end of a run: ready again, and the timer comes back only when
+// scheduled checking is on.
+void frmMain::onScheduledCheckFinished()
+{
     if (m_unloaded)
         return;
     m_statusPanels[3]->setText(QStringLiteral("Status: Ready."));
     m_execute->setEnabled(true);
-    // The timer comes back only when scheduled checking is on.
     EnableSchedule(false);
 }
