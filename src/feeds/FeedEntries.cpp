@@ -1,5 +1,6 @@
 #include "feeds/FeedEntries.h"
 
+#include "feeds/ItemId.h"
 #include "feeds/Md5.h"
 #include "feeds/XmlRepair.h"
 #include "util/Utilities.h"
@@ -28,8 +29,7 @@ FeedItem itemOf(const FeedEntries::Record &record)
     item.Link = FeedEntries::toString(record.link);
     item.Description = FeedEntries::toString(record.description);
     item.Media = FeedEntries::toString(record.media);
-    if (record.link.size > 0) // a link is kept trimmed and resolved, with its size
-        item.ID = clsMD5().GetMD5(QByteArrayView(record.link.data, record.link.size));
+
     if (record.monthNumber != 0) {
         item.Day = FeedEntries::toString(record.day);
         item.Month = record.month.isNull() ? monthAbbreviation(record.monthNumber)
@@ -39,6 +39,10 @@ FeedItem itemOf(const FeedEntries::Record &record)
         item.Year = QString::fromLatin1(year, sizeof year);
         item.Time = QString::fromLatin1(record.time, sizeof record.time);
     }
+    // The id the store gives the entry; a link is kept trimmed and resolved
+    // with its size, so its digest is made straight from its bytes.
+    item.ID = record.link.size > 0 ? clsMD5().GetMD5(QByteArrayView(record.link.data, record.link.size))
+                                   : ItemId::of(item);
     return item;
 }
 
