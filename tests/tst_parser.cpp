@@ -258,12 +258,15 @@ void TestParser::rssDate()
     QFETCH(QString, year);
     QFETCH(QString, time);
 
-    const FeedItem entry = onlyEntry(ParseRSS(rss("<item><title>T</title>" + date + "</item>"), false));
+    const Result result = ParseRSS(rss("<item><title>T</title>" + date + "</item>"), false);
+    const FeedItem entry = onlyEntry(result);
     QCOMPARE(entry.Title, QStringLiteral("T"));
     QCOMPARE(entry.Day, day);
     QCOMPARE(entry.Month, month);
     QCOMPARE(entry.Year, year);
     QCOMPARE(entry.Time, time);
+    // The key the merge takes from the parse is the key of the fields.
+    QCOMPARE(result.items.dateKey(1), FeedParser::dateKey(entry));
 }
 
 void TestParser::atomLink_data()
@@ -392,6 +395,7 @@ void TestParser::atomEntry()
     QCOMPARE(item.Month, month);
     QCOMPARE(item.Year, year);
     QCOMPARE(item.Time, time);
+    QCOMPARE(result.items.dateKey(1), FeedParser::dateKey(item));
 }
 
 void TestParser::rdf()

@@ -286,7 +286,7 @@ FeedStore::MergeResult FeedDocument::merge(const FeedEntries &items)
         FeedItem entry = items.at(i);
         if (entry.ID.isEmpty())
             entry.ID = ItemId::of(entry);
-        const QString key = FeedParser::dateKey(entry);
+        const QString key = items.dateKey(i);
         if (isGreater(key, mark))
             mark = key;
         if (m_index.contains(entry.ID) || (FeedStore::isUsableKey(key) && isGreater(before, key)))

@@ -1,5 +1,6 @@
 #include "feeds/FeedEntries.h"
 
+#include "feeds/FeedParser.h"
 #include "feeds/ItemId.h"
 #include "feeds/Md5.h"
 #include "feeds/XmlRepair.h"
@@ -22,6 +23,55 @@ const QString &monthAbbreviation(int month)
     return names[size_t(month - 1)];
 }
 
+// Texts that most entries share are made once per thread: the days as
+// written, the years of this and the last century, the English month names.
+const QString &shared(std::array<QString, 64> &cache, int slot, auto make)
+{
+    QString &text = cache[size_t(slot)];
+    if (text.isNull())
+        text = make();
+    return text;
+}
+
+QString dayText(const FeedEntries::Text &day)
+{
+    const std::string_view text = day.view();
+    if (day.raw || text.empty() || text.size() > 2)
+        return FeedEntries::toString(day);
+    thread_local std::array<QString, 64> days;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return FeedEntries::toString(day);
+        value = value * 10 + (c - '0');
+    }
+    if (value > 31)
+        return FeedEntries::toString(day);
+    return shared(days, value + 32 * int(text.size() == 2), [&] { return FeedEntries::toString(day); });
+}
+
+QString yearText(int year)
+{
+    const char digits[] = {char('0' + year / 1000 % 10), char('0' + year / 100 % 10),
+        char('0' + year / 10 % 10), char('0' + year % 10)};
+    thread_local std::array<QString, 64> years[4];
+    if (year < 1900 || year >= 2156)
+        return QString::fromLatin1(digits, sizeof digits);
+    return shared(years[(year - 1900) / 64], (year - 1900) % 64,
+        [&] { return QString::fromLatin1(digits, sizeof digits); });
+}
+
+QString monthText(const FeedEntries::Record &record)
+{
+    const QString &english = monthAbbreviation(record.monthNumber);
+    if (record.month.isNull())
+        return english;
+    const std::string_view written = record.month.view();
+    if (!record.month.raw && written.size() == 3 && QLatin1String(written.data(), 3) == english)
+        return english;
+    return FeedEntries::toString(record.month);
+}
+
 FeedItem itemOf(const FeedEntries::Record &record)
 {
     FeedItem item;
@@ -29,14 +79,10 @@ FeedItem itemOf(const FeedEntries::Record &record)
     item.Link = FeedEntries::toString(record.link);
     item.Description = FeedEntries::toString(record.description);
     item.Media = FeedEntries::toString(record.media);
-
     if (record.monthNumber != 0) {
-        item.Day = FeedEntries::toString(record.day);
-        item.Month = record.month.isNull() ? monthAbbreviation(record.monthNumber)
-                                           : FeedEntries::toString(record.month);
-        const char year[] = {char('0' + record.year / 1000 % 10), char('0' + record.year / 100 % 10),
-            char('0' + record.year / 10 % 10), char('0' + record.year % 10)};
-        item.Year = QString::fromLatin1(year, sizeof year);
+        item.Day = dayText(record.day);
+        item.Month = monthText(record);
+        item.Year = yearText(record.year);
         item.Time = QString::fromLatin1(record.time, sizeof record.time);
     }
     // The id the store gives the entry; a link is kept trimmed and resolved
@@ -44,6 +90,21 @@ FeedItem itemOf(const FeedEntries::Record &record)
     item.ID = record.link.size > 0 ? clsMD5().GetMD5(QByteArrayView(record.link.data, record.link.size))
                                    : ItemId::of(item);
     return item;
+}
+
+// "YYYYMMDDhhmmss" from the date as read; "" for an entry without one.
+QString keyOf(const FeedEntries::Record &record)
+{
+    if (record.monthNumber == 0 || record.dayNumber < 1 || record.dayNumber > 31)
+        return QString();
+    const int year = record.year;
+    const char16_t key[14] = {char16_t(u'0' + year / 1000 % 10), char16_t(u'0' + year / 100 % 10),
+        char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10), char16_t(u'0' + record.monthNumber / 10),
+        char16_t(u'0' + record.monthNumber % 10), char16_t(u'0' + record.dayNumber / 10),
+        char16_t(u'0' + record.dayNumber % 10), char16_t(record.time[0]), char16_t(record.time[1]),
+        char16_t(record.time[3]), char16_t(record.time[4]), char16_t(record.time[6]),
+        char16_t(record.time[7])};
+    return QString(reinterpret_cast<const QChar *>(key), 14);
 }
 
 } // namespace
@@ -75,6 +136,15 @@ FeedItem FeedEntries::at(qsizetype index) const
     if (index == 0)
         return FeedItem();
     return itemOf(m_document->records[size_t(index - 1)]);
+}
+
+QString FeedEntries::dateKey(qsizetype index) const
+{
+    if (!m_document)
+        return FeedParser::dateKey(m_items.at(index));
+    if (index == 0)
+        return QString();
+    return keyOf(m_document->records[size_t(index - 1)]);
 }
 
 QString FeedEntries::toString(const Text &text)

@@ -48,6 +48,7 @@ public:
         Text month; // as written in RSS; null for the English abbreviation
         int year = 0;
         int monthNumber = 0; // 0 for an entry without a date
+        int dayNumber = 0;
         char time[8] = {}; // hh:mm:ss
     };
 
@@ -68,6 +69,9 @@ public:
     // The number of elements, element 0 included.
     qsizetype size() const;
     FeedItem at(qsizetype index) const;
+    // The date key of an element (FeedParser::dateKey of it), made from the
+    // date as the parse read it.
+    QString dateKey(qsizetype index) const;
     FeedItem last() const { return at(size() - 1); }
 
     // A text of the document as a string: null for no text.

@@ -292,6 +292,17 @@ Failure load(const QByteArray &data, const QString &httpCharset, Document &docum
     return roots == 1 ? Failure::None : Failure::NotXml;
 }
 
+// The day of a date the date reader accepted: its one or two digits.
+int dayNumber(std::string_view text)
+{
+    int day = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            day = day * 10 + (c - '0');
+    }
+    return day;
+}
+
 std::string_view trimmed(std::string_view text)
 {
     while (!text.empty() && isXmlSpace(text.front()))
@@ -658,6 +669,7 @@ void FeedReader::setDate(Record &record, const Field &preferred, const Field &fa
     if (!date.isValid())
         return;
     record.monthNumber = date.month;
+    record.dayNumber = dayNumber(date.dayText);
     if (writtenMonth && !date.monthText.empty())
         record.month = plainText(date.monthText);
     record.day = plainText(date.dayText);
