@@ -5,6 +5,7 @@
 // pugixml's default flags (references decoded) and reads the text of every
 // child of every item into a string, the form the program takes it in. (The
 // floor with the texts only touched, not made into strings, is printed too.)
+#include "BenchFeed.h"
 #include "feeds/FeedParser.h"
 
 #include <QByteArray>
@@ -20,38 +21,7 @@
 namespace
 {
 
-constexpr int itemCount = 10000;
 constexpr int runs = 10;
-
-QByteArray paragraph(int item)
-{
-    QByteArray text;
-    while (text.size() < 640) {
-        text += "&lt;p&gt;Item " + QByteArray::number(item)
-            + " says something about feeds &amp; readers, with &quot;quotes&quot; and "
-              "&lt;a href=&quot;https://example.com/&quot;&gt;a link&lt;/a&gt;.&lt;/p&gt;";
-    }
-    return text;
-}
-
-QByteArray document()
-{
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                     "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n<channel>\n"
-                     "<title>Benchmark feed</title>\n<link>https://example.com/</link>\n"
-                     "<description>Generated</description>\n";
-    for (int i = 0; i < itemCount; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        xml += "<item>\n<title>Item " + n + ": a headline of ordinary length</title>\n"
-            + "<link>https://example.com/articles/" + n + ".html</link>\n"
-            + "<guid isPermaLink=\"true\">https://example.com/articles/" + n + ".html</guid>\n"
-            + "<pubDate>Tue, 10 Jun 2003 04:" + QByteArray::number(10 + i % 50) + ":00 GMT</pubDate>\n"
-            + "<dc:creator>Writer " + n + "</dc:creator>\n" + "<description>" + paragraph(i)
-            + "</description>\n" + "<enclosure url=\"https://example.com/media/" + n
-            + ".mp3\" length=\"123456\" type=\"audio/mpeg\"/>\n</item>\n";
-    }
-    return xml + "</channel>\n</rss>\n";
-}
 
 double bestMilliseconds(const std::function<void()> &work)
 {
@@ -69,7 +39,8 @@ double bestMilliseconds(const std::function<void()> &work)
 
 int main()
 {
-    const QByteArray xml = document();
+    const QByteArray xml = BenchFeed::document();
+    const int itemCount = BenchFeed::itemCount;
     std::printf("document: %.1f MB, %d items\n", double(xml.size()) / (1024.0 * 1024.0), itemCount);
 
     const auto pugixmlWalk = [&xml](auto read) {

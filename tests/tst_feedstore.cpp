@@ -199,10 +199,10 @@ void TestFeedStore::mergeReportsAddedEntriesWithTheirIds()
     FeedStore store(FeedId);
     const FeedStore::MergeResult result = store.UpdateItems(feed({C, B}));
     QCOMPARE(result.added, 2);
-    QCOMPARE(result.addedItems.size(), 2);
-    QCOMPARE(result.addedItems.at(0).Title, QStringLiteral("B"));
-    QCOMPARE(result.addedItems.at(0).ID, clsMD5().GetMD5(QStringLiteral("http://example.com/b")));
-    QCOMPARE(result.addedItems.at(1).Title, QStringLiteral("C"));
+    QCOMPARE(result.addedItems().size(), 2);
+    QCOMPARE(result.addedItems().at(0).Title, QStringLiteral("B"));
+    QCOMPARE(result.addedItems().at(0).ID, clsMD5().GetMD5(QStringLiteral("http://example.com/b")));
+    QCOMPARE(result.addedItems().at(1).Title, QStringLiteral("C"));
 }
 
 void TestFeedStore::mergeIntoUnusableFile_data()
@@ -236,7 +236,7 @@ void TestFeedStore::mergeThatCannotSaveStoresNothing()
     QVERIFY(!result.ok);
     QVERIFY(result.error.startsWith(QStringLiteral("Failed to save the Feed Data file")));
     QCOMPARE(result.added, 0);
-    QVERIFY(result.addedItems.isEmpty());
+    QVERIFY(result.addedItems().isEmpty());
     QCOMPARE(m_messages->count(), 0);
 }
 

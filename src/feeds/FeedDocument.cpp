@@ -4,13 +4,61 @@
 #include "feeds/ItemId.h"
 #include "util/Utilities.h"
 
+#include <QStringEncoder>
+
 #include <cstring>
 
 namespace
 {
 
-const QString ItemsPath = QStringLiteral(".//data/items");
-const QString LatestPath = QStringLiteral(".//data/latest");
+// What ".//data/NAME" selects: the first element NAME whose parent is a
+// "data" element. In a file whose root is "data" (every file this program
+// writes) that is the root's child, found without a walk over the document;
+// any other file is walked in document order.
+pugi::xml_node dataChild(const pugi::xml_document &doc, const char *name)
+{
+    const pugi::xml_node root = doc.document_element();
+    if (std::strcmp(root.name(), "data") == 0) {
+        if (const pugi::xml_node child = root.child(name))
+            return child;
+    }
+    pugi::xml_node node = doc.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0
+            && std::strcmp(node.parent().name(), "data") == 0)
+            return node;
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling())
+            node = node.parent();
+        if (node)
+            node = node.next_sibling();
+    }
+    return {};
+}
+
+// What ".//data" selects.
+pugi::xml_node firstData(const pugi::xml_document &doc)
+{
+    if (std::strcmp(doc.document_element().name(), "data") == 0)
+        return doc.document_element();
+    pugi::xml_node node = doc.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element && std::strcmp(node.name(), "data") == 0)
+            return node;
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling())
+            node = node.parent();
+        if (node)
+            node = node.next_sibling();
+    }
+    return {};
+}
 
 QString childText(pugi::xml_node item, const char *name)
 {
@@ -28,23 +76,43 @@ QString storedId(pugi::xml_node item)
         childText(item, "date"), childText(item, "desc"));
 }
 
-void appendItem(XmlNode &items, const FeedItem &entry)
+void appendField(pugi::xml_node item, const char *name, std::string_view text)
 {
-    XmlNode item = items.appendElement(QStringLiteral("item"));
-    item.setAttribute(QStringLiteral("id"), entry.ID);
-    item.setAttribute(QStringLiteral("status"), QStringLiteral("0"));
-    item.appendElement(QStringLiteral("title"), entry.Title);
-    item.appendElement(QStringLiteral("link"), entry.Link);
-    item.appendElement(QStringLiteral("date"), ItemId::dateText(entry));
-    item.appendElement(QStringLiteral("desc"), entry.Description);
-    item.appendElement(QStringLiteral("media"), entry.Media);
+    pugi::xml_node element = item.append_child(name);
+    if (!text.empty())
+        element.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
+}
+
+// The stored form of an entry, written straight into the document.
+void appendItem(XmlNode &items, const FeedEntries::Stored &entry)
+{
+    pugi::xml_node item = items.raw().append_child("item");
+    // Ids are digests, ASCII; any other text takes the long way.
+    char ascii[64];
+    const qsizetype length = entry.id.size();
+    bool plain = length < qsizetype(sizeof ascii);
+    for (qsizetype i = 0; plain && i < length; ++i) {
+        const char16_t c = entry.id.at(i).unicode();
+        plain = c < 0x80;
+        ascii[i] = char(c);
+    }
+    if (plain)
+        item.append_attribute("id").set_value(ascii, size_t(length));
+    else
+        item.append_attribute("id").set_value(entry.id.toUtf8().constData());
+    item.append_attribute("status").set_value("0");
+    appendField(item, "title", entry.title);
+    appendField(item, "link", entry.link);
+    appendField(item, "date", entry.dateText);
+    appendField(item, "desc", entry.description);
+    appendField(item, "media", entry.media);
 }
 
 void setLatest(XmlDocument &doc, const QString &latest)
 {
-    XmlNode mark = doc.selectSingleNode(LatestPath);
+    XmlNode mark(dataChild(doc.raw(), "latest"));
     if (!mark)
-        mark = doc.selectSingleNode(QStringLiteral(".//data")).appendElement(QStringLiteral("latest"));
+        mark = XmlNode(firstData(doc.raw())).appendElement(QStringLiteral("latest"));
     mark.setText(latest);
 }
 
@@ -157,15 +225,6 @@ FeedStore::Row makeRow(const pugi::xml_node item)
     return row;
 }
 
-// Keys compare as numbers; a key that is not one counts as no key at all,
-// below every usable key.
-bool isGreater(const QString &key, const QString &than)
-{
-    if (!FeedStore::isUsableKey(key))
-        return false;
-    return !FeedStore::isUsableKey(than) || key.toDouble() > than.toDouble();
-}
-
 } // namespace
 
 FeedDocument::State FeedDocument::load(const QString &fileName)
@@ -178,13 +237,13 @@ FeedDocument::State FeedDocument::load(const QString &fileName)
         return m_state = State::Missing;
     if (!m_doc.load(fileName))
         return m_state = State::Unreadable;
-    m_items = m_doc.selectSingleNode(ItemsPath);
+    m_items = XmlNode(dataChild(m_doc.raw(), "items"));
     return m_state = m_items ? State::Ready : State::NoItems;
 }
 
 QString FeedDocument::latest() const
 {
-    const XmlNode mark = m_doc.selectSingleNode(LatestPath);
+    const XmlNode mark(dataChild(m_doc.raw(), "latest"));
     return mark ? mark.text() : QString();
 }
 
@@ -262,7 +321,7 @@ FeedStore::MergeResult FeedDocument::merge(const FeedEntries &items)
     switch (m_state) {
     case State::Missing:
         m_doc.loadXML(QStringLiteral("<data><items/></data>"));
-        m_items = m_doc.selectSingleNode(ItemsPath);
+        m_items = XmlNode(dataChild(m_doc.raw(), "items"));
         m_state = State::Ready;
         m_index.clear();
         m_indexed = true;
@@ -279,25 +338,31 @@ FeedStore::MergeResult FeedDocument::merge(const FeedEntries &items)
         break;
     }
 
-    const QString before = latest();
-    QString mark = before;
+    // Keys compare as numbers; one that is not counts as no key at all, below
+    // every usable key.
+    const std::optional<double> before = FeedStore::keyValue(latest());
+    std::optional<double> mark = before;
+    QString markText;
     find(QString()); // every stored id indexed
+    FeedEntries::Stored entry;
+    FeedEntries::StoredBuffers buffers;
     for (qsizetype i = items.size() - 1; i >= 1; --i) {
-        FeedItem entry = items.at(i);
-        if (entry.ID.isEmpty())
-            entry.ID = ItemId::of(entry);
-        const QString key = items.dateKey(i);
-        if (isGreater(key, mark))
-            mark = key;
-        if (m_index.contains(entry.ID) || (FeedStore::isUsableKey(key) && isGreater(before, key)))
+        items.stored(i, entry, buffers);
+        const bool dated = entry.key >= 0;
+        if (dated && (!mark || double(entry.key) > *mark)) {
+            mark = double(entry.key);
+            markText = QString::fromLatin1(entry.keyText);
+        }
+        if (m_index.contains(entry.id) || (dated && before && *before > double(entry.key)))
             continue;
         appendItem(m_items, entry);
-        indexItem(m_items.raw().last_child());
-        result.addedItems.append(entry);
+        m_index.insert(entry.id, m_items.raw().last_child());
+        result.addedIndexes.append(i);
     }
-    result.markRaised = mark != before;
+    result.markRaised = !markText.isEmpty();
     if (result.markRaised)
-        setLatest(m_doc, mark);
-    result.added = int(result.addedItems.size());
+        setLatest(m_doc, markText);
+    result.added = int(result.addedIndexes.size());
+    result.entries = items;
     return result;
 }

@@ -36,6 +36,8 @@ public:
     FeedStore::MergeResult merge(const FeedEntries &entries);
 
     QByteArray toBytes() const { return m_doc.toBytes(); }
+    // Writes the document to the file through an atomic replace.
+    bool save(const QString &fileName, QString *error) const { return m_doc.save(fileName, error); }
 
 private:
     // The first item of the file with that id, or a null node.

@@ -6,6 +6,7 @@
 #include "feeds/XmlRepair.h"
 #include "util/Utilities.h"
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -93,18 +94,26 @@ FeedItem itemOf(const FeedEntries::Record &record)
 }
 
 // "YYYYMMDDhhmmss" from the date as read; "" for an entry without one.
-QString keyOf(const FeedEntries::Record &record)
+// The fourteen digits of the key; false for an entry without a date.
+bool keyDigits(const FeedEntries::Record &record, char16_t (&key)[14])
 {
     if (record.monthNumber == 0 || record.dayNumber < 1 || record.dayNumber > 31)
-        return QString();
+        return false;
     const int year = record.year;
-    const char16_t key[14] = {char16_t(u'0' + year / 1000 % 10), char16_t(u'0' + year / 100 % 10),
+    const char16_t digits[14] = {char16_t(u'0' + year / 1000 % 10), char16_t(u'0' + year / 100 % 10),
         char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10), char16_t(u'0' + record.monthNumber / 10),
         char16_t(u'0' + record.monthNumber % 10), char16_t(u'0' + record.dayNumber / 10),
         char16_t(u'0' + record.dayNumber % 10), char16_t(record.time[0]), char16_t(record.time[1]),
         char16_t(record.time[3]), char16_t(record.time[4]), char16_t(record.time[6]),
         char16_t(record.time[7])};
-    return QString(reinterpret_cast<const QChar *>(key), 14);
+    std::copy(std::begin(digits), std::end(digits), key);
+    return true;
+}
+
+QString keyOf(const FeedEntries::Record &record)
+{
+    char16_t key[14];
+    return keyDigits(record, key) ? QString(reinterpret_cast<const QChar *>(key), 14) : QString();
 }
 
 } // namespace
@@ -145,6 +154,94 @@ QString FeedEntries::dateKey(qsizetype index) const
     if (index == 0)
         return QString();
     return keyOf(m_document->records[size_t(index - 1)]);
+}
+
+namespace
+{
+
+// A text of the document as UTF-8: where it stands, or resolved into buffer.
+std::string_view utf8Of(const FeedEntries::Text &text, std::string &buffer)
+{
+    if (text.isNull())
+        return {};
+    if (!text.raw)
+        return text.view();
+    const std::string_view raw = text.view();
+    if (raw.find('&') == std::string_view::npos)
+        return raw;
+    buffer.clear();
+    XmlRepair::ExpansionBudget none(0); // declared entities are resolved by the parse
+    XmlRepair::appendResolved(buffer, raw, XmlRepair::EntityTable(), none);
+    return buffer;
+}
+
+std::string_view utf8Of(const QString &text, std::string &buffer)
+{
+    const QByteArray bytes = text.toUtf8();
+    buffer.assign(bytes.constData(), size_t(bytes.size()));
+    return buffer;
+}
+
+// The key's text and number from its fourteen digits.
+void setKey(FeedEntries::Stored &into, const char16_t *digits)
+{
+    into.key = 0;
+    for (int i = 0; i < 14; ++i) {
+        into.keyText[i] = char(digits[i]);
+        into.key = into.key * 10 + (digits[i] - u'0');
+    }
+    into.keyText[14] = 0;
+}
+
+} // namespace
+
+void FeedEntries::stored(qsizetype index, Stored &into, StoredBuffers &buffers) const
+{
+    into = Stored();
+    if (!m_document || index == 0) {
+        const FeedItem &item = m_items.at(index);
+        into.title = utf8Of(item.Title, buffers.title);
+        into.link = utf8Of(item.Link, buffers.link);
+        into.description = utf8Of(item.Description, buffers.description);
+        into.media = utf8Of(item.Media, buffers.media);
+        into.dateText = utf8Of(ItemId::dateText(item), buffers.dateText);
+        into.id = item.ID.isEmpty() ? ItemId::of(item) : item.ID;
+        const QString key = FeedParser::dateKey(item);
+        if (key.size() == 14)
+            setKey(into, reinterpret_cast<const char16_t *>(key.constData()));
+        return;
+    }
+    const Record &record = m_document->records[size_t(index - 1)];
+    into.title = utf8Of(record.title, buffers.title);
+    into.link = utf8Of(record.link, buffers.link);
+    into.description = utf8Of(record.description, buffers.description);
+    into.media = utf8Of(record.media, buffers.media);
+    static const char *const english[]
+        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::string &date = buffers.dateText;
+    date.clear();
+    if (record.monthNumber != 0) {
+        const char year[] = {char('0' + record.year / 1000 % 10), char('0' + record.year / 100 % 10),
+            char('0' + record.year / 10 % 10), char('0' + record.year % 10)};
+        std::string scratch;
+        date.append(year, sizeof year).append(1, '-');
+        if (record.month.isNull())
+            date.append(english[record.monthNumber - 1]);
+        else
+            date.append(utf8Of(record.month, scratch));
+        date.append(1, '-')
+            .append(utf8Of(record.day, scratch))
+            .append(1, 'T')
+            .append(record.time, sizeof record.time);
+    } else {
+        date = "--T";
+    }
+    into.dateText = date;
+    into.id = record.link.size > 0 ? clsMD5().GetMD5(QByteArrayView(record.link.data, record.link.size))
+                                   : itemOf(record).ID;
+    char16_t key[14];
+    if (keyDigits(record, key))
+        setKey(into, key);
 }
 
 QString FeedEntries::toString(const Text &text)

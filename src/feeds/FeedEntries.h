@@ -61,6 +61,20 @@ public:
         std::vector<Record> records;
     };
 
+    // An entry in the form the store writes it: its texts as UTF-8 with
+    // their references resolved, its id and its date key.
+    struct Stored {
+        std::string_view title, link, description, media;
+        std::string_view dateText; // Year-Month-DayTTime as stored
+        QString id;
+        qint64 key = -1; // the date key as a number; -1 when there is none
+        char keyText[15] = {}; // and as text
+    };
+    // The texts a Stored points into; reused from entry to entry.
+    struct StoredBuffers {
+        std::string title, link, description, media, dateText;
+    };
+
     FeedEntries();
     // Entries made in code; items holds element 0 too.
     FeedEntries(QVector<FeedItem> items); // NOLINT(google-explicit-constructor): a list of items is entries
@@ -73,6 +87,10 @@ public:
     // date as the parse read it.
     QString dateKey(qsizetype index) const;
     FeedItem last() const { return at(size() - 1); }
+
+    // Fills into for an element; its texts stay valid until buffers are used
+    // again.
+    void stored(qsizetype index, Stored &into, StoredBuffers &buffers) const;
 
     // A text of the document as a string: null for no text.
     static QString toString(const Text &text);

@@ -213,7 +213,7 @@ FeedFile::Saved FeedFile::saveChanges(const std::function<bool(FeedDocument &)> 
         return saved;
     if (m_doc.state() != FeedDocument::State::Ready)
         return saved;
-    if (!mUtil::SaveFileAtomically(m_fileName, m_doc.toBytes(), &saved.error)) {
+    if (!m_doc.save(m_fileName, &saved.error)) {
         saved.ok = false;
         m_loaded = false; // what the file holds is read again next time
         return saved;

@@ -30,7 +30,7 @@ bool changeSaved(const QString &fileName, FeedDocument &doc, QString &error, Cha
     doc.load(fileName);
     if (!change(doc))
         return true;
-    return mUtil::SaveFileAtomically(fileName, doc.toBytes(), &error);
+    return doc.save(fileName, &error);
 }
 
 } // namespace
@@ -39,6 +39,19 @@ FeedStore::FeedStore(const QString &feedId) : m_feedId(feedId)
 {
     if (mUtil::IsFeedId(feedId))
         m_fileName = AppFolder::feedDataFile(feedId);
+}
+
+QVector<FeedItem> FeedStore::MergeResult::addedItems() const
+{
+    QVector<FeedItem> items;
+    items.reserve(addedIndexes.size());
+    for (const qsizetype index : addedIndexes)
+        items.append(entries.at(index));
+    for (FeedItem &item : items) {
+        if (item.ID.isEmpty())
+            item.ID = ItemId::of(item);
+    }
+    return items;
 }
 
 bool FeedStore::reportFileState(FileState state)
@@ -127,11 +140,31 @@ QString FeedStore::storedDateKey(const QString &text)
 
 bool FeedStore::isUsableKey(const QString &key)
 {
-    bool ok = false;
+    return keyValue(key).has_value();
+}
+
+std::optional<double> FeedStore::keyValue(const QString &key)
+{
     if (key.isEmpty() || !key.front().isDigit())
-        return false;
-    key.toDouble(&ok);
-    return ok;
+        return std::nullopt;
+    // The keys this program makes are digits alone, read here directly; any
+    // other text is read as a number the general way.
+    if (key.size() <= 18) {
+        qint64 value = 0;
+        bool digits = true;
+        for (const QChar c : key) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                digits = false;
+                break;
+            }
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        if (digits)
+            return double(value);
+    }
+    bool ok = false;
+    const double value = key.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
 }
 
 bool FeedStore::LoadInbox(QVector<Row> &rows)
@@ -166,7 +199,7 @@ FeedStore::MergeResult FeedStore::UpdateItems(const FeedEntries &items)
     });
     m_latest = doc.latest();
     if (!saved) {
-        result.addedItems.clear();
+        result.addedIndexes.clear();
         result.added = 0;
         result.ok = false;
         result.error = saveFailureText(m_fileName);

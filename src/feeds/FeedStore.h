@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 // The data file of one feed (Data/<FeedID>.fdb): its stored items, the
 // high-water mark "latest", the merge of freshly parsed entries and the
 // per-item operations. The only writer of that file.
@@ -23,10 +25,14 @@ public:
 
     struct MergeResult {
         int added = 0;
-        QVector<FeedItem> addedItems; // in the order they were appended, ID set
         bool ok = true; // false when the file could not be read or saved
         QString error; // why, for a log
         bool markRaised = false; // the file's mark "latest" went up
+        FeedEntries entries; // what was merged
+        QVector<qsizetype> addedIndexes; // the elements of entries stored, in the order appended
+
+        // The stored entries as items, with their ids (made when asked).
+        QVector<FeedItem> addedItems() const;
     };
 
     enum class Action { Delete, GetInfo };
@@ -76,8 +82,9 @@ public:
     static void SplitStoredDate(const QString &text, FeedItem &item);
     // The sort key of a stored date text: "" unless its time is a valid time.
     static QString storedDateKey(const QString &text);
-    // Whether a date key reads as a number.
+    // Whether a date key reads as a number, and the number.
     static bool isUsableKey(const QString &key);
+    static std::optional<double> keyValue(const QString &key);
 
 private:
     QString m_feedId;

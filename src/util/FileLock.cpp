@@ -1,38 +1,69 @@
 #include "util/FileLock.h"
 
-#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
 
-// A lock file without the holder's details is one whose writer died while
-// making it; after a moment it is no one's.
-bool isOrphan(const QLockFile &lock, const QString &path)
+// One mutex per lock file, for the threads of this program: the system's
+// lock keeps out other processes only.
+QMutex *mutexFor(const QString &lockFile)
 {
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    if (lock.getLockInfo(&pid, &host, &application))
-        return false;
-    const QFileInfo file(path);
-    return file.exists() && file.lastModified().msecsTo(QDateTime::currentDateTime()) > 2000;
+    static QMutex guard;
+    static QHash<QString, QMutex *> mutexes;
+    const QMutexLocker locker(&guard);
+    QMutex *&mutex = mutexes[lockFile];
+    if (!mutex)
+        mutex = new QMutex;
+    return mutex;
 }
 
 } // namespace
 
-FileLock::FileLock(const QString &path, int timeoutMs) : m_lock(path + QStringLiteral(".lock"))
+FileLock::FileLock(const QString &path, int timeoutMs)
 {
-    // A save takes milliseconds or, for the largest files, a few seconds: a
-    // lock older than this belongs to no save. A lock whose holder is gone
-    // is taken over at once.
-    m_lock.setStaleLockTime(20000);
+    const QString lockFile = QFileInfo(path).absolutePath() + QStringLiteral("/.quorvane.lock");
     const QDeadlineTimer deadline(timeoutMs);
-    while (!m_lock.tryLock(qMin<qint64>(500, qMax<qint64>(0, deadline.remainingTime())))) {
-        if (isOrphan(m_lock, path + QStringLiteral(".lock")))
-            m_lock.removeStaleLockFile();
-        else if (deadline.hasExpired())
+    m_mutex = mutexFor(lockFile);
+    if (!m_mutex->tryLock(int(qMax<qint64>(0, deadline.remainingTime()))))
+        return;
+#ifdef Q_OS_UNIX
+    m_handle = ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    while (m_handle >= 0) {
+        if (::flock(m_handle, LOCK_EX | LOCK_NB) == 0) {
+            m_locked = true;
+            return;
+        }
+        if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
             break;
+        QThread::msleep(5);
     }
+#else
+    m_locked = true; // the threads of this program only
+    return;
+#endif
+    m_mutex->unlock();
+    m_mutex = nullptr;
+}
+
+FileLock::~FileLock()
+{
+#ifdef Q_OS_UNIX
+    if (m_handle >= 0)
+        ::close(m_handle); // lets the lock go
+#endif
+    if (m_locked && m_mutex)
+        m_mutex->unlock();
 }

@@ -65,6 +65,28 @@ struct ByteWriter : pugi::xml_writer {
     }
 };
 
+// Hands the text to a file as it is made, a large piece at a time, so that a
+// large document is never held twice over.
+struct DeviceWriter : pugi::xml_writer {
+    static constexpr qsizetype Piece = 1 << 20;
+    QIODevice &device;
+    QByteArray pending;
+    bool ok = true;
+    explicit DeviceWriter(QIODevice &to) : device(to) { pending.reserve(Piece); }
+    void write(const void *data, size_t size) override
+    {
+        pending.append(static_cast<const char *>(data), qsizetype(size));
+        if (pending.size() >= Piece)
+            flush();
+    }
+    bool flush()
+    {
+        ok = ok && device.write(pending) == pending.size();
+        pending.clear();
+        return ok;
+    }
+};
+
 constexpr unsigned parseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 constexpr unsigned saveOptions = pugi::format_raw | pugi::format_no_declaration;
 
@@ -253,9 +275,16 @@ QByteArray XmlDocument::toBytes() const
     return writer.bytes;
 }
 
-bool XmlDocument::save(const QString &fileName) const
+bool XmlDocument::save(const QString &fileName, QString *error) const
 {
-    return mUtil::SaveFileAtomically(fileName, toBytes());
+    return mUtil::SaveFileAtomically(
+        fileName,
+        [this](QIODevice &file) {
+            DeviceWriter writer(file);
+            m_doc->save(writer, "", saveOptions, pugi::encoding_utf8);
+            return writer.flush();
+        },
+        error);
 }
 
 XmlNode XmlDocument::documentElement() const

@@ -84,13 +84,14 @@ public:
 
     // Writes the document without a declaration and without indentation,
     // through an atomic replace. False when the file cannot be written.
-    bool save(const QString &fileName) const;
+    bool save(const QString &fileName, QString *error = nullptr) const;
     QByteArray toBytes() const;
 
     XmlNode documentElement() const;
     XmlNode selectSingleNode(const QString &path) const;
 
     pugi::xml_document &raw() { return *m_doc; }
+    const pugi::xml_document &raw() const { return *m_doc; }
 
 private:
     bool finishParse(const pugi::xml_parse_result &result, const char *begin, size_t size);

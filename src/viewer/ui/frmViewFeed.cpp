@@ -442,8 +442,8 @@ void frmViewFeed::onParsed(const FeedParser::Result &parsed)
         m_newItems = merged.added > 0;
         const ItemRowBuilder builder;
         QVector<ItemRow> rows;
-        rows.reserve(merged.addedItems.size());
-        for (const FeedItem &item : merged.addedItems)
+        rows.reserve(merged.addedIndexes.size());
+        for (const FeedItem &item : merged.addedItems())
             rows.append(builder.fromMerged(item));
         m_model->insertAtTop(rows);
         m_sortColumn = ItemListModel::DateSortColumn;
