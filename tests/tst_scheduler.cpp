@@ -86,6 +86,7 @@ private slots:
     void unsavableDataFileIsLogged();
     void unwritableLogDoesNotStopTheRun();
     void hostileFeedsLeaveTheRunWhole();
+    void everyFeedIsWorkedOnOnce();
 
 private:
     FeedRecord serve(int n, const QString &caption, const QByteArray &body, qint16 type = 0);
@@ -437,6 +438,31 @@ void TestScheduler::hostileFeedsLeaveTheRunWhole()
     QVERIFY(!QFile::exists(m_home->file(dataFile(2))));
     QCOMPARE(
         m_check->notificationLines(), (QStringList {"Nested -- 1 New Items", "Tech News -- 3 New Items"}));
+}
+
+// Downloads end in any order and any time, before their feed's turn or
+// after: each feed is still worked on exactly once, in its place.
+void TestScheduler::everyFeedIsWorkedOnOnce()
+{
+    constexpr int count = 80;
+    QList<FeedRecord> feeds;
+    for (int n = 1; n <= count; ++n) {
+        LoopbackServer::Route r;
+        r.body = "<rss><channel><item><title>T</title><link>http://e.com/" + QByteArray::number(n)
+            + "</link></item></channel></rss>";
+        r.delayMs = (n * 7) % 5; // some at once, some a moment later
+        feeds << route(n, QStringLiteral("Feed %1").arg(n), r);
+    }
+    schedule(feeds, 0);
+    QVERIFY(run());
+    const QString text = log();
+    QCOMPARE(text.count(QStringLiteral("Checking Feed ")), count);
+    QCOMPARE(text.count(QStringLiteral("    Parsing Feed content ...")), count);
+    QCOMPARE(text.count(QStringLiteral("    1 New Items found!")), count);
+    QCOMPARE(m_check->results().size(), count);
+    for (int n = 1; n < count; ++n)
+        QVERIFY(text.indexOf(QStringLiteral("Checking Feed %1\r\n").arg(n))
+            < text.indexOf(QStringLiteral("Checking Feed %1\r\n").arg(n + 1)));
 }
 
 QTEST_GUILESS_MAIN(TestScheduler)

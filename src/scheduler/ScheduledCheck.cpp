@@ -224,6 +224,7 @@ void ScheduledCheck::RunScheduledCheck()
     m_results.clear();
     m_continueRun = true;
     m_current = -1;
+    m_working = false;
     m_queue = std::make_unique<FetchQueue>(
         this, m_feeds, m_parallel, m_perServer, m_timeout, [this](int index) { onFetched(index); });
     m_queue->dispatch();
@@ -260,8 +261,11 @@ void ScheduledCheck::nextFeed()
 // A download is over; it is worked on when its feed's turn has come.
 void ScheduledCheck::onFetched(int index)
 {
-    if (index != m_current || !m_queue)
+    // The feed's turn may come before the news of its download does, or the
+    // other way round: it is worked on once.
+    if (index != m_current || !m_queue || m_working)
         return;
+    m_working = true;
     if (FetchFeedContent(index))
         ParseAndMerge(index);
     else
@@ -338,6 +342,7 @@ void ScheduledCheck::onMerged(int index, const FeedStore::MergeResult &merged)
 
 void ScheduledCheck::feedDone(int index)
 {
+    m_working = false;
     m_queue->release(index);
     WriteScheduleLog(QStringLiteral("\r\n"), false, false);
     nextFeed();

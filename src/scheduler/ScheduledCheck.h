@@ -80,6 +80,7 @@ private:
     int m_perServer = 6;
     QList<FeedRecord> m_feeds;
     int m_current = -1;
+    bool m_working = false; // the current feed is being worked on
     QList<NewItemsCount> m_results;
     std::unique_ptr<FetchQueue> m_queue; // the downloads of the run in progress
     mSettings::SchedulerSettings m_settings; // as the run read them
