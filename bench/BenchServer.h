@@ -5,6 +5,7 @@
 #include "support/LoopbackServer.h"
 
 #include <QCoreApplication>
+#include <QHash>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -32,7 +33,12 @@ QByteArray goodFeed()
 class ServerProcess
 {
 public:
-    ServerProcess()
+    using Routes = QHash<QString, LoopbackServer::Route>;
+
+    // The good feed at "/good" and an endless body at "/endless".
+    ServerProcess() : ServerProcess(standardRoutes()) { }
+
+    explicit ServerProcess(const Routes &routes)
     {
         int pipeEnds[2];
         if (::pipe(pipeEnds) != 0)
@@ -40,7 +46,7 @@ public:
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(pipeEnds[0]);
-            serve(pipeEnds[1]);
+            serve(pipeEnds[1], routes);
             ::_exit(0);
         }
         ::close(pipeEnds[1]);
@@ -61,17 +67,23 @@ public:
     QString url(const QString &path) const { return m_base + path; }
 
 private:
-    static void serve(int portPipe)
+    static Routes standardRoutes()
+    {
+        Routes routes;
+        routes[QStringLiteral("/good")].body = goodFeed();
+        routes[QStringLiteral("/endless")].endless = true;
+        return routes;
+    }
+
+    static void serve(int portPipe, const Routes &routes)
     {
         int argc = 1;
         char name[] = "bench-server";
         char *argv[] = {name, nullptr};
         QCoreApplication app(argc, argv);
         LoopbackServer server;
-        server.serve(QStringLiteral("/good"), goodFeed());
-        LoopbackServer::Route endless;
-        endless.endless = true;
-        server.route(QStringLiteral("/endless"), endless);
+        for (auto route = routes.begin(); route != routes.end(); ++route)
+            server.route(route.key(), route.value());
         const QByteArray port = QByteArray::number(server.port()) + "\n";
         if (::write(portPipe, port.constData(), size_t(port.size())) != port.size())
             return;

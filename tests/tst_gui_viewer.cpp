@@ -4,6 +4,7 @@
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "support/Unsavable.h"
+#include "viewer/ui/ItemListModel.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QApplication>
@@ -72,6 +73,8 @@ private slots:
     void mergedRowsAndStoredRows();
     void sortByHeaderClicks_data();
     void sortByHeaderClicks();
+    void dateKeysSortAsTheirTexts_data();
+    void dateKeysSortAsTheirTexts();
     void splitterLimits_data();
     void splitterLimits();
     void previewFillsTemplate();
@@ -396,6 +399,50 @@ void tst_GuiViewer::sortByHeaderClicks()
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     }
     QCOMPARE(titles(window), order);
+}
+
+void tst_GuiViewer::dateKeysSortAsTheirTexts_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("ascending"); // the rows' positions in the given list
+
+    const QStringList usual {"20240101120000", "", "0", "20231231235959", "20240101120000", "00000000000001"};
+    QTest::newRow("usual keys") << usual << "125304";
+    // A key of another form is compared as text with the rest.
+    QTest::newRow("odd key") << (usual + QStringList {"3"}) << "1253046";
+    QTest::newRow("long key") << (usual + QStringList {"202401011200001"}) << "1253046";
+}
+
+void tst_GuiViewer::dateKeysSortAsTheirTexts()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, ascending);
+
+    QVector<ItemRow> rows;
+    for (const QString &key : keys) {
+        ItemRow row;
+        row.id = QString::number(rows.size());
+        row.dateSort = key;
+        row.dateOrder = dateOrderOf(key);
+        rows.append(row);
+    }
+    ItemListModel model;
+    model.setRows(ItemListModel::makeRows(rows));
+    const auto order = [&] {
+        QString positions;
+        for (int i = 0; i < model.rowCount(); ++i)
+            positions += model.row(i).id;
+        return positions;
+    };
+    model.sort(ItemListModel::DateSortColumn, Qt::AscendingOrder);
+    QCOMPARE(order(), ascending);
+    // Equal keys keep their order both ways.
+    model.sort(ItemListModel::DateSortColumn, Qt::DescendingOrder);
+    QString descending = ascending;
+    std::reverse(descending.begin(), descending.end());
+    const qsizetype first = descending.indexOf(QLatin1Char('4'));
+    std::swap(descending[first], descending[first + 1]);
+    QCOMPARE(order(), descending);
 }
 
 void tst_GuiViewer::splitterLimits_data()

@@ -25,6 +25,23 @@ QTime parseTime(const QString &text)
 
 } // namespace
 
+qint64 dateOrderOf(const QString &dateSort)
+{
+    if (dateSort.isEmpty())
+        return -2;
+    if (dateSort == QLatin1String("0"))
+        return -1;
+    if (dateSort.size() != 14)
+        return NoDateOrder;
+    qint64 value = 0;
+    for (const QChar c : dateSort) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return NoDateOrder;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
 ItemRowBuilder::ItemRowBuilder()
     : m_locale(QLocale::system()), m_format(m_locale.timeFormat(QLocale::LongFormat))
 {
@@ -55,6 +72,7 @@ ItemRow ItemRowBuilder::fromStored(const FeedStore::Row &stored) const
     // empty together.
     if (!stored.dateKey.isEmpty()) {
         row.dateSort = stored.dateKey;
+        row.dateOrder = dateOrderOf(row.dateSort);
         row.pendingDate = stored.dateText;
     }
     return row;
@@ -86,6 +104,7 @@ ItemRow ItemRowBuilder::fromMerged(const FeedItem &item) const
     row.id = item.ID;
     row.published = QStringLiteral("No Date Info Provided");
     row.dateSort = QStringLiteral("0");
+    row.dateOrder = -1;
     const bool hasDate = !mUtil::IsBlank(item.Year) && !mUtil::IsBlank(item.Day)
         && !mUtil::IsBlank(item.Month) && !mUtil::IsBlank(item.Time);
     if (!hasDate)
@@ -95,6 +114,7 @@ ItemRow ItemRowBuilder::fromMerged(const FeedItem &item) const
     if (!key.isEmpty() && !text.isEmpty()) {
         row.published = text;
         row.dateSort = key;
+        row.dateOrder = dateOrderOf(key);
     }
     return row;
 }

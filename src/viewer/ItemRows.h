@@ -7,11 +7,16 @@
 #include <QString>
 #include <QVector>
 
+#include <limits>
+
 // One line of a feed window's item list.
 struct ItemRow {
     QString title;
     QString published; // "Published On"
     QString dateSort; // the hidden sort key
+    // The key as a number that orders as its text does: -2 for none, -1
+    // for "0", NoDateOrder for a key of another form.
+    qint64 dateOrder = -2;
     QString id; // the handle by which the stored item is found
     QString link;
     bool read = false;
@@ -19,6 +24,12 @@ struct ItemRow {
     // waits until the row is shown, so long lists open quickly.
     QString pendingDate;
 };
+
+inline constexpr qint64 NoDateOrder = std::numeric_limits<qint64>::min();
+
+// The number that orders date keys as their texts do: keys are fourteen
+// digits, "0" or empty.
+qint64 dateOrderOf(const QString &dateSort);
 
 // Builds list rows from stored items and from freshly merged entries.
 class ItemRowBuilder

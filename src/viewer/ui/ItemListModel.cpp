@@ -49,7 +49,7 @@ int ItemListModel::columnCount(const QModelIndex &parent) const
 
 const QString &ItemListModel::text(int row, int column) const
 {
-    ItemRow &item = m_rows[row];
+    ItemRow &item = *m_rows[size_t(row)];
     switch (column) {
     case TitleColumn:
         return item.title;
@@ -65,9 +65,9 @@ const QString &ItemListModel::text(int row, int column) const
 
 QVariant ItemListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return QVariant();
-    const ItemRow &item = m_rows.at(index.row());
+    const ItemRow &item = *m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         return text(index.row(), index.column());
@@ -124,15 +124,51 @@ SortPrefix packPrefix(const QString &text)
 
 } // namespace
 
-void ItemListModel::sort(int column, Qt::SortOrder order)
+// The text a row sorts by; a row's "Published On" is made for the purpose
+// when it waits to be made.
+QString ItemListModel::sortText(const ItemRow &row, int column, const ItemRowBuilder &builder)
 {
-    if (column < 0 || column >= ColumnCount)
-        return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    QVector<SortPrefix> prefixes(m_rows.size());
-    for (int i = 0; i < m_rows.size(); ++i)
-        prefixes[i] = packPrefix(text(i, column));
-    const auto compare = [&](int a, int b) {
+    switch (column) {
+    case TitleColumn:
+        return row.title;
+    case PublishedColumn:
+        return row.pendingDate.isEmpty() ? row.published : builder.published(row);
+    }
+    return row.dateSort;
+}
+
+QVector<int> ItemListModel::sortOrder(const Rows &rows, int column, Qt::SortOrder order)
+{
+    const qsizetype count = qsizetype(rows.size());
+    const auto rowAt = [&rows](qsizetype i) -> const ItemRow & { return *rows[size_t(i)]; };
+    QVector<int> permutation(count);
+    std::iota(permutation.begin(), permutation.end(), 0);
+    const auto sortBy = [&](auto compare) {
+        std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
+            const int cmp = compare(a, b);
+            return order == Qt::AscendingOrder ? cmp < 0 : cmp > 0;
+        });
+    };
+    // Date keys compare as numbers unless a key is not in the usual form.
+    bool numeric = column == DateSortColumn;
+    for (qsizetype i = 0; numeric && i < count; ++i)
+        numeric = rowAt(i).dateOrder != NoDateOrder;
+    if (numeric) {
+        sortBy([&](int a, int b) {
+            const qint64 da = rowAt(a).dateOrder;
+            const qint64 db = rowAt(b).dateOrder;
+            return da < db ? -1 : (da > db ? 1 : 0);
+        });
+        return permutation;
+    }
+    const ItemRowBuilder builder;
+    QVector<QString> texts(count);
+    QVector<SortPrefix> prefixes(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        texts[i] = sortText(rowAt(i), column, builder);
+        prefixes[i] = packPrefix(texts[i]);
+    }
+    sortBy([&](int a, int b) {
         const SortPrefix &pa = prefixes.at(a);
         const SortPrefix &pb = prefixes.at(b);
         if (pa.packed && pb.packed) {
@@ -143,20 +179,42 @@ void ItemListModel::sort(int column, Qt::SortOrder order)
             if (pa.complete && pb.complete)
                 return 0;
         }
-        return QString::compare(text(a, column), text(b, column), Qt::CaseInsensitive);
-    };
-    QVector<int> permutation(m_rows.size());
-    std::iota(permutation.begin(), permutation.end(), 0);
-    std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
-        const int cmp = compare(a, b);
-        return order == Qt::AscendingOrder ? cmp < 0 : cmp > 0;
+        return QString::compare(texts.at(a), texts.at(b), Qt::CaseInsensitive);
     });
+    return permutation;
+}
 
-    QVector<ItemRow> sorted;
+ItemListModel::Rows ItemListModel::makeRows(QVector<ItemRow> rows)
+{
+    Rows made;
+    made.reserve(size_t(rows.size()));
+    for (ItemRow &row : rows)
+        made.push_back(std::make_unique<ItemRow>(std::move(row)));
+    return made;
+}
+
+void ItemListModel::sortRows(Rows &rows, int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    Rows sorted;
+    sorted.reserve(rows.size());
+    for (const int from : sortOrder(rows, column, order))
+        sorted.push_back(std::move(rows[size_t(from)]));
+    rows = std::move(sorted);
+}
+
+void ItemListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QVector<int> permutation = sortOrder(m_rows, column, order);
+    Rows sorted;
     sorted.reserve(m_rows.size());
-    QVector<int> newPosition(m_rows.size());
+    QVector<int> newPosition(permutation.size());
     for (int i = 0; i < permutation.size(); ++i) {
-        sorted.append(std::move(m_rows[permutation[i]]));
+        sorted.push_back(std::move(m_rows[size_t(permutation[i])]));
         newPosition[permutation[i]] = i;
     }
     m_rows = std::move(sorted);
@@ -169,7 +227,7 @@ void ItemListModel::sort(int column, Qt::SortOrder order)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ItemListModel::setRows(QVector<ItemRow> rows)
+void ItemListModel::setRows(Rows rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
@@ -181,45 +239,52 @@ void ItemListModel::clear()
     setRows({});
 }
 
-void ItemListModel::insertAtTop(const QVector<ItemRow> &rows)
+void ItemListModel::insertAtTop(Rows rows)
 {
-    if (rows.isEmpty())
+    if (rows.empty())
         return;
     beginInsertRows(QModelIndex(), 0, int(rows.size()) - 1);
-    m_rows.insert(0, rows.size(), ItemRow());
-    std::reverse_copy(rows.begin(), rows.end(), m_rows.begin());
+    std::reverse(rows.begin(), rows.end());
+    m_rows.insert(m_rows.begin(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     endInsertRows();
+}
+
+bool ItemListModel::holds(int row) const
+{
+    return row >= 0 && size_t(row) < m_rows.size();
 }
 
 void ItemListModel::removeItem(int row)
 {
-    if (row < 0 || row >= m_rows.size())
+    if (!holds(row))
         return;
     beginRemoveRows(QModelIndex(), row, row);
-    m_rows.remove(row);
+    m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
 }
 
 void ItemListModel::setRead(int row)
 {
-    if (row < 0 || row >= m_rows.size() || m_rows.at(row).read)
-        return;
-    m_rows[row].read = true;
-    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
+    setReadState(row, true);
 }
 
 void ItemListModel::setUnread(int row)
 {
-    if (row < 0 || row >= m_rows.size() || !m_rows.at(row).read)
+    setReadState(row, false);
+}
+
+void ItemListModel::setReadState(int row, bool read)
+{
+    if (!holds(row) || m_rows[size_t(row)]->read == read)
         return;
-    m_rows[row].read = false;
+    m_rows[size_t(row)]->read = read;
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
 }
 
 int ItemListModel::rowOf(const QString &id) const
 {
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i).id == id)
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i]->id == id)
             return int(i);
     }
     return -1;

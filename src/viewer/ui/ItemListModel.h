@@ -7,6 +7,9 @@
 #include <QIcon>
 #include <QVector>
 
+#include <memory>
+#include <vector>
+
 // The rows of a feed window's item list: "Title", "Published On" and the
 // hidden sort key "date_sort". Sorting is textual on a column's text and
 // stable, so equal keys keep their order.
@@ -24,15 +27,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    void setRows(QVector<ItemRow> rows);
+    // Rows are made, and may be put in order, before the model takes them,
+    // on any thread, so that taking them costs the window next to nothing.
+    using Rows = std::vector<std::unique_ptr<ItemRow>>;
+    static Rows makeRows(QVector<ItemRow> rows);
+    static void sortRows(Rows &rows, int column, Qt::SortOrder order);
+
+    void setRows(Rows rows);
     void clear();
     // Puts rows at the top, the last one given topmost.
-    void insertAtTop(const QVector<ItemRow> &rows);
+    void insertAtTop(Rows rows);
     void removeItem(int row);
     void setRead(int row);
     void setUnread(int row);
 
-    const ItemRow &row(int row) const { return m_rows.at(row); }
+    const ItemRow &row(int row) const { return *m_rows.at(size_t(row)); }
     // The row of the item with that id, or -1.
     int rowOf(const QString &id) const;
     const QString &text(int row, int column) const;
@@ -41,8 +50,14 @@ public:
     static QIcon icon(const QString &key);
 
 private:
-    // Rows build their "Published On" text when first shown.
-    mutable QVector<ItemRow> m_rows;
+    static QString sortText(const ItemRow &row, int column, const ItemRowBuilder &builder);
+    static QVector<int> sortOrder(const Rows &rows, int column, Qt::SortOrder order);
+    bool holds(int row) const;
+    void setReadState(int row, bool read);
+
+    // Rows build their "Published On" text when first shown; a sort moves
+    // only the pointers.
+    Rows m_rows;
     ItemRowBuilder m_builder;
     QFont m_unreadFont;
 };

@@ -310,17 +310,27 @@ void frmViewFeed::loadInbox()
     m_loadingInbox = true;
     m_model->clear();
     file().loadRows(this, [this](const FeedFile::Loaded &loaded) {
-        m_loadingInbox = false;
         QPointer<frmViewFeed> self(this);
         if (loaded.state != FeedStore::FileState::Missing)
             FeedStore::reportFileState(loaded.state);
         if (!self)
             return;
-        m_model->setRows(ItemRowBuilder().fromStored(loaded.rows));
-        applySort();
-        if (m_model->rowCount() > 0)
-            m_list->scrollToTop();
-        checkForNewItems();
+        // Rows are made and put in order on a worker; the list takes them whole.
+        Worker::run(
+            this,
+            [rows = loaded.rows, column = m_sortColumn, order = m_sortOrder] {
+                ItemListModel::Rows built = ItemListModel::makeRows(ItemRowBuilder().fromStored(rows));
+                ItemListModel::sortRows(built, column, order);
+                return built;
+            },
+            [this](ItemListModel::Rows rows) {
+                m_loadingInbox = false;
+                m_model->setRows(std::move(rows));
+                showSortIndicator();
+                if (m_model->rowCount() > 0)
+                    m_list->scrollToTop();
+                checkForNewItems();
+            });
     });
 }
 
@@ -440,17 +450,25 @@ void frmViewFeed::onParsed(const FeedParser::Result &parsed)
     // window goes meanwhile.
     file().merge(parsed.items, this, [this](const FeedStore::MergeResult &merged) {
         m_newItems = merged.added > 0;
-        const ItemRowBuilder builder;
-        QVector<ItemRow> rows;
-        rows.reserve(merged.addedIndexes.size());
-        for (const FeedItem &item : merged.addedItems())
-            rows.append(builder.fromMerged(item));
-        m_model->insertAtTop(rows);
-        m_sortColumn = ItemListModel::DateSortColumn;
-        m_sortOrder = Qt::DescendingOrder;
-        applySort();
-        if (captionStep(m_newItems ? QStringLiteral(" [new]") : QString()))
-            finishCycle();
+        // The new rows are made on a worker.
+        Worker::run(
+            this,
+            [merged] {
+                const ItemRowBuilder builder;
+                QVector<ItemRow> rows;
+                rows.reserve(merged.addedIndexes.size());
+                for (const FeedItem &item : merged.addedItems())
+                    rows.append(builder.fromMerged(item));
+                return ItemListModel::makeRows(std::move(rows));
+            },
+            [this](ItemListModel::Rows rows) {
+                m_model->insertAtTop(std::move(rows));
+                m_sortColumn = ItemListModel::DateSortColumn;
+                m_sortOrder = Qt::DescendingOrder;
+                applySort();
+                if (captionStep(m_newItems ? QStringLiteral(" [new]") : QString()))
+                    finishCycle();
+            });
     });
     captionStep(QStringLiteral(" (updating ...)"));
 }
@@ -502,6 +520,11 @@ void frmViewFeed::onHeaderClicked(int section)
 void frmViewFeed::applySort()
 {
     m_model->sort(m_sortColumn, m_sortOrder);
+    showSortIndicator();
+}
+
+void frmViewFeed::showSortIndicator()
+{
     const int section = m_sortColumn == ItemListModel::TitleColumn ? ItemListModel::TitleColumn
                                                                    : ItemListModel::PublishedColumn;
     m_list->header()->setSortIndicator(section, m_sortOrder);

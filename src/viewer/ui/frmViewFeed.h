@@ -139,6 +139,7 @@ private:
     void onItemPicked();
     void onHeaderClicked(int section);
     void applySort();
+    void showSortIndicator();
     void layoutPanes();
     void fitColumns();
     void keepSplitInLimits();
