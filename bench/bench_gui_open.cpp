@@ -1,8 +1,8 @@
 // Opening a feed whose data file holds 20,000 items: the time until the
 // window lists them, against the time to load that file as an XML document
 // (the floor), measured in the same run.
+#include "BenchFeed.h"
 #include "feeds/FeedStore.h"
-#include "feeds/Md5.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
 #include "util/XmlDocument.h"
@@ -30,31 +30,6 @@ const int kItems = 20000;
 const int kRuns = 7;
 const QString kFeedId = QStringLiteral("0A1B2C3D-0000-4000-8000-00000000B0B0");
 
-QByteArray dataFile()
-{
-    static const char *const months[]
-        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    QByteArray xml = "<data><items>";
-    for (int i = 0; i < kItems; ++i) {
-        const QByteArray link = "http://example.test/articles/" + QByteArray::number(i);
-        const QByteArray date = QStringLiteral("%1-%2-%3T%4:%5:%6")
-                                    .arg(2000 + i % 24)
-                                    .arg(QLatin1String(months[i % 12]))
-                                    .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
-                                    .arg(i % 24, 2, 10, QLatin1Char('0'))
-                                    .arg(i % 60, 2, 10, QLatin1Char('0'))
-                                    .arg((i * 7) % 60, 2, 10, QLatin1Char('0'))
-                                    .toUtf8();
-        xml += "<item id=\"" + clsMD5().GetMD5(QString::fromUtf8(link)).toUtf8() + "\" status=\""
-            + QByteArray(i % 3 ? "1" : "0") + "\"><title>Article number " + QByteArray::number(i)
-            + " about something worth reading</title><link>" + link + "</link><date>" + date
-            + "</date><desc>&lt;p&gt;A paragraph of text that stands for the body of item "
-            + QByteArray::number(i) + ", with &lt;b&gt;markup&lt;/b&gt; and a &lt;a href=&quot;" + link
-            + "&quot;&gt;link&lt;/a&gt; as feeds carry them.&lt;/p&gt;</desc><media></media></item>";
-    }
-    return xml + "</items><latest>20231231235959</latest></data>";
-}
-
 double elapsedMs(const std::function<void()> &run)
 {
     QElapsedTimer timer;
@@ -80,7 +55,7 @@ int main(int argc, char **argv)
     QDir(home.path()).mkpath(QStringLiteral("Data"));
     const QString file = AppFolder::feedDataFile(kFeedId);
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(dataFile()) < 0)
+    if (!out.open(QIODevice::WriteOnly) || out.write(BenchFeed::dataFile(kItems, kItems / 3)) < 0)
         return 1;
     out.close();
 
@@ -100,7 +75,7 @@ int main(int argc, char **argv)
 
     // Each run opens a fresh window (created and shown untimed) and lists
     // the items until they are painted; the floor is measured in between.
-    int listed = 0;
+    int rowCount = 0;
     std::vector<double> floors, stores, opens;
     for (int run = 0; run < kRuns; ++run) {
         floors.push_back(elapsedMs(loadDocument));
@@ -120,21 +95,26 @@ int main(int argc, char **argv)
         settled.exec();
         QCoreApplication::processEvents();
         auto *list = window.findChild<QTreeView *>(QStringLiteral("lstItems"));
+        // The rows come from the store and a worker; the window is done
+        // when its cycle finishes, and the list is then painted.
+        QEventLoop listed;
+        QObject::connect(&window, &frmViewFeed::cycleFinished, &listed, &QEventLoop::quit);
         opens.push_back(elapsedMs([&] {
             window.LoadFeedData(true);
+            listed.exec();
             list->viewport()->repaint();
         }));
-        listed = list->model()->rowCount();
+        rowCount = list->model()->rowCount();
     }
     const double floor = median(floors);
     const double store = median(stores);
     const double open = median(opens);
 
-    std::printf("items                 %d\n", listed);
+    std::printf("items                 %d\n", rowCount);
     std::printf("file size             %.1f MB\n", QFileInfo(file).size() / 1e6);
     std::printf("XmlDocument load      %.1f ms (floor)\n", floor);
     std::printf("open and list         %.1f ms\n", open);
     std::printf("  of which the store  %.1f ms (FeedStore::LoadInbox)\n", store);
-    std::printf("ratio                 %.2f (target at most 2.00)\n", open / floor);
+    std::printf("bench_gui_open: %.2f (target <= 2.0)\n", open / floor);
     return 0;
 }

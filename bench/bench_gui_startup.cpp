@@ -124,14 +124,16 @@ int main(int argc, char *argv[])
     }
     const double base = median(floor);
     const double big = median(full);
+    const double budgetMs = 300.0;
     std::printf(
         "main window start-up, median of %d rounds (construction + load + show + first paint)\n", rounds);
     std::printf("  empty catalogue (floor):        %8.1f ms\n", base);
     std::printf(
         "  %d feeds in %d categories:    %8.1f ms\n", categoryCount * feedsPerCategory, categoryCount, big);
     std::printf("  difference:                     %8.1f ms\n", big - base);
-    std::printf("  ratio large/floor:              %8.2f\n", big / base);
-    std::printf("  target: large start-up within 300 ms after the splash's 150 ms: %s\n",
-        big <= 300.0 ? "met" : "NOT met");
+    // The target is an absolute budget: the large start-up within 300 ms
+    // after the splash's 150 ms, given here in units of the floor.
+    std::printf("  budget:                         %8.1f ms\n", budgetMs);
+    std::printf("bench_gui_startup: %.2f (target <= %.2f)\n", big / base, budgetMs / base);
     return 0;
 }

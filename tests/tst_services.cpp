@@ -296,8 +296,9 @@ void TestServices::httpAbortResetsState()
     server.route("/silent", silent);
     HttpRequest request;
     request.open("GET", server.url("/silent"));
+    QSignalSpy received(&server, &LoopbackServer::requestReceived);
     request.send();
-    QTest::qWait(50);
+    QVERIFY(received.wait(20000));
     QCOMPARE(request.readyState(), int(HttpRequest::Sent));
     request.abort();
     QCOMPARE(request.readyState(), int(HttpRequest::Unsent));

@@ -1,10 +1,8 @@
 #include "feeds/Encoding.h"
 
-#include <iconv.h>
+#include "util/Simd.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <iconv.h>
 
 #include <bit>
 #include <cerrno>
@@ -155,7 +153,7 @@ bool copyChecked(const char *from, size_t size, char *to, size_t &written, bool 
     const unsigned char *const end = in + size;
     auto *out = reinterpret_cast<unsigned char *>(to);
     while (in < end) {
-#if defined(__SSE2__)
+#ifdef QUORVANE_SSE2
         if (end - in >= 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in));
             // The signed compare counts bytes from 0x80 up as negative, so

@@ -1,15 +1,13 @@
 #include "feeds/XmlRepair.h"
 
+#include "util/Simd.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace XmlRepair
 {
@@ -422,7 +420,7 @@ struct Utf16Sink {
     {
         // A local write position: a store through a pointer could alias a member.
         char16_t *out = to;
-#if defined(__SSE2__)
+#ifdef QUORVANE_SSE2
         const __m128i amp = _mm_set1_epi8('&');
         const __m128i zero = _mm_setzero_si128();
         while (end - from >= 16) {
@@ -465,13 +463,15 @@ struct Utf16Sink {
         char16_t *out = to;
         const size_t length = size_t(until - from);
         size_t done = 0;
-#if defined(__SSE2__)
+#ifdef QUORVANE_SSE2
         const __m128i zero = _mm_setzero_si128();
         for (; done < length && end - (from + done) >= 16; done += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + done));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + done), _mm_unpacklo_epi8(bytes, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + done + 8), _mm_unpackhi_epi8(bytes, zero));
         }
+#else
+        (void)end; // only the blocks need to know how far they may read
 #endif
         for (; done < length; ++done)
             out[done] = char16_t(from[done]);
@@ -728,7 +728,7 @@ char16_t *resolveToUtf16(std::string_view text, char16_t *out)
     Resolver resolver(sink, none, unused);
     const char *from = text.data();
     const char *const end = from + text.size();
-#if defined(__SSE2__)
+#ifdef QUORVANE_SSE2
     const __m128i zero = _mm_setzero_si128();
     // The write position stays in a register here; the sink has it back for
     // the general way.

@@ -140,8 +140,18 @@ void LoopbackServer::answer(QTcpSocket *socket, const QString &path)
         head += "Connection: keep-alive\r\n\r\n";
         guard->write(head + r.body);
     };
-    if (r.delayMs > 0)
+    if (r.held)
+        m_held[path].append(reply);
+    else if (r.delayMs > 0)
         QTimer::singleShot(r.delayMs, socket, reply);
     else
+        reply();
+}
+
+void LoopbackServer::release(const QString &path)
+{
+    m_routes[path].held = false;
+    const QList<std::function<void()>> waiting = m_held.take(path);
+    for (const auto &reply : waiting)
         reply();
 }

@@ -6,11 +6,12 @@
 #include <QString>
 #include <QTcpServer>
 
+#include <functional>
 #include <memory>
 
 // A small HTTP server on 127.0.0.1 for tests and benchmarks. Each path
-// answers as configured: a status and body, after a delay, endlessly, or
-// never; over plain HTTP or over TLS with a self-signed certificate.
+// answers as configured: a status and body, after a delay, when released,
+// endlessly, or never; over plain HTTP or over TLS with a self-signed certificate.
 class LoopbackServer : public QObject
 {
     Q_OBJECT
@@ -24,6 +25,7 @@ public:
         QByteArray location; // for redirects
         bool endless = false; // the body is sent over and over, without end
         QByteArray contentEncoding; // "gzip" for a body given compressed
+        bool held = false; // answers wait until release()
     };
 
     enum class Transport { Plain, SelfSignedTls };
@@ -34,6 +36,8 @@ public:
     void serve(const QString &path, const QByteArray &body,
         const QByteArray &contentType = "application/rss+xml; charset=utf-8");
     QString url(const QString &path) const;
+    // Sends the answers a held path kept back, and answers at once from now on.
+    void release(const QString &path);
     int hits(const QString &path) const { return m_hits.value(path); }
     quint16 port() const { return m_server->serverPort(); }
     // The address of a port on which nothing listens.
@@ -53,5 +57,6 @@ private:
     QString m_scheme;
     QHash<QString, Route> m_routes;
     QHash<QString, int> m_hits;
+    QHash<QString, QList<std::function<void()>>> m_held;
     QByteArray m_lastHead;
 };
