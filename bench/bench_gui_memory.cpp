@@ -3,6 +3,7 @@
 // what is left once that window is closed, against the eight windows alone,
 // measured in one run. The feeds come from a loopback server in a process of
 // its own.
+#include "BenchHome.h"
 #include "BenchServer.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -33,15 +33,6 @@ double statusMb(const char *key)
 }
 
 // Boxes are answered without anyone looking.
-class Silent : public Messages::Backend
-{
-public:
-    Messages::Answer ask(Messages::Icon, const QString &, const QString &, Messages::Buttons buttons) override
-    {
-        return Messages::cautiousAnswer(buttons);
-    }
-};
-
 frmViewFeed *openFeed(int n, const QString &url)
 {
     auto *window = new frmViewFeed;
@@ -79,11 +70,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (!server.isRunning())
         return 1;
-    QTemporaryDir home;
-    AppFolder::set(home.path());
-    AppFolder::prepare();
-    Silent silent;
-    Messages::setBackend(&silent);
+    const BenchHome home;
 
     QList<frmViewFeed *> windows;
     for (int n = 1; n <= 8; ++n) {

@@ -10,6 +10,7 @@
 // result is on the screen, so the list's paint counts to the one that
 // caused it.
 #include "BenchFeed.h"
+#include "BenchHome.h"
 #include "BenchServer.h"
 #include "config/Settings.h"
 #include "feeds/FeedFile.h"
@@ -23,7 +24,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -108,15 +108,6 @@ private:
     qint64 m_longest = 0;
 };
 
-class Silent : public Messages::Backend
-{
-public:
-    Messages::Answer ask(Messages::Icon, const QString &, const QString &, Messages::Buttons buttons) override
-    {
-        return Messages::cautiousAnswer(buttons);
-    }
-};
-
 double worst = 0;
 
 void report(const char *what, const std::pair<double, double> &stall)
@@ -169,11 +160,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (!server.isRunning())
         return 1;
-    QTemporaryDir home;
-    AppFolder::set(home.path());
-    AppFolder::prepare();
-    Silent silent;
-    Messages::setBackend(&silent);
+    const BenchHome home;
     QFile data(AppFolder::feedDataFile(feedId));
     if (!data.open(QIODevice::WriteOnly) || data.write(BenchFeed::dataFile(storedCount, walked + 1)) < 0)
         return 1;
