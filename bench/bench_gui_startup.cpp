@@ -107,8 +107,11 @@ int main(int argc, char *argv[])
 
     QTemporaryDir settings, empty, large;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"))
-        .setValue(QStringLiteral("Settings/showHelp"), "0");
+    {
+        QSettings stored(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
+        stored.setValue(QStringLiteral("Settings/showHelp"), "0");
+        stored.setValue(QStringLiteral("Settings/Language"), "English");
+    }
     if (!writeFile(empty.filePath(QStringLiteral("feeds.fdb")), "<categories/>")
         || !writeFile(
             large.filePath(QStringLiteral("feeds.fdb")), catalogue(categoryCount, feedsPerCategory))) {

@@ -24,6 +24,8 @@ inline void isolateSettings(const QTemporaryDir &dir)
         QSettings::NativeFormat, QSettings::SystemScope, dir.path() + QStringLiteral("/system"));
     QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
     settings.setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
+    // Not a first start: no language dialog.
+    settings.setValue(QStringLiteral("Settings/Language"), QStringLiteral("English"));
 }
 
 // feeds.fdb from the fixture, its URLs under base.

@@ -2,6 +2,7 @@
 // close decision and the scheduler timer.
 
 #include "config/Settings.h"
+#include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
 #include "shell/frmAbout.h"
 #include "shell/frmConfirmClose.h"
@@ -187,9 +188,10 @@ void TestShellMain::startupCaptionsAndPanels()
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Quorvane"));
     m_main->Load();
     QVERIFY(m_main->isVisible());
-    QCOMPARE(m_main->windowTitle(), AppInfo::productName() + QStringLiteral(" by ") + AppInfo::companyName());
+    QCOMPARE(m_main->windowTitle(),
+        AppInfo::productName() + getMessages(QStringLiteral("MSG_BY")) + AppInfo::companyName());
     QCOMPARE(m_main->findChild<QPushButton *>(QStringLiteral("cmdWebsite"))->text(),
-        QStringLiteral("Visit ") + AppInfo::webAddress());
+        getMessages(QStringLiteral("MSG_VISIT")) + AppInfo::webAddress());
     // The date panel shows the day of the start, which may turn at midnight.
     const QString dateShown = m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel2"))->text();
     const auto dayText = [](const QDate &day) {
@@ -198,9 +200,9 @@ void TestShellMain::startupCaptionsAndPanels()
     QVERIFY2(
         dateShown == dayText(startDay) || dateShown == dayText(QDate::currentDate()), qPrintable(dateShown));
     QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel4"))->text(),
-        QStringLiteral("Status: Ready."));
+        getMessages(QStringLiteral("MSG_STATUSREADY")));
     QCOMPARE(windowEntries().size(), 1);
-    QCOMPARE(windowEntries().first()->text(), QStringLiteral("No Feeds Open"));
+    QCOMPARE(windowEntries().first()->text(), getMessages(QStringLiteral("MSG_NOFEEDSOPEN")));
     QVERIFY(m_main->findChild<QAction *>(QStringLiteral("mnuToolsOptionBar"))->isChecked());
     QCOMPARE(m_messages->count(), 0);
 }
@@ -438,7 +440,7 @@ void TestShellMain::windowsMenuFollowsWindows()
     QTRY_COMPARE(windowEntries().size(), 1);
     QCOMPARE(windowEntries().first()->text(), QStringLiteral("Daily Planet"));
     tabs->subWindowList().first()->close();
-    QTRY_COMPARE(windowEntries().first()->text(), QStringLiteral("No Feeds Open"));
+    QTRY_COMPARE(windowEntries().first()->text(), getMessages(QStringLiteral("MSG_NOFEEDSOPEN")));
     QCOMPARE(windowEntries().size(), 1);
     QCOMPARE(m_messages->count(), 0);
 }
@@ -591,7 +593,7 @@ void TestShellMain::executeNowWithTimerOff()
     QVERIFY(!timer()->isActive());
     QVERIFY(execute->isEnabled());
     QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("ucStatusPanel4"))->text(),
-        QStringLiteral("Status: Ready."));
+        getMessages(QStringLiteral("MSG_STATUSREADY")));
 }
 
 void TestShellMain::savedSchedulerSettingsApplyAtOnce()

@@ -254,7 +254,7 @@ void TestServices::httpsAndInsecureRedirect()
     QCOMPARE(request.failure(), HttpRequest::Failure::InsecureRedirect);
     QCOMPARE(request.errorString(), plain.url("/feed"));
     QCOMPARE(plain.hits("/feed"), 0);
-    const std::optional<FetchFailure> failure = FetchFailure::of(request);
+    const std::optional<FetchFailure> failure = FetchFailure::of(request, DefaultTexts::english);
     QVERIFY(failure);
     QCOMPARE(failure->title, QStringLiteral("Insecure Redirect!"));
     QCOMPARE(failure->text,

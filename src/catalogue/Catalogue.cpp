@@ -1,5 +1,6 @@
 #include "catalogue/Catalogue.h"
 
+#include "i18n/Languages.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -124,14 +125,14 @@ bool Catalogue::feedExists(const FeedRecord &record) const
 
 void Catalogue::reportCategoryExists()
 {
-    Messages::exclamation(QStringLiteral("Category Exists!"),
-        QStringLiteral("Category with same Name already exists. Try some other Category Name ..."));
+    Messages::exclamation(getMessages(QStringLiteral("MSG_CATEGORYEXISTS_TITLE")),
+        getMessages(QStringLiteral("MSG_CATEGORYEXISTS")));
 }
 
 void Catalogue::reportFeedExists(const QString &category)
 {
-    Messages::information(QStringLiteral("Feed already Exists!"),
-        QStringLiteral("Feed with same URL already exists under category \"%1\".").arg(category));
+    Messages::information(getMessages(QStringLiteral("MSG_FEEDEXISTS_TITLE")),
+        getMessages(QStringLiteral("MSG_FEEDEXISTS")).arg(category));
 }
 
 Catalogue::Change Catalogue::addCategory(const QString &name)
@@ -174,10 +175,8 @@ Catalogue::Change Catalogue::renameCategory(const QString &oldName, const QStrin
     if (check != Change::Applied)
         return check;
     if (!mCategories::EditCategory(oldName, newName)) {
-        Messages::exclamation(QStringLiteral("Alert!"),
-            QStringLiteral("Application failed to access Category named \"%1\" in database. Edit operation "
-                           "failed. Please Refresh Category tree and try again ...")
-                .arg(oldName));
+        Messages::exclamation(getMessages(QStringLiteral("MSG_ALERT")),
+            getMessages(QStringLiteral("MSG_CATEGORYEDITFAILED")).arg(oldName));
         return Change::Refused;
     }
     const int index = categoryIndex(oldName);
@@ -253,9 +252,8 @@ Catalogue::Change Catalogue::editFeed(const FeedRecord &record)
 
 bool Catalogue::confirmMove(const FeedRecord &feed, const QString &toCategory)
 {
-    return Messages::askYesNo(QStringLiteral("Change Category?"),
-        QStringLiteral("Are you sure you want to move selected Feed from \"%1\" to \"%2\" category?")
-            .arg(feed.Category, toCategory));
+    return Messages::askYesNo(getMessages(QStringLiteral("MSG_CHANGECATEGORY_TITLE")),
+        getMessages(QStringLiteral("MSG_CHANGECATEGORY")).arg(feed.Category, toCategory));
 }
 
 Catalogue::Change Catalogue::moveFeed(const FeedRecord &feed, const QString &toCategory)

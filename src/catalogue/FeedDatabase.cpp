@@ -1,5 +1,6 @@
 #include "catalogue/FeedDatabase.h"
 
+#include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
 #include "util/Messages.h"
@@ -23,7 +24,7 @@ struct RuntimeFailure {
 QString requiredAttribute(const XmlNode &node, int index)
 {
     if (!node.hasAttributeAt(index))
-        throw RuntimeFailure {QStringLiteral("Object variable or With block variable not set")};
+        throw RuntimeFailure {getMessages(QStringLiteral("MSG_ERR_OBJECTNOTSET"))};
     return node.attribute(index);
 }
 
@@ -40,22 +41,20 @@ public:
         if (forChange) {
             m_lock = std::make_unique<FileLock>(path);
             if (!m_lock->isLocked())
-                throw RuntimeFailure {QStringLiteral("The feed database %1 is locked by another program.")
-                                          .arg(QDir::toNativeSeparators(path))};
+                throw RuntimeFailure {
+                    getMessages(QStringLiteral("MSG_DBLOCKED")).arg(QDir::toNativeSeparators(path))};
         }
         if (!mUtil::FileExists(path))
             mUtil::WriteTextFile(path, QStringLiteral("<categories/>"));
         if (!m_doc.load(path)) {
-            Messages::exclamation(QStringLiteral("Invalid Database File Format!"),
-                QStringLiteral("Application failed to load Feeds Database. Please reinstall application to "
-                               "resolve this issue."));
+            Messages::exclamation(getMessages(QStringLiteral("MSG_DBFORMAT_TITLE")),
+                getMessages(QStringLiteral("MSG_DBFORMAT")));
             return false;
         }
         m_root = m_doc.selectSingleNode(QStringLiteral(".//categories"));
         if (!m_root) {
-            Messages::exclamation(QStringLiteral("Invalid Record Structure!"),
-                QStringLiteral("Appliaction failed to access Records in Database. Please reinstal "
-                               "application to resolve this issue."));
+            Messages::exclamation(getMessages(QStringLiteral("MSG_DBRECORDS_TITLE")),
+                getMessages(QStringLiteral("MSG_DBRECORDS")));
             return false;
         }
         return true;
@@ -66,8 +65,8 @@ public:
     {
         XmlNode node = mCategories::FindCategoryNode(m_root, name);
         if (!node) {
-            Messages::exclamation(QStringLiteral("Failed to access specified Category!"),
-                QStringLiteral("Application failed to locate Feed category \"%1\" in Database!").arg(name));
+            Messages::exclamation(getMessages(QStringLiteral("MSG_DBCATEGORY_TITLE")),
+                getMessages(QStringLiteral("MSG_DBCATEGORY")).arg(name));
         }
         return node;
     }
@@ -75,8 +74,7 @@ public:
     void save() const
     {
         if (!m_doc.save(mFeeds::DatabaseFile()))
-            throw RuntimeFailure {
-                QStringLiteral("The feed database could not be saved: %1").arg(mFeeds::DatabaseFile())};
+            throw RuntimeFailure {getMessages(QStringLiteral("MSG_DBNOTSAVED")).arg(mFeeds::DatabaseFile())};
     }
 
     const XmlNode &root() const { return m_root; }
@@ -213,7 +211,7 @@ bool LoadCategories(QList<CatalogueCategory> &categories)
                 bool numeric = false;
                 const qint16 type = qint16(requiredAttribute(feed, 1).trimmed().toShort(&numeric));
                 if (!numeric)
-                    throw RuntimeFailure {QStringLiteral("Type mismatch")};
+                    throw RuntimeFailure {getMessages(QStringLiteral("MSG_ERR_TYPEMISMATCH"))};
                 FeedRecord record;
                 record.Category = categories.last().name;
                 record.FeedCaption = feed.attribute(0);
@@ -273,8 +271,8 @@ bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
         if (move) {
             const XmlNode target = mCategories::FindCategoryNode(db.root(), newCategory);
             if (!target) {
-                Messages::exclamation(QStringLiteral("Category not found!"),
-                    QStringLiteral("Application failed to locate %1 in Database!").arg(newCategory));
+                Messages::exclamation(getMessages(QStringLiteral("MSG_DBCATEGORYNOTFOUND_TITLE")),
+                    getMessages(QStringLiteral("MSG_DBCATEGORYNOTFOUND")).arg(newCategory));
                 return false;
             }
             target.appendChild(feed);

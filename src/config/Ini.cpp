@@ -1,5 +1,6 @@
 #include "config/Ini.h"
 
+#include "i18n/Languages.h"
 #include "util/FileLock.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
@@ -59,7 +60,7 @@ bool writeLines(const QStringList &lines)
     QString error;
     if (mUtil::SaveFileAtomically(iniFile, text.toUtf8(), &error))
         return true;
-    Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(iniFile, error));
+    Messages::utilityError(75, getMessages(QStringLiteral("MSG_PATHERROR")).arg(iniFile, error));
     return false;
 }
 
@@ -69,8 +70,9 @@ template<class Change> bool changeLines(Change change)
 {
     const FileLock lock(iniFile);
     if (!lock.isLocked()) {
-        Messages::utilityError(
-            75, QStringLiteral("Path/File access error: %1 (locked by another program)").arg(iniFile));
+        Messages::utilityError(75,
+            getMessages(QStringLiteral("MSG_PATHERROR"))
+                .arg(iniFile, getMessages(QStringLiteral("MSG_FILELOCKED"))));
         return false;
     }
     QStringList lines = readLines();

@@ -1,6 +1,7 @@
 #include "config/Settings.h"
 
 #include "config/Ini.h"
+#include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
@@ -57,7 +58,7 @@ mINI::Entry number(const QString &key, int value)
 bool confirmSaved(bool saved, bool showMessage, const QString &text)
 {
     if (saved && showMessage)
-        Messages::information(QStringLiteral("Done!"), text);
+        Messages::information(getMessages(QStringLiteral("MSG_DONE")), text);
     return saved;
 }
 
@@ -113,7 +114,7 @@ bool SaveEmailSettings(bool showMessage)
             scrambled(QStringLiteral("au"), QString::number(e.Authentication)),
             scrambled(QStringLiteral("us"), e.UserName), scrambled(QStringLiteral("pw"), e.Password),
             scrambled(QStringLiteral("fn"), e.FromName), scrambled(QStringLiteral("fe"), e.FromEmail)});
-    return confirmSaved(saved, showMessage, QStringLiteral("Email Settings are Successfully Saved!"));
+    return confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_EMAILSAVED")));
 }
 
 void LoadAppSettings()
@@ -133,8 +134,7 @@ bool SaveAppSettings(bool showMessage)
         {number(QStringLiteral("autos"), a.StartWithSystem),
             number(QStringLiteral("close"), a.CloseCompletely),
             number(QStringLiteral("mins"), a.MinimizeToTray)});
-    return confirmSaved(saved, showMessage,
-        QStringLiteral("Application Settings successfully saved to Application Configuration File."));
+    return confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_APPSAVED")));
 }
 
 bool ReadConfirmOnClose()
@@ -184,7 +184,7 @@ SchedulerSettings ReadSchedulerSettings(
         const QStringList fields = value(key, QString()).split(fieldSeparator);
         if (fields.size() < 4) {
             if (problem)
-                *problem = QStringLiteral("Subscript out of range (key \"%1\")").arg(key);
+                *problem = getMessages(QStringLiteral("MSG_ERR_SUBSCRIPT")).arg(key);
             return s;
         }
         FeedRecord record;
@@ -226,8 +226,7 @@ bool SaveSchedulerSettings(bool showMessage)
     // The section is written anew, in one save, so feeds taken off the
     // schedule leave no keys and a crash cannot lose the schedule.
     const bool saved = mINI::ReplaceINISection(schedulerSection, group);
-    confirmSaved(saved, showMessage,
-        QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
+    confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_SCHEDULERSAVED")));
     if (saved && schedulerSavedHook())
         schedulerSavedHook()();
     return saved;

@@ -328,11 +328,11 @@ FeedStore::MergeResult FeedDocument::merge(const FeedEntries &items)
         break;
     case State::Unreadable:
         result.ok = false;
-        result.error = FeedStore::failureText(State::Unreadable);
+        result.error = FeedStore::failureText(State::Unreadable, DefaultTexts::english);
         return result;
     case State::NoItems:
         result.ok = false;
-        result.error = FeedStore::failureText(State::NoItems);
+        result.error = FeedStore::failureText(State::NoItems, DefaultTexts::english);
         return result;
     case State::Ready:
         break;

@@ -1,5 +1,7 @@
 #include "feeds/FeedDownload.h"
 
+#include "i18n/Languages.h"
+
 #include "util/AppFolder.h"
 #include "util/BackgroundWrite.h"
 #include "util/HttpRequest.h"
@@ -34,7 +36,7 @@ void FeedDownload::start()
     connect(m_request.get(), &HttpRequest::done, this, [this] {
         if (!StillExecuting)
             return;
-        m_failure = FetchFailure::of(*m_request);
+        m_failure = FetchFailure::of(*m_request, getMessages);
         if (m_failure) {
             end(Outcome::Failed);
             return;

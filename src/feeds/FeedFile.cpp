@@ -202,8 +202,8 @@ FeedFile::Saved FeedFile::saveChanges(const std::function<bool(FeedDocument &)> 
     const FileLock lock(m_fileName);
     if (m_fileName.isEmpty() || !lock.isLocked()) {
         saved.ok = false;
-        saved.error = m_fileName.isEmpty() ? QStringLiteral("no such file")
-                                           : QStringLiteral("locked by another program");
+        saved.error = DefaultTexts::english(
+            m_fileName.isEmpty() ? QStringLiteral("MSG_NOSUCHFILE") : QStringLiteral("MSG_FILELOCKED"));
         return saved;
     }
     ensureCurrent();
@@ -320,7 +320,7 @@ void FeedFile::merge(
             if (!saved.ok && result.ok) {
                 result = FeedStore::MergeResult();
                 result.ok = false;
-                result.error = FeedStore::saveFailureText(m_fileName);
+                result.error = FeedStore::saveFailureText(m_fileName, DefaultTexts::english);
             }
             return result;
         },

@@ -920,33 +920,29 @@ QString failureTitle(Failure failure)
 {
     switch (failure) {
     case Failure::Empty:
-        return QStringLiteral("Invalid Server Response!");
+        return getMessages(QStringLiteral("MSG_EMPTYRESPONSE_TITLE"));
     case Failure::NotXml:
-        return QStringLiteral("Invalid Data Format!");
+        return getMessages(QStringLiteral("MSG_NOTXML_TITLE"));
     case Failure::NotRss:
     case Failure::NotAtom:
-        return QStringLiteral("Invalid Feed XML!");
+        return getMessages(QStringLiteral("MSG_INVALIDFEED_TITLE"));
     case Failure::None:
         break;
     }
     return QString();
 }
 
-QString failureText(Failure failure)
+QString failureText(Failure failure, DefaultTexts::Source texts)
 {
     switch (failure) {
     case Failure::Empty:
-        return QStringLiteral("Server returned empty data stream!");
+        return texts(QStringLiteral("MSG_EMPTYRESPONSE"));
     case Failure::NotXml:
-        return QStringLiteral("Server returned Feed data in invalid XML format!");
+        return texts(QStringLiteral("MSG_NOTXML"));
     case Failure::NotRss:
-        return QStringLiteral(
-            "Server returned invalid Feed XML! Either Feed Type is not RSS or Feed XML is not "
-            "well-formed.");
+        return texts(QStringLiteral("MSG_NOTRSS"));
     case Failure::NotAtom:
-        return QStringLiteral(
-            "Server returned invalid Feed XML! Either Feed Type is not ATOM or Feed XML is not "
-            "well-formed.");
+        return texts(QStringLiteral("MSG_NOTATOM"));
     case Failure::None:
         break;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "feeds/FeedEntries.h"
+#include "i18n/DefaultTexts.h"
+#include "i18n/Languages.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,9 +48,10 @@ Result parseAny(const QByteArray &data, const QString &httpCharset = QString());
 // parsed (count 0, no failure).
 Result parseByType(int feedType, const QByteArray &data, const QString &httpCharset = QString());
 
-// Title and text of the message box for a failure.
+// Title and text of the message box for a failure (the text also goes to
+// the scheduler's log, in English).
 QString failureTitle(Failure failure);
-QString failureText(Failure failure);
+QString failureText(Failure failure, DefaultTexts::Source texts = getMessages);
 // Shows the failure's box through the message seam.
 void reportFailure(Failure failure);
 

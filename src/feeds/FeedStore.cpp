@@ -3,6 +3,7 @@
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedParser.h"
 #include "feeds/ItemId.h"
+#include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
 #include "util/Messages.h"
@@ -13,10 +14,6 @@
 namespace
 {
 
-const QString InvalidFormatTitle = QStringLiteral("Invalid File format!");
-const QString LoadFailedText = QStringLiteral("Failed to load the Feed Data file details.");
-const QString NoRecordsText = QStringLiteral("Application failed to access Records in Feed Data file!");
-
 // A change made under the file's lock and saved at once; false with the
 // reason when it could not be saved.
 template<class Change>
@@ -24,7 +21,7 @@ bool changeSaved(const QString &fileName, FeedDocument &doc, QString &error, Cha
 {
     const FileLock lock(fileName);
     if (!lock.isLocked()) {
-        error = QStringLiteral("locked by another program");
+        error = DefaultTexts::english(QStringLiteral("MSG_FILELOCKED"));
         return false;
     }
     doc.load(fileName);
@@ -58,14 +55,13 @@ bool FeedStore::reportFileState(FileState state)
 {
     switch (state) {
     case FileState::Missing:
-        Messages::exclamation(QStringLiteral("Feed Data file is missing!"),
-            QStringLiteral("Application failed to access Feed Data file. Item details cannot be fetched."));
+        Messages::exclamation(getMessages(QStringLiteral("MSG_DATAMISSING_TITLE")),
+            getMessages(QStringLiteral("MSG_DATAMISSING")));
         return false;
     case FileState::Unreadable:
-        Messages::exclamation(InvalidFormatTitle, LoadFailedText);
-        return false;
     case FileState::NoItems:
-        Messages::exclamation(InvalidFormatTitle, NoRecordsText);
+        Messages::exclamation(
+            getMessages(QStringLiteral("MSG_DATAFORMAT_TITLE")), failureText(state, getMessages));
         return false;
     case FileState::Ready:
         break;
@@ -73,30 +69,31 @@ bool FeedStore::reportFileState(FileState state)
     return true;
 }
 
-QString FeedStore::failureText(FileState state)
+QString FeedStore::failureText(FileState state, DefaultTexts::Source texts)
 {
     switch (state) {
     case FileState::Missing:
-        return QStringLiteral("Application failed to access Feed Data file.");
+        return texts(QStringLiteral("MSG_DATANOACCESS"));
     case FileState::Unreadable:
-        return LoadFailedText;
+        return texts(QStringLiteral("MSG_DATALOADFAILED"));
     case FileState::NoItems:
-        return NoRecordsText;
+        return texts(QStringLiteral("MSG_DATANORECORDS"));
     case FileState::Ready:
         break;
     }
     return QString();
 }
 
-QString FeedStore::saveFailureText(const QString &fileName)
+QString FeedStore::saveFailureText(const QString &fileName, DefaultTexts::Source texts)
 {
-    return QStringLiteral("Failed to save the Feed Data file %1.").arg(QDir::toNativeSeparators(fileName));
+    return texts(QStringLiteral("MSG_DATANOTSAVED")).arg(QDir::toNativeSeparators(fileName));
 }
 
 void FeedStore::reportSaveFailure(const QString &fileName, const QString &error)
 {
-    Messages::exclamation(QStringLiteral("Feed Data file not saved!"),
-        saveFailureText(fileName) + (error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)));
+    Messages::exclamation(getMessages(QStringLiteral("MSG_DATANOTSAVED_TITLE")),
+        saveFailureText(fileName, getMessages)
+            + (error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)));
 }
 
 QString FeedStore::itemId(const FeedItem &item)
@@ -188,7 +185,7 @@ FeedStore::MergeResult FeedStore::UpdateItems(const FeedEntries &items)
         return result;
     if (m_fileName.isEmpty()) {
         result.ok = false;
-        result.error = QStringLiteral("\"%1\" is not a valid FeedID.").arg(m_feedId);
+        result.error = DefaultTexts::english(QStringLiteral("MSG_BADFEEDID")).arg(m_feedId);
         return result;
     }
     FeedDocument doc;
@@ -202,7 +199,7 @@ FeedStore::MergeResult FeedStore::UpdateItems(const FeedEntries &items)
         result.addedIndexes.clear();
         result.added = 0;
         result.ok = false;
-        result.error = saveFailureText(m_fileName);
+        result.error = saveFailureText(m_fileName, DefaultTexts::english);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "feeds/FeedEntries.h"
+#include "i18n/DefaultTexts.h"
 
 #include <QString>
 #include <QVector>
@@ -68,12 +69,12 @@ public:
 
     // The boxes of the feed window for a file it cannot use ("Feed Data file
     // is missing!", "Invalid File format!"); false when there was one to
-    // show. The text a log gives for them.
+    // show. The text for them, from texts (English for a log).
     static bool reportFileState(FileState state);
-    static QString failureText(FileState state);
+    static QString failureText(FileState state, DefaultTexts::Source texts);
     // The box and the text for a change of the file that could not be saved.
     static void reportSaveFailure(const QString &fileName, const QString &error);
-    static QString saveFailureText(const QString &fileName);
+    static QString saveFailureText(const QString &fileName, DefaultTexts::Source texts);
 
     // The identity of an entry (ItemId::of) and its stored date text.
     static QString itemId(const FeedItem &item);

@@ -7,8 +7,6 @@
 namespace
 {
 
-const QString NotFetched = QStringLiteral("Application failed to fetch Feed Data!");
-
 bool isBlank(const QByteArray &body)
 {
     return std::all_of(body.begin(), body.end(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
@@ -20,63 +18,50 @@ QString hostOf(const HttpRequest &request)
     return host.isEmpty() ? request.lastUrl().toString() : host;
 }
 
-FetchFailure connectionFailure(const HttpRequest &request)
+FetchFailure connectionFailure(const HttpRequest &request, DefaultTexts::Source texts)
 {
     const QString host = hostOf(request);
+    const QString notFetched = texts(QStringLiteral("MSG_NOTFETCHED"));
+    const auto failure = [&](const char *key, const QString &text) {
+        const QString name = QString::fromLatin1(key);
+        return FetchFailure {texts(name + QStringLiteral("_TITLE")), text};
+    };
+    const auto text = [&](const char *key) { return texts(QString::fromLatin1(key)); };
     switch (request.failure()) {
     case HttpRequest::Failure::BadAddress:
-        return {QStringLiteral("Invalid Feed URL!"),
-            QStringLiteral("The Feed URL \"%1\" is not a web address (http or https). ")
-                    .arg(request.lastUrl().toString())
-                + NotFetched};
+        return failure("MSG_BADURL", text("MSG_BADURL").arg(request.lastUrl().toString()) + notFetched);
     case HttpRequest::Failure::HostNotFound:
-        return {QStringLiteral("Unknown Server!"),
-            QStringLiteral("Server %1 could not be found. Please check the Feed URL. ").arg(host)
-                + NotFetched};
+        return failure("MSG_UNKNOWNSERVER", text("MSG_UNKNOWNSERVER").arg(host) + notFetched);
     case HttpRequest::Failure::ConnectionRefused:
-        return {QStringLiteral("Connection Refused!"),
-            QStringLiteral("Server %1 refused the connection. ").arg(host) + NotFetched};
+        return failure("MSG_REFUSED", text("MSG_REFUSED").arg(host) + notFetched);
     case HttpRequest::Failure::Certificate:
-        return {QStringLiteral("Untrusted Certificate!"),
-            QStringLiteral(
-                "The security certificate of server %1 is not trusted or not valid (%2). Application "
-                "refused to fetch Feed Data!")
-                .arg(host, request.errorString())};
+        return failure("MSG_CERTIFICATE", text("MSG_CERTIFICATE").arg(host, request.errorString()));
     case HttpRequest::Failure::TooManyRedirects:
-        return {QStringLiteral("Too Many Redirects!"),
-            QStringLiteral("Server %1 redirected the request too many times, possibly in a loop. ").arg(host)
-                + NotFetched};
+        return failure("MSG_REDIRECTS", text("MSG_REDIRECTS").arg(host) + notFetched);
     case HttpRequest::Failure::InsecureRedirect:
-        return {QStringLiteral("Insecure Redirect!"),
-            QStringLiteral("Server %1 redirected the secure request to an insecure address (%2). Application "
-                           "refused to follow it!")
-                .arg(host, request.errorString())};
+        return failure("MSG_INSECUREREDIRECT", text("MSG_INSECUREREDIRECT").arg(host, request.errorString()));
     case HttpRequest::Failure::TooLarge:
-        return {QStringLiteral("Feed Data Too Large!"),
-            QStringLiteral("Server %1 sent more than %2 MiB of Feed Data. Application refused the response!")
-                .arg(host)
-                .arg(HttpRequest::MaxBodyBytes / (1024 * 1024))};
+        return failure(
+            "MSG_TOOLARGE", text("MSG_TOOLARGE").arg(host).arg(HttpRequest::MaxBodyBytes / (1024 * 1024)));
     case HttpRequest::Failure::Network:
     case HttpRequest::Failure::None:
         break;
     }
-    return {QStringLiteral("Network Error!"),
-        QStringLiteral("The connection to server %1 failed (%2). ").arg(host, request.errorString())
-            + NotFetched};
+    return failure("MSG_NETWORK", text("MSG_NETWORK").arg(host, request.errorString()) + notFetched);
 }
 
 } // namespace
 
-std::optional<FetchFailure> FetchFailure::of(const HttpRequest &request)
+std::optional<FetchFailure> FetchFailure::of(const HttpRequest &request, DefaultTexts::Source texts)
 {
     if (request.failure() != HttpRequest::Failure::None)
-        return connectionFailure(request);
+        return connectionFailure(request, texts);
     if (request.status() < 400 || !isBlank(request.responseBytes()))
         return std::nullopt;
     const QString status = request.reasonPhrase().isEmpty()
         ? QString::number(request.status())
         : QStringLiteral("%1 (%2)").arg(request.status()).arg(request.reasonPhrase());
-    return FetchFailure {QStringLiteral("Server Error!"),
-        QStringLiteral("Server %1 returned HTTP status %2 without Feed Data. ").arg(hostOf(request), status)
-            + NotFetched};
+    return FetchFailure {texts(QStringLiteral("MSG_SERVERERROR_TITLE")),
+        texts(QStringLiteral("MSG_SERVERERROR")).arg(hostOf(request), status)
+            + texts(QStringLiteral("MSG_NOTFETCHED"))};
 }

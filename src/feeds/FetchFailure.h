@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/DefaultTexts.h"
+
 #include <QString>
 
 #include <optional>
@@ -16,6 +18,6 @@ struct FetchFailure {
     QString text;
 
     // The failure of a finished request, or nothing when its response is to
-    // be parsed.
-    static std::optional<FetchFailure> of(const HttpRequest &request);
+    // be parsed; its words come from texts.
+    static std::optional<FetchFailure> of(const HttpRequest &request, DefaultTexts::Source texts);
 };

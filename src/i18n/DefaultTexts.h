@@ -4,15 +4,24 @@
 #include <QPair>
 #include <QString>
 
-// The program's built-in message texts, by key, in registration order.
+class clsLanguages;
+
+// The program's built-in message texts, in English, by key, in
+// registration order.
 namespace DefaultTexts
 {
 
+// Where a text is taken from: ::getMessages (the current language) or
+// english.
+using Source = QString (*)(const QString &key);
+
 const QList<QPair<QString, QString>> &table();
 
-} // namespace DefaultTexts
+// Registers every text of the table with setMessage, in order.
+void registerAll(clsLanguages &languages);
 
-// The text of a message key (letter case of the key ignored) with the
-// product and company placeholders filled in and its first character in
-// upper case; "" for an unknown key.
-QString getMessages(const QString &key);
+// The English text of a key, placeholders filled in: for what stays in
+// English whatever the language (the scheduler's log).
+QString english(const QString &key);
+
+} // namespace DefaultTexts

@@ -36,7 +36,8 @@ QString now()
 QString failureRecord(int feedType, FeedParser::Failure failure)
 {
     const bool rssNotXml = failure == FeedParser::Failure::NotXml && feedType != 1;
-    return (rssNotXml ? QStringLiteral("-->Error: ") : ErrorPrefix) + FeedParser::failureText(failure);
+    return (rssNotXml ? QStringLiteral("-->Error: ") : ErrorPrefix)
+        + FeedParser::failureText(failure, DefaultTexts::english);
 }
 
 // The server a feed is fetched from, as the network layer counts its
@@ -282,15 +283,13 @@ bool ScheduledCheck::FetchFeedContent(int index)
             false, false);
         return false;
     case FetchQueue::State::TimedOut:
-        WriteScheduleLog(ErrorPrefix
-                + QStringLiteral(
-                    "Server did not respond in timely manner. Application failed to fetch Feed Data!"),
-            false, false);
+        WriteScheduleLog(ErrorPrefix + DefaultTexts::english(QStringLiteral("MSG_TIMEOUT")), false, false);
         return false;
     default:
         break;
     }
-    if (const std::optional<FetchFailure> failure = FetchFailure::of(m_queue->request(index))) {
+    if (const std::optional<FetchFailure> failure
+        = FetchFailure::of(m_queue->request(index), DefaultTexts::english)) {
         WriteScheduleLog(ErrorPrefix + failure->text, false, false);
         return false;
     }

@@ -1,7 +1,8 @@
 #include "shell/frmConfirmClose.h"
 
 #include "config/Settings.h"
-#include "i18n/DefaultTexts.h"
+#include "i18n/Languages.h"
+#include "i18n/ui/WindowTexts.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -71,6 +72,8 @@ frmConfirmClose::frmConfirmClose(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
     setMinimumWidth(440);
 
+    ChangeLanguage(this, CurrentLanguage());
+    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMCONFIRMCLOSE")));
     mSettings::LoadAppSettings();
     m_alwaysClose->setChecked(mSettings::app().CloseCompletely == 1);
 }

@@ -2,7 +2,10 @@
 
 #include "catalogue/Catalogue.h"
 #include "config/Settings.h"
-#include "i18n/DefaultTexts.h"
+#include "i18n/Languages.h"
+#include "i18n/LocalizationFile.h"
+#include "i18n/ui/WindowTexts.h"
+#include "i18n/ui/frmLanguage.h"
 #include "scheduler/ScheduledCheck.h"
 #include "shell/CategoryNode.h"
 #include "shell/ShellIcons.h"
@@ -11,6 +14,7 @@
 #include "shell/frmOptionBar.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
+#include "util/Messages.h"
 #include "util/Utilities.h"
 
 #include <QApplication>
@@ -118,6 +122,11 @@ void frmMain::buildMenus()
     m_optionBarToggle->setCheckable(true);
     m_optionBarToggle->setChecked(true);
 
+    auto *languages = menuBar()->addMenu(QStringLiteral("Languages"));
+    languages->setObjectName(QStringLiteral("mnuLanguages"));
+    addCommand(languages, QStringLiteral("mnuLanguagesChange"), QStringLiteral("Change Languages"),
+        [this] { ShowLanguages(); });
+
     auto *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     addCommand(
@@ -197,6 +206,13 @@ void frmMain::buildToolbar()
     windows->setObjectName(QStringLiteral("cmdWindows"));
     connect(windows, &QAction::triggered, this, [this] { m_mnuWindows->popup(QCursor::pos()); });
 
+    // Hidden: writes the localization file from the current texts.
+    auto *localization = new QAction(QStringLiteral("Make Localization File"), this);
+    localization->setObjectName(QStringLiteral("cmdLocalization"));
+    localization->setVisible(false);
+    connect(localization, &QAction::triggered, this, [this] { MakeLocalizationFile(); });
+    addAction(localization);
+
     // The web-site button takes the rest of the row.
     auto *holder = new QWidget(bar);
     auto *layout = new QHBoxLayout(holder);
@@ -204,6 +220,7 @@ void frmMain::buildToolbar()
     m_website = new QPushButton(ShellIcons::named(QStringLiteral("website")), QString(), holder);
     m_website->setObjectName(QStringLiteral("cmdWebsite"));
     m_website->setFlat(true);
+    m_website->setProperty("translated", false); // its text is set at start-up
     m_website->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     layout->addWidget(m_website);
     bar->addWidget(holder);
@@ -217,12 +234,13 @@ void frmMain::buildStatusBar()
         auto *label = new QLabel(statusBar());
         label->setObjectName(QStringLiteral("ucStatusPanel%1").arg(panel));
         label->setContentsMargins(4, 0, 4, 0);
+        label->setProperty("translated", false); // the date and the status
         m_statusPanels.append(label);
         statusBar()->addWidget(label, panel == 1 ? 1 : 0);
     }
     m_statusPanels[1]->setText(
         QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
-    m_statusPanels[3]->setText(QStringLiteral("Status: Ready."));
+    m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSREADY")));
 }
 
 void frmMain::buildDock()
@@ -249,8 +267,8 @@ void frmMain::Load()
     if (m_options.tray)
         AddToSystemTray();
     EnableSchedule(true);
-    setWindowTitle(AppInfo::productName() + QStringLiteral(" by ") + AppInfo::companyName());
-    m_website->setText(QStringLiteral("Visit ") + AppInfo::webAddress());
+    applyStartLanguage();
+    showOwnTexts();
 
     QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
     settings.beginGroup(QStringLiteral("Settings"));
@@ -260,6 +278,67 @@ void frmMain::Load()
     }
     if (!m_options.tray)
         show();
+}
+
+void frmMain::applyStartLanguage()
+{
+    const bool firstStart = StoredLanguage(QString()).isEmpty();
+    ChangeLanguageMDI(this, StoredLanguage());
+    if (!firstStart)
+        return;
+    StoreLanguage(QStringLiteral("English"));
+    frmLanguage dialog(this, this);
+    connect(&dialog, &frmLanguage::languageChanged, this, &frmMain::showOwnTexts);
+    dialog.exec();
+}
+
+void frmMain::showOwnTexts()
+{
+    setWindowTitle(AppInfo::productName() + getMessages(QStringLiteral("MSG_BY")) + AppInfo::companyName());
+    m_website->setText(getMessages(QStringLiteral("MSG_VISIT")) + AppInfo::webAddress());
+    m_statusPanels[3]->setText(getMessages(
+        m_check->isRunning() ? QStringLiteral("MSG_STATUSEXECUTING") : QStringLiteral("MSG_STATUSREADY")));
+    if (m_trayShow)
+        showTrayState(m_trayOffersHide);
+    if (m_windowEntries.isEmpty())
+        resetWindowsMenu();
+}
+
+void frmMain::showTrayState(bool windowShown)
+{
+    m_trayOffersHide = windowShown;
+    m_trayShow->setText(
+        getMessages(windowShown ? QStringLiteral("MSG_TRAYHIDE") : QStringLiteral("MSG_TRAYSHOW")));
+}
+
+void frmMain::ShowLanguages()
+{
+    if (!m_languages) {
+        m_languages = new frmLanguage(this, this);
+        m_languages->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_languages, &frmLanguage::languageChanged, this, &frmMain::showOwnTexts);
+    }
+    m_languages->show();
+    m_languages->raise();
+    m_languages->activateWindow();
+}
+
+bool frmMain::MakeLocalizationFile()
+{
+    // The dialogs are loaded without being shown, beside the windows open now.
+    frmConfirmClose confirmClose(this);
+    frmLanguage languages(this, this);
+    QList<QPair<QString, QString>> items = WindowTexts::collect(this);
+    for (QWidget *window : findChildren<QWidget *>()) {
+        if (window->objectName().startsWith(QLatin1String("frm")))
+            items += WindowTexts::collect(window);
+    }
+    QString error;
+    if (Languages().makeLocalizationFile(items, &error))
+        return true;
+    Messages::exclamation(
+        AppInfo::title(), getMessages(QStringLiteral("MSG_LOCALIZATIONNOTSAVED")).arg(error));
+    return false;
 }
 
 void frmMain::showNodeMenu(QTreeWidgetItem *node, const QPoint &globalPos)
@@ -390,18 +469,18 @@ void frmMain::AddToSystemTray()
     }
     if (!m_tray)
         createTrayIcon();
-    m_trayShow->setText(QStringLiteral("Show"));
+    showTrayState(false);
     hide();
 }
 
 void frmMain::HandleSystrayMenu(const QString &sKey)
 {
     if (sKey == QLatin1String("show")) {
-        if (m_trayShow->text() == QLatin1String("Hide")) {
-            m_trayShow->setText(QStringLiteral("Show"));
+        if (m_trayOffersHide) {
+            showTrayState(false);
             hide();
         } else {
-            m_trayShow->setText(QStringLiteral("Hide"));
+            showTrayState(true);
             showNormal();
             raise();
             activateWindow();

@@ -22,6 +22,7 @@ class QTimer;
 class QTreeWidgetItem;
 class ScheduledCheck;
 class frmAbout;
+class frmLanguage;
 class frmOptionBar;
 class frmViewFeed;
 struct FeedRecord;
@@ -90,6 +91,10 @@ public:
     void OpenHelpFile();
     void OpenWebsite();
     void ShowAbout();
+    void ShowLanguages();
+    // Writes Localization.txt from the texts of every window, each loaded
+    // for the purpose without being shown, and of every message.
+    bool MakeLocalizationFile();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -112,6 +117,11 @@ private:
     void onScheduledCheckFinished();
     void Unload();
     void closeOtherWindows();
+    // The language of the settings, and the language dialog on the first start.
+    void applyStartLanguage();
+    // The texts the window sets itself, in the current language.
+    void showOwnTexts();
+    void showTrayState(bool windowShown);
 
     // Windows menu: one entry per open feed window, or "No Feeds Open".
     void addWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
@@ -134,6 +144,7 @@ private:
     ScheduledCheck *m_check = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     QPointer<frmAbout> m_about;
+    QPointer<frmLanguage> m_languages;
 
     QMenu *m_mnuCat = nullptr;
     QMenu *m_mnuFeeds = nullptr;
@@ -152,4 +163,5 @@ private:
     bool m_sessionEnding = false;
     bool m_deciding = false;
     bool m_unloaded = false;
+    bool m_trayOffersHide = false; // the tray's first command hides the window
 };

@@ -2,7 +2,7 @@
 #include "shell/frmMain.h"
 
 #include "catalogue/Catalogue.h"
-#include "i18n/DefaultTexts.h"
+#include "i18n/Languages.h"
 #include "shell/CategoryNode.h"
 #include "shell/ShellIcons.h"
 #include "shell/frmOptionBar.h"
@@ -165,7 +165,7 @@ void frmMain::showFeedInWindows(const FeedRecord &feed)
 void frmMain::resetWindowsMenu()
 {
     m_mnuWindows->clear();
-    auto *none = new QAction(QStringLiteral("No Feeds Open"), m_mnuWindows);
+    auto *none = new QAction(getMessages(QStringLiteral("MSG_NOFEEDSOPEN")), m_mnuWindows);
     none->setObjectName(QStringLiteral("mnuSubItem"));
     none->setEnabled(false);
     m_mnuWindows->addAction(none);

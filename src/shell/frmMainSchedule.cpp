@@ -2,6 +2,7 @@
 #include "shell/frmMain.h"
 
 #include "config/Settings.h"
+#include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
 
 #include <QAction>
@@ -67,7 +68,7 @@ void frmMain::RunScheduleTick()
         return;
     setScheduleTimer(false);
     m_execute->setEnabled(false);
-    m_statusPanels[3]->setText(QStringLiteral("Status: Executing Schedule"));
+    m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSEXECUTING")));
     m_check->RunScheduledCheck();
 }
 
@@ -77,7 +78,7 @@ void frmMain::onScheduledCheckFinished()
 {
     if (m_unloaded)
         return;
-    m_statusPanels[3]->setText(QStringLiteral("Status: Ready."));
+    m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSREADY")));
     m_execute->setEnabled(true);
     EnableSchedule(false);
 }

@@ -1,9 +1,11 @@
+#include "i18n/Languages.h"
 #include "shell/MessageBoxBackend.h"
 #include "shell/ScreenshotHook.h"
 #include "shell/ShellIcons.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 #include "util/AppFolder.h"
+#include "util/AppInfo.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -29,13 +31,19 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments();
     AppFolder::resolve(arguments);
     if (!AppFolder::prepare()) {
-        Messages::show(Messages::Icon::Critical, QStringLiteral("Quorvane"),
-            QStringLiteral("Application failed to prepare its folder \"%1\". Please make sure the "
-                           "folder can be written and try again.")
-                .arg(AppFolder::path()));
+        Messages::show(Messages::Icon::Critical, AppInfo::title(),
+            getMessages(QStringLiteral("MSG_FOLDERFAILED")).arg(AppFolder::path()));
         return 1;
     }
-    const StartOptions options = StartOptions::fromArguments(AppFolder::stripHomeOption(arguments).mid(1));
+    const QStringList programArguments = AppFolder::stripHomeOption(arguments).mid(1);
+    if (programArguments == QStringList {QStringLiteral("--write-localization")}) {
+        // Every window loaded, none shown, in its design texts.
+        frmMain window;
+        const bool written = window.MakeLocalizationFile();
+        Messages::setBackend(nullptr);
+        return written ? 0 : 1;
+    }
+    const StartOptions options = StartOptions::fromArguments(programArguments);
     const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
 
     std::unique_ptr<frmMain> mainWindow;

@@ -1,5 +1,7 @@
 #include "util/Messages.h"
 
+#include "i18n/Languages.h"
+
 #include <cstdio>
 
 namespace Messages
@@ -45,13 +47,14 @@ Answer show(Icon icon, const QString &title, const QString &text, Buttons button
 
 void runtimeError(const QString &procedure, const QString &description, int line)
 {
-    show(Icon::Critical, procedure + QStringLiteral(" Function"),
-        QStringLiteral("Error on Line %1\r\n\r\n%2").arg(line).arg(description));
+    show(Icon::Critical, getMessages(QStringLiteral("MSG_FUNCTION")).arg(procedure),
+        getMessages(QStringLiteral("MSG_ERRORONLINE")).arg(line) + QStringLiteral("\r\n\r\n") + description);
 }
 
 void utilityError(int number, const QString &description, const QString &title)
 {
-    show(Icon::Information, title, QStringLiteral("%1 : \r\n\r\n%2").arg(number).arg(description));
+    show(Icon::Information, title.isEmpty() ? getMessages(QStringLiteral("MSG_UTILITYERROR_TITLE")) : title,
+        QStringLiteral("%1 : \r\n\r\n%2").arg(number).arg(description));
 }
 
 } // namespace Messages

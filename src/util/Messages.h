@@ -45,8 +45,9 @@ inline bool askYesNo(const QString &title, const QString &text)
 // title "<procedure> Function", text "Error on Line <n>\r\n\r\n<description>".
 void runtimeError(const QString &procedure, const QString &description, int line = 0);
 
-// The information box of a failing utility: "<number> : \r\n\r\n<description>".
-void utilityError(int number, const QString &description, const QString &title = QStringLiteral("Error !"));
+// The information box of a failing utility: "<number> : \r\n\r\n<description>",
+// titled "Error !" when no title is given.
+void utilityError(int number, const QString &description, const QString &title = QString());
 
 // The answer the default backend gives for a set of buttons.
 Answer cautiousAnswer(Buttons buttons);

@@ -1,5 +1,6 @@
 #include "util/Utilities.h"
 
+#include "i18n/Languages.h"
 #include "util/AtomicSave.h"
 #include "util/Messages.h"
 
@@ -48,7 +49,7 @@ bool IsBlank(const QString &text)
 
 bool ReportWriteFailure(const QString &path, const QString &error)
 {
-    Messages::utilityError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(path, error));
+    Messages::utilityError(75, getMessages(QStringLiteral("MSG_PATHERROR")).arg(path, error));
     return false;
 }
 
@@ -101,7 +102,7 @@ QString ReadTextFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Messages::utilityError(53, QStringLiteral("File not found: %1").arg(path));
+        Messages::utilityError(53, getMessages(QStringLiteral("MSG_FILENOTFOUND")).arg(path));
         return QString();
     }
     return DecodeStoredText(file.readAll());

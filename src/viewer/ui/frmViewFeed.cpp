@@ -3,6 +3,7 @@
 #include "feeds/FeedFile.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
+#include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/Messages.h"
@@ -61,9 +62,8 @@ QUrl previewBaseUrl(const FeedItem &item)
 
 void reportItemNotFound()
 {
-    Messages::exclamation(QStringLiteral("Failed to locate item in Feed Data File!"),
-        QStringLiteral("Application failed to access details for selected Feed Item. Either "
-                       "item is deleted or Feed Data file is not accessible to application."));
+    Messages::exclamation(getMessages(QStringLiteral("MSG_ITEMNOTFOUND_TITLE")),
+        getMessages(QStringLiteral("MSG_ITEMNOTFOUND")));
 }
 
 } // namespace
@@ -305,7 +305,7 @@ void frmViewFeed::LoadFeedData(bool bLoadInbox)
 
 void frmViewFeed::loadInbox()
 {
-    if (!captionStep(QStringLiteral(" (loading ...)")))
+    if (!captionStep(getMessages(QStringLiteral("MSG_LOADING"))))
         return;
     m_loadingInbox = true;
     m_model->clear();
@@ -341,7 +341,7 @@ void frmViewFeed::checkForNewItems()
         finishCycle();
         return;
     }
-    if (!waitUntilOnline() || !captionStep(QStringLiteral(" (checking ...)")))
+    if (!waitUntilOnline() || !captionStep(getMessages(QStringLiteral("MSG_CHECKING"))))
         return;
     download();
 }
@@ -353,13 +353,8 @@ bool frmViewFeed::waitUntilOnline()
     QPointer<frmViewFeed> self(this);
     while (!m_isConnected()) {
         const Messages::Answer answer
-            = Messages::show(Messages::Icon::Exclamation, QStringLiteral("Working Offline?"),
-                QStringLiteral(
-                    "Cannot check Feed URL for new Items, Application failed to access Internet on this "
-                    "machine. Please make sure you're connected to Internet and Firewall application (if "
-                    "any) is configured properly to grant Internet access for ")
-                    + AppInfo::title(),
-                Messages::Buttons::RetryCancel);
+            = Messages::show(Messages::Icon::Exclamation, getMessages(QStringLiteral("MSG_OFFLINE_TITLE")),
+                getMessages(QStringLiteral("MSG_OFFLINE")), Messages::Buttons::RetryCancel);
         if (!self)
             return false;
         if (answer != Messages::Answer::Retry) {
@@ -396,10 +391,9 @@ void frmViewFeed::onDownloaded(FeedDownload::Outcome outcome)
     }
     case FeedDownload::Outcome::TimedOut: {
         QPointer<frmViewFeed> self(this);
-        const Messages::Answer answer = Messages::show(Messages::Icon::Exclamation,
-            QStringLiteral("Server Timeout!"),
-            QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"),
-            Messages::Buttons::RetryCancel);
+        const Messages::Answer answer
+            = Messages::show(Messages::Icon::Exclamation, getMessages(QStringLiteral("MSG_TIMEOUT_TITLE")),
+                getMessages(QStringLiteral("MSG_TIMEOUT")), Messages::Buttons::RetryCancel);
         if (!self)
             return;
         if (answer == Messages::Answer::Retry) {
@@ -431,7 +425,7 @@ void frmViewFeed::parse()
             else if (parsed.count > 0)
                 owner->merge(parsed.items, qApp, [owner](const FeedStore::MergeResult &) {});
         });
-    showCaption(QStringLiteral(" (parsing ...)"));
+    showCaption(getMessages(QStringLiteral("MSG_PARSING")));
 }
 
 void frmViewFeed::onParsed(const FeedParser::Result &parsed)
@@ -441,8 +435,8 @@ void frmViewFeed::onParsed(const FeedParser::Result &parsed)
     if (!self)
         return;
     if (parsed.count <= 0) {
-        if (captionStep(QStringLiteral(" (updating ...)"))
-            && captionStep(m_newItems ? QStringLiteral(" [new]") : QString()))
+        if (captionStep(getMessages(QStringLiteral("MSG_UPDATING")))
+            && captionStep(m_newItems ? getMessages(QStringLiteral("MSG_NEW")) : QString()))
             finishCycle();
         return;
     }
@@ -466,11 +460,11 @@ void frmViewFeed::onParsed(const FeedParser::Result &parsed)
                 m_sortColumn = ItemListModel::DateSortColumn;
                 m_sortOrder = Qt::DescendingOrder;
                 applySort();
-                if (captionStep(m_newItems ? QStringLiteral(" [new]") : QString()))
+                if (captionStep(m_newItems ? getMessages(QStringLiteral("MSG_NEW")) : QString()))
                     finishCycle();
             });
     });
-    captionStep(QStringLiteral(" (updating ...)"));
+    captionStep(getMessages(QStringLiteral("MSG_UPDATING")));
 }
 
 void frmViewFeed::finishCycle()
@@ -564,9 +558,8 @@ void frmViewFeed::ShowPreview()
         return;
     const QString templateFile = AppFolder::file(QStringLiteral("view.tpl"));
     if (!mUtil::FileExists(templateFile)) {
-        Messages::exclamation(QStringLiteral("Error!"),
-            QStringLiteral("Required Preview object file is missing or hidden. Please reinstall "
-                           "application to resolve this issue."));
+        Messages::exclamation(
+            getMessages(QStringLiteral("MSG_ERROR")), getMessages(QStringLiteral("MSG_PREVIEWMISSING")));
         return;
     }
     QPointer<frmViewFeed> self(this);
@@ -574,10 +567,8 @@ void frmViewFeed::ShowPreview()
     if (!self)
         return;
     if (mUtil::IsBlank(templateText)) {
-        Messages::exclamation(QStringLiteral("Invalid Preview data object!"),
-            QStringLiteral("Invalid Item Preview object data. Either file is damaged or replaced "
-                           "by another file. Please reinstall the Application to resolve this "
-                           "issue."));
+        Messages::exclamation(getMessages(QStringLiteral("MSG_PREVIEWINVALID_TITLE")),
+            getMessages(QStringLiteral("MSG_PREVIEWINVALID")));
         return;
     }
     const QString id = m_model->row(row).id;
@@ -741,10 +732,9 @@ void frmViewFeed::deleteSelected()
 void frmViewFeed::exportPreview(bool html)
 {
     QPointer<frmViewFeed> self(this);
-    const QString fileName = html ? m_chooseSaveFile(this, QStringLiteral("Save As ..."),
-                                 QStringLiteral("HTML Files (*.htm *.html)"), QStringLiteral("html"))
-                                  : m_chooseSaveFile(this, QStringLiteral("Save As ..."),
-                                      QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
+    const QString fileName = m_chooseSaveFile(this, getMessages(QStringLiteral("MSG_SAVEAS")),
+        getMessages(html ? QStringLiteral("MSG_HTMLFILES") : QStringLiteral("MSG_TEXTFILES")),
+        html ? QStringLiteral("html") : QStringLiteral("txt"));
     if (!self || mUtil::IsBlank(fileName))
         return;
     const auto write = [this, fileName, html](const QString &body) {
