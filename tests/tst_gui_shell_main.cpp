@@ -33,10 +33,6 @@ using Messages::Answer;
 namespace
 {
 
-const QString busyText
-    = QStringLiteral("Application is currently busy in executing Feed Check process. Interface "
-                     "cannot be closed; please try again later.");
-
 // Answers the confirm-close dialog once it is up: ticks "Don't show this
 // Reminder again." when asked and clicks the button of that index.
 class ConfirmCloseAnswer : public QObject
@@ -468,7 +464,7 @@ void TestShellMain::busyTabRefusesToClose()
     QVERIFY(!closed);
     QCOMPARE(m_messages->titles().first(), QString());
     QCOMPARE(m_messages->entries().first().icon, Messages::Icon::Exclamation);
-    QCOMPARE(m_messages->entries().first().text, busyText);
+    QCOMPARE(m_messages->entries().first().text, getMessages(QStringLiteral("MSG_BUSY")));
     QCOMPARE(m_main->tabs()->subWindowList().size(), 1);
 
     // Once the download has given up, the tab closes.

@@ -1,12 +1,15 @@
 #include "shell/ScreenshotHook.h"
 
+#include "i18n/ui/frmLanguage.h"
 #include "shell/CategoryNode.h"
+#include "shell/frmConfirmClose.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
@@ -44,19 +47,35 @@ void clickFirstRow(QAbstractItemView *list)
     }
 }
 
-void saveAndQuit(frmMain *main, const QString &path, bool complete)
+bool saveDialog(QDialog &dialog, const QString &folder)
+{
+    dialog.show();
+    QApplication::processEvents();
+    return dialog.grab().save(QDir(folder).filePath(dialog.objectName() + QStringLiteral(".png")), "PNG");
+}
+
+bool saveDialogs(frmMain *main, const QString &folder)
+{
+    if (folder.isEmpty())
+        return true;
+    frmConfirmClose confirmClose(main);
+    frmLanguage languages(main, main);
+    return saveDialog(confirmClose, folder) && saveDialog(languages, folder);
+}
+
+void saveAndQuit(frmMain *main, const QString &path, const QString &dialogs, bool complete)
 {
     QPixmap picture = main->screen()->grabWindow(main->winId());
     if (picture.isNull())
         picture = main->grab();
-    const bool saved = picture.save(path, "PNG");
+    const bool saved = picture.save(path, "PNG") && saveDialogs(main, dialogs);
     if (!saved || !complete)
         std::fprintf(
             stderr, "screenshot: %s\n", saved ? "feed did not load in time" : "could not save the picture");
     QApplication::exit(saved && complete ? 0 : 1);
 }
 
-void waitForItems(QPointer<frmMain> main, const QString &path, int waited)
+void waitForItems(QPointer<frmMain> main, const QString &path, const QString &dialogs, int waited)
 {
     if (!main)
         return;
@@ -64,14 +83,15 @@ void waitForItems(QPointer<frmMain> main, const QString &path, int waited)
     auto *list = feed ? feed->findChild<QAbstractItemView *>(QStringLiteral("lstItems")) : nullptr;
     if (list && list->model() && list->model()->rowCount() > 0 && !feed->StillExecuting()) {
         clickFirstRow(list);
-        QTimer::singleShot(renderMs, main, [main, path] { saveAndQuit(main, path, true); });
+        QTimer::singleShot(renderMs, main, [main, path, dialogs] { saveAndQuit(main, path, dialogs, true); });
         return;
     }
     if (waited >= giveUpMs) {
-        saveAndQuit(main, path, false);
+        saveAndQuit(main, path, dialogs, false);
         return;
     }
-    QTimer::singleShot(pollMs, main, [main, path, waited] { waitForItems(main, path, waited + pollMs); });
+    QTimer::singleShot(
+        pollMs, main, [main, path, dialogs, waited] { waitForItems(main, path, dialogs, waited + pollMs); });
 }
 
 } // namespace
@@ -79,15 +99,15 @@ void waitForItems(QPointer<frmMain> main, const QString &path, int waited)
 namespace ScreenshotHook
 {
 
-void arm(frmMain *main, const QString &pngPath)
+void arm(frmMain *main, const QString &pngPath, const QString &dialogFolder)
 {
-    QTimer::singleShot(300, main, [main, pngPath] {
+    QTimer::singleShot(300, main, [main, pngPath, dialogFolder] {
         QTreeWidgetItem *node = firstFeedNode(main->optionBar());
         if (node) {
             main->optionBar()->tvCategories()->setCurrentItem(node);
             main->OpenFeed(CategoryNode::record(node), true);
         }
-        waitForItems(main, pngPath, 0);
+        waitForItems(main, pngPath, dialogFolder, 0);
     });
 }
 

@@ -158,6 +158,7 @@ void frmMain::buildMenus()
 
     m_mnuFeedItem = new QMenu(QStringLiteral("FeedItemPopup"), this);
     m_mnuFeedItem->setObjectName(QStringLiteral("mnuFeedItem"));
+    m_mnuFeedItem->setProperty("translated", false); // a pop-up: its title is never seen
     m_feedItemShow = addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemShow"), QStringLiteral("Show "),
         [this] { ForwardToFeedWindow(QStringLiteral("show")); });
     addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemOnline"), QStringLiteral("View Online"),
@@ -173,6 +174,7 @@ void frmMain::buildMenus()
 
     m_mnuSysTray = new QMenu(QStringLiteral("SysTryMenu"), this);
     m_mnuSysTray->setObjectName(QStringLiteral("mnuSysTray"));
+    m_mnuSysTray->setProperty("translated", false);
     const auto trayCommand = [this](const QString &name, const QString &text, const QString &key) {
         QAction *action = addCommand(m_mnuSysTray, name, text, [this, key] { HandleSystrayMenu(key); });
         action->setProperty("key", key);
@@ -180,6 +182,7 @@ void frmMain::buildMenus()
     };
     m_trayShow
         = trayCommand(QStringLiteral("mnuSysTrayShow"), QStringLiteral("Show"), QStringLiteral("show"));
+    m_trayShow->setProperty("translated", false); // "Show" or "Hide", from the messages
     m_mnuSysTray->setDefaultAction(m_trayShow);
     m_mnuSysTray->addSeparator();
     trayCommand(QStringLiteral("mnuSysTrayHelp"), QStringLiteral("Help File"), QStringLiteral("help_file"));
@@ -210,6 +213,7 @@ void frmMain::buildToolbar()
     auto *localization = new QAction(QStringLiteral("Make Localization File"), this);
     localization->setObjectName(QStringLiteral("cmdLocalization"));
     localization->setVisible(false);
+    localization->setProperty("translated", false);
     connect(localization, &QAction::triggered, this, [this] { MakeLocalizationFile(); });
     addAction(localization);
 
@@ -267,8 +271,7 @@ void frmMain::Load()
     if (m_options.tray)
         AddToSystemTray();
     EnableSchedule(true);
-    applyStartLanguage();
-    showOwnTexts();
+    applyStartLanguage(); // with the window's own texts
 
     QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
     settings.beginGroup(QStringLiteral("Settings"));
@@ -288,7 +291,6 @@ void frmMain::applyStartLanguage()
         return;
     StoreLanguage(QStringLiteral("English"));
     frmLanguage dialog(this, this);
-    connect(&dialog, &frmLanguage::languageChanged, this, &frmMain::showOwnTexts);
     dialog.exec();
 }
 
@@ -316,7 +318,6 @@ void frmMain::ShowLanguages()
     if (!m_languages) {
         m_languages = new frmLanguage(this, this);
         m_languages->setAttribute(Qt::WA_DeleteOnClose);
-        connect(m_languages, &frmLanguage::languageChanged, this, &frmMain::showOwnTexts);
     }
     m_languages->show();
     m_languages->raise();
@@ -325,14 +326,13 @@ void frmMain::ShowLanguages()
 
 bool frmMain::MakeLocalizationFile()
 {
-    // The dialogs are loaded without being shown, beside the windows open now.
+    // Every window that takes a language, the dialogs loaded without being
+    // shown.
     frmConfirmClose confirmClose(this);
     frmLanguage languages(this, this);
     QList<QPair<QString, QString>> items = WindowTexts::collect(this);
-    for (QWidget *window : findChildren<QWidget *>()) {
-        if (window->objectName().startsWith(QLatin1String("frm")))
-            items += WindowTexts::collect(window);
-    }
+    for (QWidget *window : std::initializer_list<QWidget *> {&confirmClose, &languages})
+        items += WindowTexts::collect(window);
     QString error;
     if (Languages().makeLocalizationFile(items, &error))
         return true;
@@ -412,6 +412,8 @@ void frmMain::closeOtherWindows()
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange && !m_unloaded)
+        showOwnTexts();
     if (event->type() != QEvent::WindowStateChange || !isMinimized() || !trayAvailable())
         return;
     // Hiding from inside the state change confuses some window managers.

@@ -167,6 +167,7 @@ void frmMain::resetWindowsMenu()
     m_mnuWindows->clear();
     auto *none = new QAction(getMessages(QStringLiteral("MSG_NOFEEDSOPEN")), m_mnuWindows);
     none->setObjectName(QStringLiteral("mnuSubItem"));
+    none->setProperty("translated", false);
     none->setEnabled(false);
     m_mnuWindows->addAction(none);
 }
@@ -177,6 +178,7 @@ void frmMain::addWindowEntry(QMdiSubWindow *window, const QString &caption, cons
         m_mnuWindows->clear();
     auto *entry = new QAction(m_mnuWindows);
     entry->setObjectName(QStringLiteral("mnuSubItem"));
+    entry->setProperty("translated", false); // the feed window's caption
     m_mnuWindows->addAction(entry);
     m_windowEntries.insert(window, entry);
     updateWindowEntry(window, caption, feedId);

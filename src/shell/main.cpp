@@ -52,7 +52,8 @@ int main(int argc, char *argv[])
         mainWindow = std::make_unique<frmMain>(options);
         mainWindow->Load();
         if (!screenshot.isEmpty())
-            ScreenshotHook::arm(mainWindow.get(), screenshot);
+            ScreenshotHook::arm(
+                mainWindow.get(), screenshot, qEnvironmentVariable("QUORVANE_SCREENSHOT_DIALOGS"));
     });
     splash.start();
     const int status = QApplication::exec();

@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -110,14 +112,22 @@ void addControl(QList<Text> &texts, const QString &form, QObject *object)
     }
 }
 
+// Qt's own parts of a widget (a tab bar's scroll buttons, a tool bar's
+// extension button) are named "qt_..." or live inside a tab bar.
+bool qtPart(QObject *object)
+{
+    return object->objectName().startsWith(QLatin1String("qt_"));
+}
+
 void walk(QList<Text> &texts, const QString &form, QObject *parent)
 {
     for (QObject *child : parent->children()) {
-        if (isWindow(child))
+        if (isWindow(child) || qtPart(child))
             continue;
         if (!child->objectName().isEmpty() && translated(child))
             addControl(texts, form, child);
-        walk(texts, form, child);
+        if (!qobject_cast<QTabBar *>(child))
+            walk(texts, form, child);
     }
 }
 
@@ -158,8 +168,12 @@ void apply(QWidget *window)
 void ChangeLanguage(QWidget *window, const QString &language)
 {
     Languages().applyLanguage(language);
-    if (window)
-        WindowTexts::apply(window);
+    if (!window)
+        return;
+    WindowTexts::apply(window);
+    // The window puts the texts it sets itself (from the messages) anew.
+    QEvent changed(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(window, &changed);
 }
 
 void ChangeLanguageMDI(QWidget *window, const QString &language)

@@ -11,8 +11,9 @@ class QWidget;
 // A window is a widget whose objectName starts with "frm"; its controls are
 // the named objects below it in QObject::findChildren order (depth first,
 // each parent before its children, children in the order they were made),
-// leaving out other windows and what lies below them, and controls whose
-// property "translated" is false (texts the program sets itself). By kind:
+// leaving out other windows and what lies below them, Qt's own parts of a
+// widget ("qt_..." and what a tab bar holds), and controls whose property
+// "translated" is false (texts the program sets itself). By kind:
 //   QLabel, QPushButton, QToolButton, QGroupBox, QCheckBox, QRadioButton and
 //     a named QAction outside menus (a toolbar button): WINDOW_NAME;
 //   QTabWidget, QTabBar: WINDOW_NAME_TABSn for tab n (from 1);
@@ -34,7 +35,8 @@ void apply(QWidget *window);
 } // namespace WindowTexts
 
 // Loads the language (English when it has at most one line), translates the
-// window's controls, menus and title, and the program's messages.
+// window's controls, menus and title, and the program's messages, then
+// sends the window a QEvent::LanguageChange for the texts it sets itself.
 void ChangeLanguage(QWidget *window, const QString &language);
 // The same for the main window.
 void ChangeLanguageMDI(QWidget *window, const QString &language);
