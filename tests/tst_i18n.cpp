@@ -10,6 +10,8 @@
 #include "support/TempHome.h"
 #include "util/AppInfo.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -62,6 +64,7 @@ private slots:
     void aGoodDownloadReplacesTheFile();
     void aBadDownloadLeavesTheFileAlone_data();
     void aBadDownloadLeavesTheFileAlone();
+    void theShippedLanguagesAreComplete();
 };
 
 void TestI18n::captionsAreFoundByKeyInAnyCase_data()
@@ -282,6 +285,62 @@ void TestI18n::aBadDownloadLeavesTheFileAlone()
     QVERIFY(finished.first().first().toString().startsWith(getMessages(message)));
     QVERIFY(!update.running());
     QCOMPARE(home.read(LocalizationFile::fileName()), QByteArray("old"));
+}
+
+// Every shipped language has every key of the English group with a text of
+// its own, and keeps the placeholders; the English group is the program's
+// own texts.
+void TestI18n::theShippedLanguagesAreComplete()
+{
+    QFile file(QStringLiteral(QUORVANE_SOURCE_DIR "/resources/defaults/Localization.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<LocalizationFile::Group> groups = LocalizationFile::groups(QString::fromUtf8(file.readAll()));
+    QStringList names;
+    for (const auto &group : groups)
+        names << group.name;
+    QCOMPARE(names, QStringList({"English", "German", "French", "Russian"}));
+
+    const auto itemsOf = [](const QString &items) {
+        QList<QPair<QString, QString>> found;
+        for (const QString &line : LocalizationFile::lines(items)) {
+            const QString key = line.section(QLatin1Char('<'), 1, 1).section(QLatin1Char('>'), 0, 0);
+            QString value;
+            if (!key.isEmpty() && LocalizationFile::valueOf(line, key, &value))
+                found.append({key, value});
+        }
+        return found;
+    };
+    const QList<QPair<QString, QString>> english = itemsOf(groups.first().items);
+    QHash<QString, QString> englishText;
+    for (const auto &[key, text] : english)
+        englishText.insert(key, text);
+    for (const auto &[key, text] : DefaultTexts::table())
+        QCOMPARE(englishText.value(key.toUpper()), text);
+
+    static const QRegularExpression placeholder(QStringLiteral("%\\d|\\[ProgramName\\]"));
+    const auto placeholders = [](const QString &text) {
+        QStringList found;
+        for (auto it = placeholder.globalMatch(text); it.hasNext();)
+            found << it.next().captured();
+        found.sort();
+        return found;
+    };
+    for (const auto &group : groups.mid(1)) {
+        const QList<QPair<QString, QString>> items = itemsOf(group.items);
+        QCOMPARE(items.size(), english.size());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const auto &[key, text] = items.at(i);
+            const QString what = group.name + QLatin1Char(' ') + key;
+            QVERIFY2(key == english.at(i).first, qPrintable(what));
+            QVERIFY2(text.isEmpty() == englishText.value(key).isEmpty(), qPrintable(what));
+            QVERIFY2(placeholders(text) == placeholders(englishText.value(key)), qPrintable(what));
+            // Texts that are joined with others keep their blanks.
+            const QString source = englishText.value(key);
+            QVERIFY2(
+                source.startsWith(QLatin1Char(' ')) == text.startsWith(QLatin1Char(' ')), qPrintable(what));
+            QVERIFY2(source.endsWith(QLatin1Char(' ')) == text.endsWith(QLatin1Char(' ')), qPrintable(what));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestI18n)

@@ -56,8 +56,6 @@ QString clsLanguages::getCaption(const QString &key) const
 
 bool clsLanguages::LangFileExists(const QString &path)
 {
-    // Hidden, system and read-only files count; the name is the one asked
-    // for, as the file system compares names.
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
 }

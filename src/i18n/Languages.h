@@ -33,8 +33,8 @@ public:
     // has no such item.
     QString getCaption(const QString &key) const;
     QString ListLanguages() const { return QString(); }
-    // True when a file exists at path whose name matches the path's file
-    // name without regard to case.
+    // True when a file (hidden and read-only ones too, not a folder) exists
+    // at path.
     static bool LangFileExists(const QString &path);
     // The part of path after its last backslash or slash.
     static QString LangTrimPath(const QString &path);
