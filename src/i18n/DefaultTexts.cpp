@@ -5,7 +5,27 @@
 namespace DefaultTexts
 {
 
+namespace
+{
+const QList<QPair<QString, QString>> &base();
+}
+
 const QList<QPair<QString, QString>> &table()
+{
+    static const QList<QPair<QString, QString>> texts = [] {
+        QList<QPair<QString, QString>> all = base();
+        all += feedDialogTexts();
+        all += categoryAndSettingsTexts();
+        all += schedulerDialogTexts();
+        return all;
+    }();
+    return texts;
+}
+
+namespace
+{
+
+const QList<QPair<QString, QString>> &base()
 {
     static const QList<QPair<QString, QString>> texts = {
         {QStringLiteral("MSG_DELETE1"), QStringLiteral("You are attempting to delete the ")},
@@ -203,6 +223,8 @@ const QList<QPair<QString, QString>> &table()
     };
     return texts;
 }
+
+} // namespace
 
 void registerAll(clsLanguages &languages)
 {

@@ -17,6 +17,12 @@ using Source = QString (*)(const QString &key);
 
 const QList<QPair<QString, QString>> &table();
 
+// The parts of the table that belong to one area of the program, each in
+// a file of its own under texts/, appended in this order.
+QList<QPair<QString, QString>> feedDialogTexts();
+QList<QPair<QString, QString>> categoryAndSettingsTexts();
+QList<QPair<QString, QString>> schedulerDialogTexts();
+
 // Registers every text of the table with setMessage, in order.
 void registerAll(clsLanguages &languages);
 
