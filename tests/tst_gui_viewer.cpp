@@ -102,6 +102,7 @@ private slots:
     void largePageGoesThroughFile();
     void keyInPreviewReturnsToList();
     void rightClickAsksForMenu();
+    void keysAskForMenuAndDelete();
     void previewShowsRemoteImages();
     void previewFailures_data();
     void previewFailures();
@@ -614,6 +615,27 @@ void tst_GuiViewer::rightClickAsksForMenu()
     QTest::mouseClick(view->viewport(), Qt::RightButton, {}, onRow);
     QCOMPARE(menu.count(), 1);
     QCOMPARE(menu.at(0).at(0).toPoint(), view->viewport()->mapToGlobal(onRow));
+}
+
+void tst_GuiViewer::keysAskForMenuAndDelete()
+{
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    QSignalSpy menu(window, &frmViewFeed::itemMenuRequested);
+    QSignalSpy remove(window, &frmViewFeed::itemDeleteRequested);
+    QTreeView *view = list(window);
+    view->setFocus();
+    // Nothing selected: neither key does anything.
+    view->clearSelection();
+    QTest::keyClick(view, Qt::Key_Delete);
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(remove.count() + menu.count(), 0);
+    view->setCurrentIndex(view->model()->index(0, 0));
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(remove.count(), 1);
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(menu.count(), 1);
 }
 
 void tst_GuiViewer::previewShowsRemoteImages()

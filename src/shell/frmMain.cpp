@@ -68,6 +68,7 @@ frmMain::frmMain(const StartOptions &options, QWidget *parent)
     buildMenus();
     buildToolbar();
     buildStatusBar();
+    installCopyKeyFilter();
 
     if (qApp)
         connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_sessionEnding = true; });
@@ -103,8 +104,17 @@ void frmMain::buildMenus()
 
     m_mnuCat = menuBar()->addMenu(QStringLiteral("Feed Manager"));
     m_mnuCat->setObjectName(QStringLiteral("mnuCat"));
+    m_addCategory = addCommand(
+        m_mnuCat, QStringLiteral("mnuCatNew"), QStringLiteral("Add New Category"), [this] { AddCategory(); },
+        QKeySequence(Qt::CTRL | Qt::Key_C));
+    addCommand(m_mnuCat, QStringLiteral("mnuCatEdit"), QStringLiteral("Edit Category Details"),
+        [this] { EditSelectedCategory(); });
     addCommand(m_mnuCat, QStringLiteral("mnuCatDelete"), QStringLiteral("Delete selected Category"),
         [this] { DeleteSelectedCategory(); });
+    m_mnuCat->addSeparator();
+    m_catNewFeed = addCommand(
+        m_mnuCat, QStringLiteral("mnuCatNewFeed"), QStringLiteral("Add New Feed"), [this] { AddFeed(); },
+        QKeySequence(Qt::CTRL | Qt::Key_N));
     m_mnuCat->addSeparator();
     addCommand(
         m_mnuCat, QStringLiteral("mnuCatRefresh"), QStringLiteral("Refresh"), [this] { RefreshCategories(); },
@@ -112,6 +122,12 @@ void frmMain::buildMenus()
 
     auto *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
+    addCommand(
+        tools, QStringLiteral("mnuToolsScheduler"), QStringLiteral("Scheduler"), [this] { ShowScheduler(); },
+        QKeySequence(Qt::CTRL | Qt::Key_F4));
+    addCommand(tools, QStringLiteral("mnuToolsAppSettings"), QStringLiteral("Application Settings"),
+        [this] { ShowAppSettings(); });
+    tools->addSeparator();
     m_execute = addCommand(
         tools, QStringLiteral("mnuToolsExecute"), QStringLiteral("Execute Schedule Now"),
         [this] { RunScheduleTick(); }, Qt::Key_F9);
@@ -149,6 +165,10 @@ void frmMain::buildMenus()
     addCommand(m_mnuFeeds, QStringLiteral("mnuFeedsOpen"), QStringLiteral("Open Feed in Work area"),
         [this] { OpenSelectedFeed(false); });
     m_mnuFeeds->addSeparator();
+    addCommand(
+        m_mnuFeeds, QStringLiteral("mnuFeedsAdd"), QStringLiteral("Add New Feed"), [this] { AddFeed(); });
+    addCommand(m_mnuFeeds, QStringLiteral("mnuFeedsEdit"), QStringLiteral("Edit Feed Details"),
+        [this] { EditSelectedFeed(); });
     addCommand(m_mnuFeeds, QStringLiteral("mnuFeedsDelete"), QStringLiteral("Delete selected Feed"),
         [this] { DeleteSelectedFeed(); });
 
@@ -185,6 +205,16 @@ void frmMain::buildMenus()
     m_trayShow->setProperty("translated", false); // "Show" or "Hide", from the messages
     m_mnuSysTray->setDefaultAction(m_trayShow);
     m_mnuSysTray->addSeparator();
+    m_trayAddFeed = trayCommand(
+        QStringLiteral("mnuSysTrayAddFeed"), QStringLiteral("Add New Feed"), QStringLiteral("add_feed"));
+    trayCommand(QStringLiteral("mnuSysTrayScheduler"), QStringLiteral("Scheduler Settings"),
+        QStringLiteral("scheduler_settings"));
+    trayCommand(QStringLiteral("mnuSysTrayAppSettings"), QStringLiteral("Application Settings"),
+        QStringLiteral("app_settings"));
+    m_mnuSysTray->addSeparator();
+    // "Add New Feed" needs a node of the tree to file the feed under.
+    connect(m_mnuSysTray, &QMenu::aboutToShow, this,
+        [this] { m_trayAddFeed->setEnabled(m_optionBar && m_optionBar->selectedNode()); });
     trayCommand(QStringLiteral("mnuSysTrayHelp"), QStringLiteral("Help File"), QStringLiteral("help_file"));
     trayCommand(
         QStringLiteral("mnuSysTrayContact"), QStringLiteral("Contact Us"), QStringLiteral("help_email"));
@@ -202,6 +232,21 @@ void frmMain::buildToolbar()
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->toggleViewAction()->setVisible(false);
 
+    const auto button
+        = [bar](const QString &name, const QString &icon, const QString &text, QAction *command) {
+              QAction *action = bar->addAction(ShellIcons::named(icon), text);
+              action->setObjectName(name);
+              connect(action, &QAction::triggered, command, &QAction::trigger);
+              return action;
+          };
+    button(QStringLiteral("cmdAddCategory"), QStringLiteral("add-category"), QStringLiteral("Add Category"),
+        m_addCategory);
+    button(
+        QStringLiteral("cmdAddFeed"), QStringLiteral("add-feed"), QStringLiteral("Add Feed"), m_catNewFeed);
+    button(QStringLiteral("cmdSchedule"), QStringLiteral("schedule"), QStringLiteral("Schedule"),
+        findChild<QAction *>(QStringLiteral("mnuToolsScheduler")));
+    button(QStringLiteral("cmdSettings"), QStringLiteral("settings"), QStringLiteral("Settings"),
+        findChild<QAction *>(QStringLiteral("mnuToolsAppSettings")));
     auto *toggle = bar->addAction(ShellIcons::named(QStringLiteral("panel")), QStringLiteral("Toggle Panel"));
     toggle->setObjectName(QStringLiteral("cmdTogglePanel"));
     connect(toggle, &QAction::triggered, m_optionBarToggle, &QAction::trigger);
@@ -264,6 +309,17 @@ void frmMain::buildDock()
             OpenFeed(feed, true);
     });
     connect(m_optionBar, &frmOptionBar::nodeMenuRequested, this, &frmMain::showNodeMenu);
+    connect(m_optionBar, &frmOptionBar::nodeDeleteRequested, this, [this](QTreeWidgetItem *node) {
+        if (CategoryNode::isFeed(node))
+            DeleteSelectedFeed();
+        else
+            DeleteSelectedCategory();
+    });
+    connect(
+        m_optionBar->tvCategories(), &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *node) {
+            if (m_catNewFeed)
+                m_catNewFeed->setEnabled(node && !CategoryNode::isRoot(node));
+        });
 }
 
 void frmMain::Load()
@@ -425,6 +481,7 @@ void frmMain::changeEvent(QEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+
     if (watched == m_dock && event->type() == QEvent::Close)
         m_optionBarToggle->setChecked(false);
     if (event->type() == QEvent::Close) {
@@ -487,6 +544,12 @@ void frmMain::HandleSystrayMenu(const QString &sKey)
             raise();
             activateWindow();
         }
+    } else if (sKey == QLatin1String("add_feed")) {
+        AddFeed();
+    } else if (sKey == QLatin1String("scheduler_settings")) {
+        ShowScheduler();
+    } else if (sKey == QLatin1String("app_settings")) {
+        ShowAppSettings();
     } else if (sKey == QLatin1String("help_file")) {
         OpenHelpFile();
     } else if (sKey == QLatin1String("help_email")) {

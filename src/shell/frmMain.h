@@ -92,6 +92,13 @@ public:
     void OpenWebsite();
     void ShowAbout();
     void ShowLanguages();
+    // The dialogs of the catalogue and the settings, modal.
+    void AddCategory();
+    void EditSelectedCategory();
+    void AddFeed();
+    void EditSelectedFeed();
+    void ShowScheduler();
+    void ShowAppSettings();
     // Writes Localization.txt from the texts of every window, each loaded
     // for the purpose without being shown, and of every message.
     bool MakeLocalizationFile();
@@ -122,6 +129,12 @@ private:
     // The texts the window sets itself, in the current language.
     void showOwnTexts();
     void showTrayState(bool windowShown);
+    void ShowCategoryDialog(int mode, const QString &name);
+    // The add (mode 0) or edit (mode 1, of feed) dialog of a feed.
+    void ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed);
+    // Ctrl+C goes to the focused widget when it has text selected, and
+    // opens the category dialog otherwise.
+    void installCopyKeyFilter();
 
     // Windows menu: one entry per open feed window, or "No Feeds Open".
     void addWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
@@ -156,6 +169,9 @@ private:
     QAction *m_execute = nullptr;
     QAction *m_optionBarToggle = nullptr;
     QAction *m_trayShow = nullptr;
+    QAction *m_trayAddFeed = nullptr;
+    QAction *m_addCategory = nullptr;
+    QAction *m_catNewFeed = nullptr;
     QHash<QMdiSubWindow *, QAction *> m_windowEntries;
 
     QList<int> m_intervals;

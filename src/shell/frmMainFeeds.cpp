@@ -111,6 +111,7 @@ void frmMain::OpenFeed(
     window->installEventFilter(this);
     connect(feed, &frmViewFeed::captionChanged, window, &QMdiSubWindow::setWindowTitle);
     connect(feed, &frmViewFeed::itemMenuRequested, this, &frmMain::showItemMenu);
+    connect(feed, &frmViewFeed::itemDeleteRequested, this, &frmMain::DeleteFeedItem);
     connect(window, &QObject::destroyed, this, [this, window] { removeWindowEntry(window); });
     addWindowEntry(window, caption, feedId);
     window->showMaximized();

@@ -74,6 +74,12 @@ protected:
         m_owner->requestMenu(viewport()->mapToGlobal(visualItemRect(currentItem()).center()));
     }
 
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (!m_owner->handleKey(event))
+            QTreeWidget::keyPressEvent(event);
+    }
+
     void keyReleaseEvent(QKeyEvent *event) override
     {
         if (event->key() == Qt::Key_F2)
@@ -365,6 +371,28 @@ bool frmOptionBar::DropFeed(QTreeWidgetItem *target)
     if (to == m_dragged.Category || !Catalogue::confirmMove(m_dragged, to))
         return false;
     return m_catalogue->moveFeed(m_dragged, to) == Catalogue::Change::Applied;
+}
+
+bool frmOptionBar::handleKey(QKeyEvent *event)
+{
+    QTreeWidgetItem *node = selectedNode();
+    if (!node || isRoot(node))
+        return false;
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain
+        && CategoryNode::isFeed(node)) {
+        emit feedActivated(CategoryNode::record(node));
+        return true;
+    }
+    if (event->key() == Qt::Key_Delete && plain) {
+        emit nodeDeleteRequested(node);
+        return true;
+    }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        requestMenu(tvCategories()->viewport()->mapToGlobal(tvCategories()->visualItemRect(node).center()));
+        return true;
+    }
+    return false;
 }
 
 void frmOptionBar::requestMenu(const QPoint &globalPos)

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class Catalogue;
+class QKeyEvent;
 class QToolBox;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -48,10 +49,15 @@ signals:
     void feedActivated(const FeedRecord &feed);
     // A node other than the root asks for its menu.
     void nodeMenuRequested(QTreeWidgetItem *node, const QPoint &globalPos);
+    // The Delete key on a node other than the root.
+    void nodeDeleteRequested(QTreeWidgetItem *node);
 
 private:
     friend class CategoryTree;
     void requestMenu(const QPoint &globalPos);
+    // Enter on a feed node opens it, Delete asks to delete the node,
+    // Shift+F10 opens its menu; false for any other key.
+    bool handleKey(QKeyEvent *event);
     void followCatalogue();
     // Builds the tree from the catalogue; the root stays expanded.
     void rebuild();

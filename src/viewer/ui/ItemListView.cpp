@@ -40,6 +40,15 @@ void ItemListView::mouseReleaseEvent(QMouseEvent *event)
 
 void ItemListView::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && hasSelection()) {
+        emit deleteRequested();
+        return;
+    }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        if (hasSelection())
+            requestMenuAtCurrent();
+        return;
+    }
     const QModelIndex before = currentIndex();
     QTreeView::keyPressEvent(event);
     if (currentIndex().row() != before.row() && hasSelection())
@@ -49,9 +58,13 @@ void ItemListView::keyPressEvent(QKeyEvent *event)
 void ItemListView::contextMenuEvent(QContextMenuEvent *event)
 {
     // The mouse case is served on release; this one is the keyboard's menu key.
-    if (event->reason() == QContextMenuEvent::Keyboard && hasSelection()) {
-        const QRect area = visualRect(currentIndex());
-        emit menuRequested(viewport()->mapToGlobal(area.isValid() ? area.center() : QPoint()));
-    }
+    if (event->reason() == QContextMenuEvent::Keyboard && hasSelection())
+        requestMenuAtCurrent();
     event->accept();
+}
+
+void ItemListView::requestMenuAtCurrent()
+{
+    const QRect area = visualRect(currentIndex());
+    emit menuRequested(viewport()->mapToGlobal(area.isValid() ? area.center() : QPoint()));
 }

@@ -3,7 +3,8 @@
 #include <QTreeView>
 
 // The item list: a flat report view that tells when the user picked an item
-// (by mouse or by keyboard) and when the item menu is wanted.
+// (by mouse or by keyboard), when the item menu is wanted (right button,
+// the menu key, Shift+F10) and when the Delete key asks to delete it.
 class ItemListView : public QTreeView
 {
     Q_OBJECT
@@ -13,6 +14,7 @@ public:
 signals:
     void itemPicked();
     void menuRequested(const QPoint &globalPos);
+    void deleteRequested();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -21,4 +23,5 @@ protected:
 
 private:
     bool hasSelection() const;
+    void requestMenuAtCurrent();
 };

@@ -135,6 +135,7 @@ void frmViewFeed::buildControls()
     connect(m_delay, &QTimer::timeout, this, [this] { LoadFeedData(true); });
     connect(m_list, &ItemListView::itemPicked, this, &frmViewFeed::onItemPicked);
     connect(m_list, &ItemListView::menuRequested, this, &frmViewFeed::itemMenuRequested);
+    connect(m_list, &ItemListView::deleteRequested, this, &frmViewFeed::itemDeleteRequested);
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &frmViewFeed::onHeaderClicked);
     connect(m_splitter, &QSplitter::splitterMoved, this, &frmViewFeed::keepSplitInLimits);
     connect(m_preview, &QWebEngineView::loadFinished, this, &frmViewFeed::onPreviewLoaded);

@@ -88,6 +88,8 @@ signals:
     void itemSelected();
     // The item menu is wanted at a global position.
     void itemMenuRequested(const QPoint &globalPos);
+    // The Delete key on a selected item: the main window asks, then deletes.
+    void itemDeleteRequested();
     // A refresh cycle has ended (the window still exists).
     void cycleFinished();
     // The preview shows an item (its page has loaded).

