@@ -1,7 +1,9 @@
 #include "shell/frmMain.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/ui/frmCategory.h"
 #include "config/Settings.h"
+#include "config/ui/frmAppSettings.h"
 #include "i18n/Languages.h"
 #include "i18n/LocalizationFile.h"
 #include "i18n/ui/WindowTexts.h"
@@ -315,11 +317,12 @@ void frmMain::buildDock()
         else
             DeleteSelectedCategory();
     });
-    connect(
-        m_optionBar->tvCategories(), &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *node) {
-            if (m_catNewFeed)
-                m_catNewFeed->setEnabled(node && !CategoryNode::isRoot(node));
-        });
+    // A click on the root greys "Add New Feed", a click on any other node
+    // enables it; until the first click it is enabled.
+    connect(m_optionBar->tvCategories(), &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *node) {
+        if (m_catNewFeed)
+            m_catNewFeed->setEnabled(node && !CategoryNode::isRoot(node));
+    });
 }
 
 void frmMain::Load()
@@ -386,8 +389,11 @@ bool frmMain::MakeLocalizationFile()
     // shown.
     frmConfirmClose confirmClose(this);
     frmLanguage languages(this, this);
+    frmCategory category(m_catalogue, this);
+    frmAppSettings appSettings(this);
     QList<QPair<QString, QString>> items = WindowTexts::collect(this);
-    for (QWidget *window : std::initializer_list<QWidget *> {&confirmClose, &languages})
+    for (QWidget *window :
+        std::initializer_list<QWidget *> {&confirmClose, &languages, &category, &appSettings})
         items += WindowTexts::collect(window);
     QString error;
     if (Languages().makeLocalizationFile(items, &error))

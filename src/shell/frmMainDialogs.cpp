@@ -3,6 +3,8 @@
 // a widget with selected text.
 #include "shell/frmMain.h"
 
+#include "catalogue/ui/frmCategory.h"
+#include "config/ui/frmAppSettings.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
 
@@ -57,7 +59,8 @@ bool focusHasSelectedText()
     return false;
 }
 
-// Claims Ctrl+C for the focused widget before the shortcut sees it.
+// Decides who gets Ctrl+C before the shortcut sees it: the focused widget
+// when it has selected text, the shortcut otherwise.
 class CopyKeyFilter : public QObject
 {
 public:
@@ -67,9 +70,11 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() != QEvent::ShortcutOverride
-            || !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy) || !focusHasSelectedText())
+            || !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))
             return false;
-        event->accept();
+        // Accepted, the key goes to the widget; ignored, to the shortcut
+        // (a text box claims Ctrl+C even with nothing selected).
+        event->setAccepted(focusHasSelectedText());
         return true;
     }
 };
@@ -111,8 +116,10 @@ void frmMain::EditSelectedFeed()
 
 void frmMain::ShowCategoryDialog(int mode, const QString &name)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(name);
+    frmCategory dialog(m_catalogue, this);
+    dialog.Mode = qint16(mode);
+    dialog.CategoryName = name;
+    dialog.exec();
 }
 
 void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed)
@@ -128,4 +135,6 @@ void frmMain::ShowScheduler()
 
 void frmMain::ShowAppSettings()
 {
+    frmAppSettings dialog(this);
+    dialog.exec();
 }
