@@ -45,11 +45,16 @@ QString clsLanguages::getMessages(const QString &key) const
 
 QString clsLanguages::getCaption(const QString &key) const
 {
+    return filled(rawCaption(key), true);
+}
+
+QString clsLanguages::rawCaption(const QString &key) const
+{
     const QMutexLocker locker(&m_mutex);
     QString value;
     for (const QString &line : m_lines) {
         if (LocalizationFile::valueOf(line, key, &value))
-            return filled(value, true);
+            return value;
     }
     return QString();
 }
@@ -91,7 +96,9 @@ void clsLanguages::applyLanguage(const QString &language)
     QList<QString> texts;
     texts.reserve(current.size());
     for (const Message &message : current) {
-        const QString text = getCaption(message.key);
+        // As written: getMessages fills and capitalises it when asked, and a
+        // file written from the table keeps the language's own text.
+        const QString text = rawCaption(message.key);
         texts.append(text.isEmpty() ? message.text : text);
     }
     const QMutexLocker locker(&m_mutex);

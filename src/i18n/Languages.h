@@ -59,6 +59,9 @@ public:
     QList<Message> messages() const;
 
 private:
+    // The item text of key as the file has it.
+    QString rawCaption(const QString &key) const;
+
     mutable QMutex m_mutex;
     QString m_current;
     QStringList m_lines;

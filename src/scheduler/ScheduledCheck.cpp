@@ -198,8 +198,21 @@ QStringList ScheduledCheck::notificationLines() const
 {
     QStringList lines;
     for (const NewItemsCount &entry : m_results)
-        lines << QStringLiteral("%1 -- %2 New Items").arg(entry.caption).arg(entry.count);
+        lines << notificationLine(entry);
     return lines;
+}
+
+QString ScheduledCheck::notificationLine(const NewItemsCount &entry)
+{
+    return entry.caption + QStringLiteral(" -- ") + QString::number(entry.count)
+        + QStringLiteral(" New Items");
+}
+
+std::optional<NewItemsNotification> ScheduledCheck::notification() const
+{
+    if (m_results.isEmpty() || m_settings.Alert != 1)
+        return std::nullopt;
+    return NewItemsNotification {m_results, m_settings.Sound == 1, m_settings.SoundFile};
 }
 
 void ScheduledCheck::stop()
@@ -332,7 +345,7 @@ void ScheduledCheck::onMerged(int index, const FeedStore::MergeResult &merged)
     } else if (merged.added == 0) {
         WriteScheduleLog(QStringLiteral("    No New Items found!"), false, false);
     } else {
-        m_results.append({feed.FeedCaption, merged.added});
+        m_results.append({feed.FeedCaption, merged.added, feed.FeedID});
         WriteScheduleLog(QStringLiteral("    %1 New Items found!").arg(merged.added), false, false);
     }
     WriteScheduleLog(QStringLiteral("    Done!"), false, false);
@@ -360,9 +373,8 @@ void ScheduledCheck::endRun()
 
 void ScheduledCheck::ShowNewItemsNotification()
 {
-    if (m_results.isEmpty() || m_settings.Alert != 1)
-        return;
-    emit notificationRequested(notificationLines(), m_settings.Sound == 1, m_settings.SoundFile);
+    if (const std::optional<NewItemsNotification> note = notification())
+        emit notificationRequested(notificationLines(), note->playSound, note->soundFile);
 }
 
 void ScheduledCheck::WriteScheduleLog(const QString &text, bool isStart, bool isEnd)

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class FetchQueue;
 
@@ -18,6 +19,15 @@ class FetchQueue;
 struct NewItemsCount {
     QString caption;
     int count = 0;
+    QString FeedID;
+};
+
+// What the pop-up of a run announces: the feeds with new items in run
+// order, and whether (and what) to play.
+struct NewItemsNotification {
+    QList<NewItemsCount> feeds;
+    bool playSound = false;
+    QString soundFile;
 };
 
 // The background check of the scheduled feeds. A run fetches the feeds
@@ -47,6 +57,10 @@ public:
     const QList<NewItemsCount> &results() const { return m_results; }
     // "Tech News -- 3 New Items", one line per feed of the last run.
     QStringList notificationLines() const;
+    static QString notificationLine(const NewItemsCount &entry);
+    // The announcement due after the last run: only when it found new items
+    // and "alr" is 1.
+    std::optional<NewItemsNotification> notification() const;
 
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     void setParallelDownloads(int count) { m_parallel = count; }

@@ -1,5 +1,7 @@
 #include "shell/ScreenshotHook.h"
 
+#include "catalogue/ui/frmCategory.h"
+#include "config/ui/frmAppSettings.h"
 #include "i18n/ui/frmLanguage.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmConfirmClose.h"
@@ -60,7 +62,13 @@ bool saveDialogs(frmMain *main, const QString &folder)
         return true;
     frmConfirmClose confirmClose(main);
     frmLanguage languages(main, main);
-    return saveDialog(confirmClose, folder) && saveDialog(languages, folder);
+    frmCategory category(main->catalogue(), main);
+    frmAppSettings appSettings(main);
+    bool saved = true;
+    for (QDialog *dialog :
+        std::initializer_list<QDialog *> {&confirmClose, &languages, &category, &appSettings})
+        saved = saveDialog(*dialog, folder) && saved;
+    return saved;
 }
 
 void saveAndQuit(frmMain *main, const QString &path, const QString &dialogs, bool complete)

@@ -7,9 +7,8 @@ class frmMain;
 // A picture of the program at work for the documentation: opens the first
 // feed of the tree, selects its first item once loaded, saves the main
 // window as PNG and quits. Used only when QUORVANE_SCREENSHOT names a file.
-// With a dialog folder (QUORVANE_SCREENSHOT_DIALOGS) it also saves the
-// confirm-close and the language dialog there, as frmConfirmClose.png and
-// frmLanguage.png.
+// With a dialog folder (QUORVANE_SCREENSHOT_DIALOGS) it also saves each
+// dialog there, as its window name with ".png" (frmConfirmClose.png, ...).
 namespace ScreenshotHook
 {
 

@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/ui/frmAddFeed.h"
 #include "catalogue/ui/frmCategory.h"
 #include "config/Settings.h"
 #include "config/ui/frmAppSettings.h"
@@ -9,6 +10,7 @@
 #include "i18n/ui/WindowTexts.h"
 #include "i18n/ui/frmLanguage.h"
 #include "scheduler/ScheduledCheck.h"
+#include "scheduler/ui/frmScheduler.h"
 #include "shell/CategoryNode.h"
 #include "shell/ShellIcons.h"
 #include "shell/frmAbout.h"
@@ -391,9 +393,11 @@ bool frmMain::MakeLocalizationFile()
     frmLanguage languages(this, this);
     frmCategory category(m_catalogue, this);
     frmAppSettings appSettings(this);
+    frmAddFeed addFeed(m_catalogue, this);
+    frmScheduler scheduler(m_catalogue, this);
     QList<QPair<QString, QString>> items = WindowTexts::collect(this);
-    for (QWidget *window :
-        std::initializer_list<QWidget *> {&confirmClose, &languages, &category, &appSettings})
+    for (QWidget *window : std::initializer_list<QWidget *> {
+             &confirmClose, &languages, &category, &appSettings, &addFeed, &scheduler})
         items += WindowTexts::collect(window);
     QString error;
     if (Languages().makeLocalizationFile(items, &error))

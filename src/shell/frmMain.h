@@ -122,6 +122,7 @@ private:
     bool trayAvailable() const;
     void setScheduleTimer(bool enabled);
     void onScheduledCheckFinished();
+    void announceNewItems();
     void Unload();
     void closeOtherWindows();
     // The language of the settings, and the language dialog on the first start.

@@ -3,8 +3,10 @@
 // a widget with selected text.
 #include "shell/frmMain.h"
 
+#include "catalogue/ui/frmAddFeed.h"
 #include "catalogue/ui/frmCategory.h"
 #include "config/ui/frmAppSettings.h"
+#include "scheduler/ui/frmScheduler.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
 
@@ -124,13 +126,20 @@ void frmMain::ShowCategoryDialog(int mode, const QString &name)
 
 void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(category);
-    Q_UNUSED(feed);
+    frmAddFeed dialog(m_catalogue, this);
+    dialog.iDisplayMode = qint16(mode);
+    dialog.sCategory = category;
+    if (feed) {
+        dialog.sFeedID = feed->FeedID;
+        dialog.setFeed(*feed);
+    }
+    dialog.exec();
 }
 
 void frmMain::ShowScheduler()
 {
+    frmScheduler dialog(m_catalogue, this);
+    dialog.exec();
 }
 
 void frmMain::ShowAppSettings()

@@ -1,9 +1,11 @@
 // The main window's scheduler timer.
 #include "shell/frmMain.h"
 
+#include "catalogue/Catalogue.h"
 #include "config/Settings.h"
 #include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
+#include "scheduler/ui/frmNotification.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -79,6 +81,23 @@ void frmMain::onScheduledCheckFinished()
     if (m_unloaded)
         return;
     m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSREADY")));
+    announceNewItems();
     m_execute->setEnabled(true);
     EnableSchedule(false);
+}
+
+// New items of a scheduled check: the pop-up, whose lines open their feeds,
+// and the desktop's notification while the window is in the tray.
+void frmMain::announceNewItems()
+{
+    const auto note = m_check->notification();
+    if (!note)
+        return;
+    frmNotification *popup = frmNotification::announce(*note);
+    connect(popup, &frmNotification::feedChosen, this, [this](const QString &feedId) {
+        if (const auto feed = m_catalogue->feed(feedId))
+            OpenFeed(*feed, false);
+    });
+    if (m_tray && !isVisible())
+        AnnounceInTray(m_tray, m_check->notificationLines());
 }

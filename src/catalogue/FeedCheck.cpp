@@ -1,0 +1,282 @@
+#include "catalogue/FeedCheck.h"
+
+#include "feeds/FetchFailure.h"
+#include "i18n/Languages.h"
+#include "util/AppFolder.h"
+#include "util/HttpRequest.h"
+#include "util/Messages.h"
+#include "util/Utilities.h"
+#include "util/XmlDocument.h"
+
+#include <QRegularExpression>
+
+#include <QTimer>
+#include <algorithm>
+
+namespace
+{
+
+QString text(const char *key)
+{
+    return getMessages(QString::fromLatin1(key));
+}
+
+void box(Messages::Icon icon, const char *key)
+{
+    const QString name = QString::fromLatin1(key);
+    Messages::show(icon, getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
+}
+
+XmlNode child(const XmlNode &node, const QString &name)
+{
+    for (const XmlNode &each : node.childNodes()) {
+        if (each.nodeName() == name)
+            return each;
+    }
+    return {};
+}
+
+// An RSS 1.0 document: its root is rdf:RDF (any prefix), its channel a child.
+int rdfType(const XmlDocument &document, QString *title)
+{
+    const XmlNode root = document.documentElement();
+    const QString name = root ? root.nodeName() : QString();
+    if (name != QLatin1String("RDF") && !name.endsWith(QLatin1String(":RDF")))
+        return -1;
+    const XmlNode channel = child(root, QStringLiteral("channel"));
+    const XmlNode caption = child(channel, QStringLiteral("title"));
+    if (caption)
+        *title = caption.text();
+    return child(channel, QStringLiteral("itunes:summary")) ? 2 : 0;
+}
+
+QString attributeOf(const QString &tag, const QString &name)
+{
+    static const QRegularExpression attribute(
+        QStringLiteral("([A-Za-z_:-]+)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))"));
+    for (auto it = attribute.globalMatch(tag); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        if (match.captured(1).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        QString value = match.captured(2) + match.captured(3) + match.captured(4);
+        value.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        value.replace(QLatin1String("&quot;"), QLatin1String("\""));
+        value.replace(QLatin1String("&#39;"), QLatin1String("'"));
+        return value.trimmed();
+    }
+    return QString();
+}
+
+bool isFeedLink(const QString &tag)
+{
+    static const QStringList types = {QStringLiteral("application/rss+xml"),
+        QStringLiteral("application/rdf+xml"), QStringLiteral("application/atom+xml")};
+    const QStringList rel = attributeOf(tag, QStringLiteral("rel")).toLower().split(QLatin1Char(' '));
+    const QString type = attributeOf(tag, QStringLiteral("type")).toLower();
+    return rel.contains(QLatin1String("alternate")) && types.contains(type)
+        && !attributeOf(tag, QStringLiteral("href")).isEmpty();
+}
+
+bool looksLikeHtml(const QByteArray &body)
+{
+    return body.left(4096).toLower().contains("<html");
+}
+
+} // namespace
+
+namespace FeedCheckTexts
+{
+
+void reportInvalid(const QString &detail)
+{
+    QString message = text("MSG_ADDFEED_INVALID");
+    if (!detail.isEmpty())
+        message += QStringLiteral("\r\n\r\n") + detail;
+    Messages::exclamation(text("MSG_ADDFEED_INVALID_TITLE"), message);
+}
+
+} // namespace FeedCheckTexts
+
+FeedCheck::FeedCheck(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
+{
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &FeedCheck::onTimeout);
+}
+
+FeedCheck::~FeedCheck()
+{
+    if (m_request)
+        m_request->abort();
+}
+
+bool FeedCheck::start(const QString &url)
+{
+    while (!mUtil::IsConnected()) {
+        const Messages::Answer answer = Messages::show(Messages::Icon::Information,
+            text("MSG_ADDFEED_OFFLINE_TITLE"), text("MSG_ADDFEED_OFFLINE"), Messages::Buttons::RetryCancel);
+        if (answer != Messages::Answer::Retry)
+            return false;
+    }
+    m_followed = false;
+    send(url);
+    return true;
+}
+
+void FeedCheck::send(const QString &url)
+{
+    mUtil::ClearUrlCache(url);
+    if (m_request)
+        m_request.release()->deleteLater();
+    m_request = std::make_unique<HttpRequest>();
+    m_request->setProperty("checkedUrl", url);
+    connect(m_request.get(), &HttpRequest::done, this, &FeedCheck::onDone);
+    m_request->open(QStringLiteral("GET"), url);
+    m_request->setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
+    m_timer->start(m_timeout);
+    m_request->send();
+}
+
+void FeedCheck::cancel()
+{
+    if (running())
+        end(-1);
+}
+
+void FeedCheck::onTimeout()
+{
+    if (!running())
+        return;
+    m_request->abort();
+    box(Messages::Icon::Information, "MSG_ADDFEED_TIMEOUT");
+    end(-1);
+}
+
+void FeedCheck::onDone()
+{
+    if (!running())
+        return;
+    m_timer->stop();
+    const QString url = m_request->property("checkedUrl").toString();
+    QString title;
+    QString next;
+    bool again = false;
+    const int type = examine(&title, &next, &again);
+    if (again) {
+        send(next);
+        return;
+    }
+    end(type, title, url);
+}
+
+// The response of url: its type, or -1 after its box; again with the feed
+// a web page names in checkedUrl.
+int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
+{
+    const HttpRequest &request = *m_request;
+    if (request.failure() != HttpRequest::Failure::None) {
+        const auto failure = FetchFailure::of(request, getMessages);
+        Messages::exclamation(failure->title, failure->text);
+        return -1;
+    }
+    if (request.status() >= 400) {
+        const QString status = request.reasonPhrase().isEmpty()
+            ? QString::number(request.status())
+            : QStringLiteral("%1 %2").arg(request.status()).arg(request.reasonPhrase());
+        FeedCheckTexts::reportInvalid(text("MSG_ADDFEED_HTTPSTATUS").arg(status));
+        return -1;
+    }
+    const QByteArray body = request.responseBytes();
+    XmlDocument document;
+    const bool parsed = document.loadXML(request.responseText());
+    QString found;
+    const int type = parsed ? detectType(document, &found) : -1;
+    // A web page (XHTML included) is searched for the feeds it names.
+    if (type < 0 && !m_followed && looksLikeHtml(body)) {
+        *again = followPage(body, request.lastUrl(), checkedUrl);
+        if (!*again)
+            FeedCheckTexts::reportInvalid();
+        return -1;
+    }
+    if (!parsed) {
+        FeedCheckTexts::reportInvalid();
+        return -1;
+    }
+    mUtil::WriteTextFile(AppFolder::file(QStringLiteral("Debug.xml")), body, request.charset());
+    if (type < 0)
+        box(Messages::Icon::Information, "MSG_ADDFEED_UNSUPPORTED");
+    else
+        *title = found;
+    return type;
+}
+
+// The feed a page names (the user's choice among several); false when it
+// names none or the user chose none, after the box that says so.
+bool FeedCheck::followPage(const QByteArray &body, const QUrl &base, QString *next)
+{
+    const QList<FeedLink> links = discoverFeeds(body, base);
+    if (links.isEmpty())
+        return false;
+    int chosen = 0;
+    if (links.size() > 1)
+        chosen = m_chooser ? m_chooser(links) : -1;
+    if (chosen < 0 || chosen >= links.size())
+        return false;
+    m_followed = true;
+    *next = links.at(chosen).url;
+    return true;
+}
+
+void FeedCheck::end(int type, const QString &title, const QString &url)
+{
+    m_timer->stop();
+    if (m_request) {
+        m_request->abort();
+        m_request.release()->deleteLater();
+    }
+    emit finished(type, title, url);
+}
+
+int FeedCheck::detectType(const XmlDocument &document, QString *title)
+{
+    struct Kind {
+        const char *query;
+        const char *podcast;
+        const char *title;
+        int type;
+    };
+    static const Kind kinds[] = {
+        {".//rss", ".//rss/channel/itunes:summary", ".//rss/channel/title", 0},
+        {".//feed", nullptr, ".//feed/title", 1},
+        {".//rdf", ".//rdf/channel/itunes:summary", ".//rdf/channel/title", 0},
+    };
+    for (const Kind &kind : kinds) {
+        if (!document.selectSingleNode(QString::fromLatin1(kind.query)))
+            continue;
+        const XmlNode caption = document.selectSingleNode(QString::fromLatin1(kind.title));
+        if (caption)
+            *title = caption.text();
+        const bool podcast = kind.podcast && document.selectSingleNode(QString::fromLatin1(kind.podcast));
+        return podcast ? 2 : kind.type;
+    }
+    return rdfType(document, title);
+}
+
+QList<FeedLink> FeedCheck::discoverFeeds(const QByteArray &html, const QUrl &base)
+{
+    static const QRegularExpression linkTag(
+        QStringLiteral("<link\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    QList<FeedLink> links;
+    const QString page = QString::fromUtf8(html);
+    for (auto it = linkTag.globalMatch(page); it.hasNext();) {
+        const QString tag = it.next().captured(0);
+        if (!isFeedLink(tag))
+            continue;
+        const QUrl url = base.resolved(QUrl(attributeOf(tag, QStringLiteral("href"))));
+        const FeedLink link {url.toString(), attributeOf(tag, QStringLiteral("title"))};
+        const bool known = std::any_of(
+            links.begin(), links.end(), [&](const FeedLink &other) { return other.url == link.url; });
+        if (!known)
+            links.append(link);
+    }
+    return links;
+}
