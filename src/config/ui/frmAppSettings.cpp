@@ -5,6 +5,8 @@
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
 
+#include "util/ui/DialogParts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,13 +18,6 @@
 
 namespace
 {
-
-QPushButton *button(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *made = new QPushButton(text, parent);
-    made->setObjectName(name);
-    return made;
-}
 
 QGroupBox *group(const QString &name, const QString &title, QWidget *parent)
 {
@@ -63,13 +58,10 @@ frmAppSettings::frmAppSettings(QWidget *parent) : QDialog(parent)
         m_close.append(option);
     }
 
-    auto *ok = button(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
+    auto *ok = DialogParts::namedButton(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
     ok->setDefault(true);
-    auto *cancel = button(QStringLiteral("btnCancel"), QStringLiteral("Cancel"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto *cancel = DialogParts::namedButton(QStringLiteral("btnCancel"), QStringLiteral("Cancel"), this);
+    QHBoxLayout *buttons = DialogParts::buttonRow({ok, cancel});
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(startup);

@@ -9,6 +9,8 @@
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
+#include "util/ui/DialogParts.h"
+
 #include <QComboBox>
 #include <QFile>
 #include <QHBoxLayout>
@@ -32,13 +34,6 @@ void StoreLanguage(const QString &language)
 namespace
 {
 
-QPushButton *command(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 } // namespace
 
 frmLanguage::frmLanguage(QWidget *mainWindow, QWidget *parent)
@@ -54,10 +49,11 @@ frmLanguage::frmLanguage(QWidget *mainWindow, QWidget *parent)
     m_list = new QComboBox(this);
     m_list->setObjectName(QStringLiteral("Combo1"));
     m_list->setMinimumContentsLength(24);
-    m_check = command(QStringLiteral("Command1"), QStringLiteral("Check for language updates"), this);
-    auto *ok = command(QStringLiteral("Command2"), QStringLiteral("OK"), this);
-    auto *translateButton
-        = command(QStringLiteral("Command3"), QStringLiteral("Translate this program"), this);
+    m_check = DialogParts::namedButton(
+        QStringLiteral("Command1"), QStringLiteral("Check for language updates"), this);
+    auto *ok = DialogParts::namedButton(QStringLiteral("Command2"), QStringLiteral("OK"), this);
+    auto *translateButton = DialogParts::namedButton(
+        QStringLiteral("Command3"), QStringLiteral("Translate this program"), this);
     ok->setDefault(true);
 
     auto *buttons = new QHBoxLayout;

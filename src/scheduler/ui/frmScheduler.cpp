@@ -9,6 +9,8 @@
 #include "util/AppFolder.h"
 #include "util/Messages.h"
 
+#include "util/ui/DialogParts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -61,13 +63,6 @@ QTreeWidget *feedList(const QString &name, QWidget *parent)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setIconSize(QSize(16, 16));
     return list;
-}
-
-QPushButton *button(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *made = new QPushButton(text, parent);
-    made->setObjectName(name);
-    return made;
 }
 
 // The item a double-click works on: the selected one of a list that is
@@ -133,13 +128,10 @@ frmScheduler::frmScheduler(Catalogue *catalogue, QWidget *parent) : QDialog(pare
     options->addWidget(m_sound, 2, 1);
     m_steps = {step2, step3};
 
-    auto *ok = button(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
+    auto *ok = DialogParts::namedButton(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
     ok->setDefault(true);
-    auto *cancel = button(QStringLiteral("btnCancel"), QStringLiteral("Cancel"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto *cancel = DialogParts::namedButton(QStringLiteral("btnCancel"), QStringLiteral("Cancel"), this);
+    QHBoxLayout *buttons = DialogParts::buttonRow({ok, cancel});
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(step1);
