@@ -1,3 +1,6 @@
+#include "support/LoopbackServer.h"
+#include "support/TempHome.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -12,6 +15,8 @@ private slots:
     void listSeedsStarterCatalogue();
     void categoryCommands();
     void feedCommands();
+    void feedAddChecksTheUrl_data();
+    void feedAddChecksTheUrl();
     void usageErrors_data();
     void usageErrors();
     void brokenDatabaseFailsWithMessage();
@@ -33,9 +38,13 @@ void TestCliCatalogue::init()
 
 TestCliCatalogue::Run TestCliCatalogue::cli(const QStringList &args)
 {
+    // The loop keeps a loopback server of the test answering meanwhile.
     QProcess p;
+    QEventLoop loop;
+    connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     p.start(QStringLiteral(QUORVANE_CLI), QStringList {"--home", m_dir->path()} + args);
-    p.waitForFinished(30000);
+    loop.exec();
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
         QString::fromUtf8(p.readAllStandardError())};
 }
@@ -108,6 +117,58 @@ void TestCliCatalogue::feedCommands()
     QCOMPARE(cli({"feed", "delete", "Reading", id}).code, 1);
     QCOMPARE(cli({"feed", "delete", "Later", id}).code, 0);
     QVERIFY(!data.exists());
+}
+
+// "auto" checks the address as the add-feed dialog does; a web page is
+// searched for its feeds and the first one subscribed to.
+void TestCliCatalogue::feedAddChecksTheUrl_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected"); // the list line's name, type and path; empty: refused
+    QTest::addColumn<QString>("message");
+    QTest::newRow("feed, its title") << "/rss.xml" << "" << "Plain News\t0\t/rss.xml" << "";
+    QTest::newRow("feed, named") << "/atom.xml" << "Mine" << "Mine\t1\t/atom.xml" << "";
+    QTest::newRow("page, one link") << "/one.html" << "" << "Plain News\t0\t/feeds/rss.xml"
+                                    << "Feed found on the page";
+    QTest::newRow("page, two links") << "/two.html" << "Blog" << "Blog\t1\t/atom.xml" << "taking the first";
+    QTest::newRow("page, no link") << "/none.html" << "Blog" << "" << "Invalid Feed Data Format!";
+    QTest::newRow("not found") << "/missing.xml" << "Blog" << "" << "404";
+}
+
+void TestCliCatalogue::feedAddChecksTheUrl()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    QFETCH(QString, message);
+    LoopbackServer server;
+    const QByteArray html = "text/html; charset=utf-8";
+    server.serve("/rss.xml", TempHome::fixture("addfeed/rss.xml"));
+    server.serve("/feeds/rss.xml", TempHome::fixture("addfeed/rss.xml"));
+    server.serve("/atom.xml", TempHome::fixture("addfeed/atom.xml"), "application/atom+xml");
+    server.serve("/one.html", TempHome::fixture("addfeed/onelink.html"), html);
+    server.serve("/two.html", TempHome::fixture("addfeed/twolinks.html"), html);
+    server.serve("/none.html", TempHome::fixture("addfeed/nolink.html"), html);
+    LoopbackServer::Route missing;
+    missing.status = 404;
+    missing.body = "gone";
+    server.route("/missing.xml", missing);
+    QFile db(m_dir->path() + "/feeds.fdb");
+    QVERIFY(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    db.write("<categories/>\r\n");
+    db.close();
+
+    const Run r = cli({"feed", "add", "Reading", name, "auto", server.url(path)});
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QCOMPARE(r.code, expected.isEmpty() ? 1 : 0);
+    const QStringList feeds = cli({"list"}).out.split('\n').filter(QRegularExpression("^F\t"));
+    QCOMPARE(feeds.size(), expected.isEmpty() ? 0 : 1);
+    if (expected.isEmpty())
+        return;
+    const QStringList f = feeds.first().split('\t');
+    QCOMPARE(QStringList({f.at(2), f.at(3), QUrl(f.at(5)).path()}).join('\t'), expected);
+    QCOMPARE(f.at(4), r.out.trimmed());
 }
 
 void TestCliCatalogue::usageErrors_data()

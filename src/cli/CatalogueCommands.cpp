@@ -1,6 +1,9 @@
 #include "catalogue/Catalogue.h"
+#include "catalogue/FeedCheck.h"
 #include "cli/Commands.h"
 #include "util/Utilities.h"
+
+#include <QEventLoop>
 
 #include <cstdio>
 #include <optional>
@@ -64,14 +67,68 @@ int deleteCategory(Catalogue &catalogue, const QString &name)
     return failed(QStringLiteral("No category named \"%1\".").arg(name));
 }
 
+bool isAuto(const QString &type)
+{
+    return type.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0;
+}
+
+// A feed that passed the check: its type (-1 failed), channel title and address.
+struct CheckedFeed {
+    int type = -1;
+    QString title;
+    QString url;
+};
+
+// Checks url as the add-feed dialog does: a web page is searched for the
+// feeds it names, and the first is taken. Failures print the check's message.
+CheckedFeed checkFeed(const QString &url)
+{
+    FeedCheck check;
+    check.setChooser([](const QList<FeedLink> &links) {
+        std::fprintf(stderr, "The page names %d feeds; taking the first:\n", int(links.size()));
+        for (const FeedLink &link : links)
+            std::fprintf(stderr, "  %s\t%s\n", qPrintable(link.url), qPrintable(link.title));
+        return 0;
+    });
+    CheckedFeed result;
+    bool ended = false;
+    QEventLoop loop;
+    QObject::connect(&check, &FeedCheck::finished, &loop,
+        [&](int type, const QString &title, const QString &checked) {
+            result = {type, title.trimmed(), checked};
+            ended = true;
+            loop.quit();
+        });
+    if (!check.start(url))
+        return result;
+    if (!ended)
+        loop.exec();
+    return result;
+}
+
 int addFeed(Catalogue &catalogue, const QStringList &a)
 {
-    const auto type = feedType(a.at(2));
-    if (!type)
-        return usageError(QStringLiteral("TYPE must be 0 (rss), 1 (atom) or 2 (podcast)"));
-    if (mUtil::IsBlank(a.at(0)) || mUtil::IsBlank(a.at(1)) || mUtil::IsBlank(a.at(3)))
+    const bool detect = isAuto(a.at(2));
+    auto type = feedType(a.at(2));
+    if (!type && !detect)
+        return usageError(QStringLiteral("TYPE must be 0 (rss), 1 (atom), 2 (podcast) or auto"));
+    const bool named = !mUtil::IsBlank(a.at(1));
+    if (mUtil::IsBlank(a.at(0)) || (!named && !detect) || mUtil::IsBlank(a.at(3)))
         return failed(QStringLiteral("A feed needs a category, a name and a URL."));
-    const FeedRecord record {a.at(0), a.at(3).trimmed(), *type, mUtil::NewGUID(), a.at(1)};
+    FeedRecord record {a.at(0), a.at(3).trimmed(), type.value_or(0), mUtil::NewGUID(), a.at(1)};
+    if (detect) {
+        const CheckedFeed feed = checkFeed(record.FeedURL);
+        if (feed.type < 0)
+            return 1;
+        if (!named && mUtil::IsBlank(feed.title))
+            return failed(QStringLiteral("The feed has no title; give it a name."));
+        if (feed.url != record.FeedURL)
+            std::fprintf(stderr, "Feed found on the page: %s\n", qPrintable(feed.url));
+        record.FeedType = qint16(feed.type);
+        record.FeedURL = feed.url;
+        if (!named)
+            record.FeedCaption = feed.title;
+    }
     if (!catalogue.categoryExists(record.Category)
         && catalogue.addCategory(record.Category) != Catalogue::Change::Applied)
         return 1;
