@@ -230,6 +230,10 @@ void frmAddFeed::checked(int type, const QString &title, const QString &url)
         m_url->setText(url);
     if (!title.isNull())
         m_channel->setText(title);
+    // A box left blank proposes the first category: a nameless one could
+    // only fail to be created.
+    if (mUtil::IsBlank(m_categories->currentText()) && m_categories->count() > 0)
+        m_categories->setCurrentIndex(0);
     m_url->setEnabled(false);
     m_ok->setText(text("MSG_ADDFEED_OK"));
     m_ok->setProperty("tag", QStringLiteral("ok"));
