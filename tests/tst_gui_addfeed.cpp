@@ -111,6 +111,7 @@ void TestGuiAddFeed::enterChecksThenSaves()
     QVERIFY(saved);
     QCOMPARE(saved->FeedCaption, QStringLiteral("Plain News"));
     QVERIFY(mUtil::IsFeedId(saved->FeedID));
+    QCOMPARE(dialog.savedFeedId(), saved->FeedID);
     QCOMPARE(m_messages->count(), 0);
 }
 

@@ -84,6 +84,7 @@ private slots:
     void trayOffersAddFeedOnlyWithASelection();
     void keyboardOfTheTree();
     void editCommandsNeedTheirKindOfNode();
+    void addedCategoryIsSelected();
 
 private:
     QTreeWidget *tree() const { return m_main->optionBar()->tvCategories(); }
@@ -256,6 +257,20 @@ void TestShellCommands::editCommandsNeedTheirKindOfNode()
     select(QStringLiteral("World"));
     action(m_main.get(), QStringLiteral("mnuFeedsEdit"))->trigger();
     QVERIFY(closer.seen.isEmpty());
+}
+
+void TestShellCommands::addedCategoryIsSelected()
+{
+    select(planetId);
+    QTimer::singleShot(0, this, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>("txtCategoryName")->setText("Harbour");
+        QTest::keyClick(dialog->findChild<QLineEdit *>("txtCategoryName"), Qt::Key_Return);
+    });
+    action(m_main.get(), "mnuCatNew")->trigger();
+    QVERIFY(tree()->currentItem());
+    QCOMPARE(tree()->currentItem()->text(0), QStringLiteral("Harbour"));
 }
 
 QTEST_MAIN(TestShellCommands)

@@ -121,7 +121,8 @@ void frmMain::ShowCategoryDialog(int mode, const QString &name)
     frmCategory dialog(m_catalogue, this);
     dialog.Mode = qint16(mode);
     dialog.CategoryName = name;
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        m_optionBar->revealNode(m_optionBar->categoryNode(dialog.chosenName()));
 }
 
 void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed)
@@ -133,7 +134,8 @@ void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord
         dialog.sFeedID = feed->FeedID;
         dialog.setFeed(*feed);
     }
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        m_optionBar->revealNode(m_optionBar->feedNode(dialog.savedFeedId()));
 }
 
 void frmMain::ShowScheduler()

@@ -267,6 +267,14 @@ QTreeWidgetItem *frmOptionBar::selectedNode() const
     return m_tree->currentItem();
 }
 
+void frmOptionBar::revealNode(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    m_tree->setCurrentItem(node);
+    m_tree->scrollToItem(node);
+}
+
 QTreeWidgetItem *frmOptionBar::findNode(const QString &wanted) const
 {
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {

@@ -41,6 +41,9 @@ public:
     QTreeWidgetItem *categoryNode(const QString &name) const;
     QTreeWidgetItem *feedNode(const QString &feedId) const;
 
+    // Selects the node and scrolls to it, opening its category.
+    void revealNode(QTreeWidgetItem *node);
+
     // Opens the selected node's label for editing (not the root's).
     bool EditSelectedLabel();
 

@@ -264,8 +264,10 @@ void frmAddFeed::save()
     const bool edit = iDisplayMode == 1;
     record.FeedID = edit ? sFeedID : mUtil::NewGUID();
     const Catalogue::Change change = edit ? m_catalogue->editFeed(record) : m_catalogue->addFeed(record);
-    if (change == Catalogue::Change::Applied)
-        accept();
+    if (change != Catalogue::Change::Applied)
+        return;
+    m_savedFeedId = record.FeedID;
+    accept();
 }
 
 void frmAddFeed::reject()

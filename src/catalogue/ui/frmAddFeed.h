@@ -25,6 +25,8 @@ public:
 
     qint16 iDisplayMode = 0; // 0 = add a new feed, 1 = edit the feed sFeedID
     QString sFeedID;
+    // The FeedID of the feed the last accepted showing saved.
+    QString savedFeedId() const { return m_savedFeedId; }
     QString sCategory; // the category to preselect, "" for none
 
     // The name and URL an edit starts from.
@@ -64,4 +66,5 @@ private:
     QPushButton *m_cancel;
     QWidget *m_details;
     qint16 m_typeOfFeed = -1;
+    QString m_savedFeedId;
 };

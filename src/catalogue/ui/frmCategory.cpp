@@ -88,6 +88,11 @@ bool frmCategory::nameGiven()
     return false;
 }
 
+QString frmCategory::chosenName() const
+{
+    return m_name->text();
+}
+
 void frmCategory::backToName()
 {
     m_name->setFocus();

@@ -18,6 +18,9 @@ public:
     qint16 Mode = 0; // 0 = add a category, 1 = edit the category CategoryName
     QString CategoryName;
 
+    // The name in the box: after an accepted showing, the category's name.
+    QString chosenName() const;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
