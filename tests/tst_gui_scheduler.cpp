@@ -118,6 +118,22 @@ private slots:
         QCOMPARE(m_messages->last().title, getMessages(QStringLiteral("MSG_SCHEDULER_INLIST_TITLE")));
     }
 
+    // Enter adds and removes as a double-click does, and leaves OK alone.
+    void keysAddAndRemove()
+    {
+        m_home->write(QStringLiteral("AppCfg.cfg"), schdl(1, 0, 1, 0, {}));
+        open();
+        sources()->setCurrentItem(sources()->topLevelItem(2));
+        QTest::keyClick(sources(), Qt::Key_Return);
+        QCOMPARE(schedule()->topLevelItemCount(), 1);
+        QVERIFY(m_dialog->isVisible());
+        m_messages->script({Answer::Yes});
+        schedule()->setCurrentItem(schedule()->topLevelItem(0));
+        QTest::keyClick(schedule(), Qt::Key_Delete);
+        QCOMPARE(schedule()->topLevelItemCount(), 0);
+        QCOMPARE(m_hookCalls, 0);
+    }
+
     void removalAsksWithTheCaption()
     {
         FeedRecord quoted = planet();

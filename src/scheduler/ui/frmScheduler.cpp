@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -144,6 +145,8 @@ frmScheduler::frmScheduler(Catalogue *catalogue, QWidget *parent) : QDialog(pare
     connect(m_notify, &QCheckBox::toggled, this, &frmScheduler::enableSteps);
     connect(m_sources, &QTreeWidget::itemDoubleClicked, this, &frmScheduler::AddSelectedSource);
     connect(m_schedule, &QTreeWidget::itemDoubleClicked, this, &frmScheduler::RemoveSelectedSchedule);
+    m_sources->installEventFilter(this);
+    m_schedule->installEventFilter(this);
     connect(ok, &QPushButton::clicked, this, &frmScheduler::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -199,6 +202,21 @@ void frmScheduler::enableSteps()
     for (QGroupBox *step : std::as_const(m_steps))
         step->setEnabled(m_enable->isChecked());
     m_sound->setEnabled(m_notify->isChecked());
+}
+
+bool frmScheduler::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || (watched != m_sources && watched != m_schedule))
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == m_sources && enter)
+        AddSelectedSource();
+    else if (watched == m_schedule && (enter || key == Qt::Key_Delete))
+        RemoveSelectedSchedule();
+    else
+        return false;
+    return true;
 }
 
 void frmScheduler::AddSelectedSource()

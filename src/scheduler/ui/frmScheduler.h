@@ -25,6 +25,11 @@ public:
     // and the image FeedType + 3, as the category tree gives them.
     static QTreeWidgetItem *feedItem(const FeedRecord &feed);
 
+protected:
+    // Enter in a list does what a double-click does (Delete also removes),
+    // rather than pressing OK.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void LoadFeedSources();
     void LoadScheduleList();
