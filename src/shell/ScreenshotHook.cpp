@@ -1,8 +1,10 @@
 #include "shell/ScreenshotHook.h"
 
+#include "catalogue/ui/frmAddFeed.h"
 #include "catalogue/ui/frmCategory.h"
 #include "config/ui/frmAppSettings.h"
 #include "i18n/ui/frmLanguage.h"
+#include "scheduler/ui/frmScheduler.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmMain.h"
@@ -64,9 +66,11 @@ bool saveDialogs(frmMain *main, const QString &folder)
     frmLanguage languages(main, main);
     frmCategory category(main->catalogue(), main);
     frmAppSettings appSettings(main);
+    frmAddFeed addFeed(main->catalogue(), main);
+    frmScheduler scheduler(main->catalogue(), main);
     bool saved = true;
-    for (QDialog *dialog :
-        std::initializer_list<QDialog *> {&confirmClose, &languages, &category, &appSettings})
+    for (QDialog *dialog : std::initializer_list<QDialog *> {
+             &confirmClose, &languages, &category, &appSettings, &addFeed, &scheduler})
         saved = saveDialog(*dialog, folder) && saved;
     return saved;
 }
