@@ -122,6 +122,10 @@ void TestShellCommands::commandsOpenTheirDialogs_data()
                                     << "frmScheduler";
     QTest::newRow("menu settings") << "mnuToolsAppSettings"
                                    << "frmAppSettings";
+    QTest::newRow("menu email settings") << "mnuToolsEmailSettings"
+                                         << "frmEmailSettings";
+    QTest::newRow("tray email settings") << "mnuSysTrayEmailSettings"
+                                         << "frmEmailSettings";
     QTest::newRow("button add category") << "cmdAddCategory"
                                          << "frmCategory";
     QTest::newRow("button add feed") << "cmdAddFeed"
@@ -156,6 +160,7 @@ void TestShellCommands::shortcutsOpenTheirDialogs_data()
     QTest::newRow("Ctrl+C") << QKeySequence(Qt::CTRL | Qt::Key_C) << "frmCategory";
     QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "frmAddFeed";
     QTest::newRow("Ctrl+F4") << QKeySequence(Qt::CTRL | Qt::Key_F4) << "frmScheduler";
+    QTest::newRow("Ctrl+F3") << QKeySequence(Qt::CTRL | Qt::Key_F3) << "frmEmailSettings";
 }
 
 void TestShellCommands::shortcutsOpenTheirDialogs()

@@ -1,5 +1,8 @@
 #include "feeds/FeedFile.h"
+#include "config/Settings.h"
 #include "feeds/FeedParser.h"
+#include "i18n/Languages.h"
+#include "mail/ui/frmSendEmail.h"
 #include "support/LoopbackServer.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
@@ -18,6 +21,7 @@
 #include <QSplitter>
 #include <QTest>
 #include <QTime>
+#include <QTimer>
 #include <QTreeView>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
@@ -112,6 +116,8 @@ private slots:
     void deleteWithoutSelection();
     void exportPreview_data();
     void exportPreview();
+    void emailAction_data();
+    void emailAction();
     void viewOnline_data();
     void viewOnline();
     void stillExecutingDuringDownload();
@@ -759,9 +765,10 @@ void tst_GuiViewer::deleteWithoutSelection()
     storeFixture();
     frmViewFeed *window = makeWindow(QString(), 0, false);
     QVERIFY(runFirstCycle(window));
-    for (const QString &action : {QStringLiteral("del"), QStringLiteral("txt"), QStringLiteral("show")})
+    for (const QString &action :
+        {QStringLiteral("del"), QStringLiteral("txt"), QStringLiteral("show"), QStringLiteral("email")})
         window->HandlePopupMenu(action);
-    QCOMPARE(m_messages->titles(), QStringList(3, QStringLiteral("HandlePopupMenu Function")));
+    QCOMPARE(m_messages->titles(), QStringList(4, QStringLiteral("HandlePopupMenu Function")));
     QVERIFY(m_messages->last().text.startsWith(QStringLiteral("Error on Line 0\r\n\r\n")));
     QCOMPARE(m_messages->last().icon, Messages::Icon::Critical);
     QCOMPARE(titles(window).size(), 5);
@@ -801,6 +808,69 @@ void tst_GuiViewer::exportPreview()
     QCOMPARE(m_messages->count(), 0);
 }
 
+// "email" checks the server setting and the template before the send
+// dialog opens with the item.
+void tst_GuiViewer::emailAction_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<bool>("templateThere");
+    QTest::addColumn<Messages::Answer>("answer");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("no server, not now") << "" << true << Messages::Answer::No
+                                        << QStringList {"MSG_EMAIL_NOTCONFIGURED_TITLE", "MSG_EMAIL_CANNOTSEND_TITLE"}
+                                        << "";
+    QTest::newRow("no server, set it now") << " " << true << Messages::Answer::Yes
+                                           << QStringList {"MSG_EMAIL_NOTCONFIGURED_TITLE"} << "frmEmailSettings";
+    QTest::newRow("no template") << "mail.example.org" << false << Messages::Answer::Ok
+                                 << QStringList {"MSG_EMAIL_NOTEMPLATE_TITLE"} << "";
+    QTest::newRow("ready") << "mail.example.org" << true << Messages::Answer::Ok << QStringList {}
+                           << "frmSendEmail";
+}
+
+void tst_GuiViewer::emailAction()
+{
+    QFETCH(QString, server);
+    QFETCH(bool, templateThere);
+    QFETCH(Messages::Answer, answer);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, dialog);
+    mSettings::email() = {};
+    mSettings::email().Server = server;
+    QVERIFY(mSettings::SaveEmailSettings(false));
+    if (templateThere)
+        m_home->write(QStringLiteral("email.tpl"), "[[title]]");
+    storeFixture();
+    frmViewFeed *window = makeWindow(QString(), 0, false);
+    QVERIFY(runFirstCycle(window));
+    select(window, QStringLiteral("Charlie has no link"), true);
+    QVERIFY(waitForPreview(window));
+
+    QString opened;
+    QString link;
+    // A timer of this function: it cannot fire once the function is over.
+    QTimer closer;
+    closer.setSingleShot(true);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        opened = modal ? modal->objectName() : QString();
+        if (auto *send = qobject_cast<frmSendEmail *>(modal))
+            link = send->ChannelName + QLatin1Char('|') + send->FeedTitle + QLatin1Char('|') + send->ItemLink;
+        if (modal)
+            modal->close();
+    });
+    closer.start(0);
+    m_messages->script({answer});
+    window->HandlePopupMenu(QStringLiteral("email"));
+    QStringList titles;
+    for (const QString &key : std::as_const(boxes))
+        titles << getMessages(key);
+    QCOMPARE(m_messages->titles(), titles);
+    QCOMPARE(opened, dialog);
+    if (dialog == QLatin1String("frmSendEmail"))
+        QCOMPARE(link, QStringLiteral("Feed|Charlie has no link|https://example.test/charlie.ogg"));
+}
+
 void tst_GuiViewer::viewOnline_data()
 {
     QTest::addColumn<QString>("action");
@@ -813,8 +883,6 @@ void tst_GuiViewer::viewOnline_data()
         << "Charlie has no link" << QStringList {"https://example.test/charlie.ogg"};
     QTest::newRow("not a web link") << "online"
                                     << "echo [[link]] odd" << QStringList {};
-    QTest::newRow("email waits for its dialog") << "email"
-                                                << "Alpha release" << QStringList {};
     QTest::newRow("unknown action") << "Show"
                                     << "Alpha release" << QStringList {};
 }

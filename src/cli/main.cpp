@@ -19,7 +19,8 @@ const char *usageText = "usage: quorvane-cli [--home DIR] VERB [ARGUMENTS]\n"
                         "  feed delete CATEGORY FEEDID\n"
                         "  parse [--json] FILE|-\n"
                         "  check\n"
-                        "  items FEEDID\n";
+                        "  items FEEDID\n"
+                        "  send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]\n";
 
 } // namespace
 
@@ -67,5 +68,7 @@ int main(int argc, char **argv)
         return runCheck(verbArgs);
     if (verb == QLatin1String("items"))
         return runItems(verbArgs);
+    if (verb == QLatin1String("send"))
+        return runSend(verbArgs);
     return usageError(QStringLiteral("unknown verb \"%1\"").arg(verb));
 }

@@ -17,6 +17,9 @@ const QList<QPair<QString, QString>> &table()
         all += feedDialogTexts();
         all += categoryAndSettingsTexts();
         all += schedulerDialogTexts();
+        all += mailTexts();
+        all += emailDialogTexts();
+        all += emailActionTexts();
         return all;
     }();
     return texts;

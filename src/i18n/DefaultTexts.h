@@ -22,6 +22,9 @@ const QList<QPair<QString, QString>> &table();
 QList<QPair<QString, QString>> feedDialogTexts();
 QList<QPair<QString, QString>> categoryAndSettingsTexts();
 QList<QPair<QString, QString>> schedulerDialogTexts();
+QList<QPair<QString, QString>> mailTexts();
+QList<QPair<QString, QString>> emailDialogTexts();
+QList<QPair<QString, QString>> emailActionTexts();
 
 // Registers every text of the table with setMessage, in order.
 void registerAll(clsLanguages &languages);

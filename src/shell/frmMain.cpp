@@ -9,6 +9,8 @@
 #include "i18n/LocalizationFile.h"
 #include "i18n/ui/WindowTexts.h"
 #include "i18n/ui/frmLanguage.h"
+#include "mail/ui/frmEmailSettings.h"
+#include "mail/ui/frmSendEmail.h"
 #include "scheduler/ScheduledCheck.h"
 #include "scheduler/ui/frmScheduler.h"
 #include "shell/CategoryNode.h"
@@ -127,11 +129,19 @@ void frmMain::buildMenus()
     auto *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
     addCommand(
+        tools, QStringLiteral("mnuToolsEmailSettings"), QStringLiteral("Email Settings"),
+        [this] { ShowEmailSettings(); }, QKeySequence(Qt::CTRL | Qt::Key_F3));
+    addCommand(
         tools, QStringLiteral("mnuToolsScheduler"), QStringLiteral("Scheduler"), [this] { ShowScheduler(); },
         QKeySequence(Qt::CTRL | Qt::Key_F4));
     addCommand(tools, QStringLiteral("mnuToolsAppSettings"), QStringLiteral("Application Settings"),
         [this] { ShowAppSettings(); });
     tools->addSeparator();
+    // Enabled once an item of a feed window has been selected.
+    m_sendByEmail = addCommand(
+        tools, QStringLiteral("mnuToolsSendByEmail"), QStringLiteral("Send by Email"),
+        [this] { ForwardToFeedWindow(QStringLiteral("email")); }, Qt::Key_F3);
+    m_sendByEmail->setEnabled(false);
     m_execute = addCommand(
         tools, QStringLiteral("mnuToolsExecute"), QStringLiteral("Execute Schedule Now"),
         [this] { RunScheduleTick(); }, Qt::Key_F9);
@@ -195,6 +205,9 @@ void frmMain::buildMenus()
         [this] { ForwardToFeedWindow(QStringLiteral("html")); });
     addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemTXT"), QStringLiteral("Export to TXT"),
         [this] { ForwardToFeedWindow(QStringLiteral("txt")); });
+    m_mnuFeedItem->addSeparator();
+    addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemEmail"), QStringLiteral("Send as Email"),
+        [this] { ForwardToFeedWindow(QStringLiteral("email")); });
 
     m_mnuSysTray = new QMenu(QStringLiteral("SysTryMenu"), this);
     m_mnuSysTray->setObjectName(QStringLiteral("mnuSysTray"));
@@ -211,6 +224,8 @@ void frmMain::buildMenus()
     m_mnuSysTray->addSeparator();
     m_trayAddFeed = trayCommand(
         QStringLiteral("mnuSysTrayAddFeed"), QStringLiteral("Add New Feed"), QStringLiteral("add_feed"));
+    trayCommand(QStringLiteral("mnuSysTrayEmailSettings"), QStringLiteral("Email Settings"),
+        QStringLiteral("email_settings"));
     trayCommand(QStringLiteral("mnuSysTrayScheduler"), QStringLiteral("Scheduler Settings"),
         QStringLiteral("scheduler_settings"));
     trayCommand(QStringLiteral("mnuSysTrayAppSettings"), QStringLiteral("Application Settings"),
@@ -247,6 +262,11 @@ void frmMain::buildToolbar()
         m_addCategory);
     button(
         QStringLiteral("cmdAddFeed"), QStringLiteral("add-feed"), QStringLiteral("Add Feed"), m_catNewFeed);
+    // Sends the selected item of the active feed window, whether or not
+    // "Send by Email" has been enabled yet.
+    auto *email = bar->addAction(ShellIcons::named(QStringLiteral("email")), QStringLiteral("Email Article"));
+    email->setObjectName(QStringLiteral("cmdEmail"));
+    connect(email, &QAction::triggered, this, [this] { ForwardToFeedWindow(QStringLiteral("email")); });
     button(QStringLiteral("cmdSchedule"), QStringLiteral("schedule"), QStringLiteral("Schedule"),
         findChild<QAction *>(QStringLiteral("mnuToolsScheduler")));
     button(QStringLiteral("cmdSettings"), QStringLiteral("settings"), QStringLiteral("Settings"),
@@ -395,9 +415,11 @@ bool frmMain::MakeLocalizationFile()
     frmAppSettings appSettings(this);
     frmAddFeed addFeed(m_catalogue, this);
     frmScheduler scheduler(m_catalogue, this);
+    frmEmailSettings emailSettings(this);
+    frmSendEmail sendEmail(this);
     QList<QPair<QString, QString>> items = WindowTexts::collect(this);
-    for (QWidget *window : std::initializer_list<QWidget *> {
-             &confirmClose, &languages, &category, &appSettings, &addFeed, &scheduler})
+    for (QWidget *window : std::initializer_list<QWidget *> {&confirmClose, &languages, &category, &appSettings,
+             &addFeed, &scheduler, &emailSettings, &sendEmail})
         items += WindowTexts::collect(window);
     QString error;
     if (Languages().makeLocalizationFile(items, &error))
@@ -556,6 +578,8 @@ void frmMain::HandleSystrayMenu(const QString &sKey)
         }
     } else if (sKey == QLatin1String("add_feed")) {
         AddFeed();
+    } else if (sKey == QLatin1String("email_settings")) {
+        ShowEmailSettings();
     } else if (sKey == QLatin1String("scheduler_settings")) {
         ShowScheduler();
     } else if (sKey == QLatin1String("app_settings")) {

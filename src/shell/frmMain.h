@@ -99,6 +99,7 @@ public:
     void EditSelectedFeed();
     void ShowScheduler();
     void ShowAppSettings();
+    void ShowEmailSettings();
     // Writes Localization.txt from the texts of every window, each loaded
     // for the purpose without being shown, and of every message.
     bool MakeLocalizationFile();
@@ -168,6 +169,7 @@ private:
     QAction *m_feedsCheck = nullptr;
     QAction *m_feedItemShow = nullptr;
     QAction *m_execute = nullptr;
+    QAction *m_sendByEmail = nullptr;
     QAction *m_optionBarToggle = nullptr;
     QAction *m_trayShow = nullptr;
     QAction *m_trayAddFeed = nullptr;

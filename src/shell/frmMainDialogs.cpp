@@ -6,6 +6,7 @@
 #include "catalogue/ui/frmAddFeed.h"
 #include "catalogue/ui/frmCategory.h"
 #include "config/ui/frmAppSettings.h"
+#include "mail/ui/frmEmailSettings.h"
 #include "scheduler/ui/frmScheduler.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
@@ -141,6 +142,12 @@ void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord
 void frmMain::ShowScheduler()
 {
     frmScheduler dialog(m_catalogue, this);
+    dialog.exec();
+}
+
+void frmMain::ShowEmailSettings()
+{
+    frmEmailSettings dialog(this);
     dialog.exec();
 }
 

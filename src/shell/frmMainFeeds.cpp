@@ -112,6 +112,7 @@ void frmMain::OpenFeed(
     connect(feed, &frmViewFeed::captionChanged, window, &QMdiSubWindow::setWindowTitle);
     connect(feed, &frmViewFeed::itemMenuRequested, this, &frmMain::showItemMenu);
     connect(feed, &frmViewFeed::itemDeleteRequested, this, &frmMain::DeleteFeedItem);
+    connect(feed, &frmViewFeed::itemSelected, m_sendByEmail, [this] { m_sendByEmail->setEnabled(true); });
     connect(window, &QObject::destroyed, this, [this, window] { removeWindowEntry(window); });
     addWindowEntry(window, caption, feedId);
     window->showMaximized();

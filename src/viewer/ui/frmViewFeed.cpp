@@ -4,6 +4,9 @@
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
 #include "i18n/Languages.h"
+#include "mail/ItemMailer.h"
+#include "mail/ui/frmEmailSettings.h"
+#include "mail/ui/frmSendEmail.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/Messages.h"
@@ -691,11 +694,45 @@ void frmViewFeed::HandlePopupMenu(const QString &sAction)
             exportPreview(sAction == QLatin1String("html"));
         } else if (sAction == QLatin1String("online")) {
             openOnline();
+        } else if (sAction == QLatin1String("email")) {
+            requireSelectedRow();
+            emailCurrentItem();
         }
-        // "email" waits for the send dialog; other words do nothing.
+        // Other words do nothing.
     } catch (const std::exception &error) {
         Messages::runtimeError(QStringLiteral("HandlePopupMenu"), QString::fromUtf8(error.what()));
     }
+}
+
+void frmViewFeed::emailCurrentItem()
+{
+    const auto box = [](const char *key) {
+        const QString name = QString::fromLatin1(key);
+        Messages::exclamation(getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
+    };
+    switch (ItemMailer::readiness()) {
+    case ItemMailer::Readiness::NoServer:
+        if (Messages::askYesNo(getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED_TITLE")),
+                getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED")))) {
+            frmEmailSettings settings(window());
+            settings.exec();
+        } else {
+            box("MSG_EMAIL_CANNOTSEND");
+        }
+        return;
+    case ItemMailer::Readiness::NoTemplate:
+        box("MSG_EMAIL_NOTEMPLATE");
+        return;
+    case ItemMailer::Readiness::Ready:
+        break;
+    }
+    const MailComposer::ItemMail mail = MailComposer::itemMail(FeedCaption(), CurrentItem());
+    frmSendEmail dialog(window());
+    dialog.ChannelName = mail.channelName;
+    dialog.FeedTitle = mail.feedTitle;
+    dialog.ItemDescription = mail.itemDescription;
+    dialog.ItemLink = mail.itemLink;
+    dialog.exec();
 }
 
 // Saved at once; the row goes when the file has it gone.

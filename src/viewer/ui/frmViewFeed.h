@@ -137,6 +137,8 @@ private:
     void openOnline();
     int selectedRow() const;
     int requireSelectedRow() const;
+    // "email": the send dialog for the current item, once the server is set.
+    void emailCurrentItem();
 
     void onItemPicked();
     void onHeaderClicked(int section);

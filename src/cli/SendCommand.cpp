@@ -1,0 +1,136 @@
+#include "catalogue/Catalogue.h"
+#include "cli/Commands.h"
+#include "feeds/FeedStore.h"
+#include "i18n/Languages.h"
+#include "mail/ItemMailer.h"
+#include "util/Messages.h"
+
+#include <QEventLoop>
+
+#include <cstdio>
+#include <optional>
+
+namespace
+{
+
+void say(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+int failed(const QString &message)
+{
+    say(message);
+    return 1;
+}
+
+void box(const char *key)
+{
+    const QString name = QString::fromLatin1(key);
+    Messages::exclamation(getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
+}
+
+// FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]
+struct SendArguments {
+    QString feedId;
+    QString itemId;
+    std::optional<QString> to, subject, message;
+    bool linkOnly = false;
+};
+
+std::optional<SendArguments> parse(const QStringList &args)
+{
+    SendArguments parsed;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        std::optional<QString> *value = arg == QLatin1String("--to") ? &parsed.to
+            : arg == QLatin1String("--subject")                      ? &parsed.subject
+            : arg == QLatin1String("--message")                      ? &parsed.message
+                                                                     : nullptr;
+        if (value) {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            *value = args.at(++i);
+        } else if (arg == QLatin1String("--link-only")) {
+            parsed.linkOnly = true;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return std::nullopt;
+        } else {
+            positional << arg;
+        }
+    }
+    if (positional.size() != 2 || !parsed.to)
+        return std::nullopt;
+    parsed.feedId = positional.at(0);
+    parsed.itemId = positional.at(1);
+    return parsed;
+}
+
+// The checks a feed window makes before its send dialog opens.
+bool readyToSend()
+{
+    switch (ItemMailer::readiness()) {
+    case ItemMailer::Readiness::NoServer:
+        box("MSG_EMAIL_CANNOTSEND");
+        return false;
+    case ItemMailer::Readiness::NoTemplate:
+        box("MSG_EMAIL_NOTEMPLATE");
+        return false;
+    case ItemMailer::Readiness::Ready:
+        break;
+    }
+    return true;
+}
+
+int sendAndWait(const ItemMailer::Request &request)
+{
+    ItemMailer mailer;
+    QEventLoop loop;
+    int status = 1;
+    QObject::connect(&mailer, &ItemMailer::progress, [](int percent) {
+        say(QStringLiteral("Sending ... (%1%)").arg(percent));
+    });
+    QObject::connect(&mailer, &ItemMailer::status, [](const QString &text) { say(text); });
+    QObject::connect(&mailer, &ItemMailer::succeeded, &loop, [&] {
+        say(QStringLiteral("Email Successfully Sent!"));
+        status = 0;
+        loop.quit();
+    });
+    QObject::connect(&mailer, &ItemMailer::failed, &loop, [&](const QString &explanation) {
+        say(QStringLiteral("Failed to Send Email due to following error: ") + explanation);
+        loop.quit();
+    });
+    mailer.setCaFile(qEnvironmentVariable("QUORVANE_SMTP_CA_FILE"));
+    mailer.send(request);
+    if (mailer.running())
+        loop.exec();
+    return status;
+}
+
+} // namespace
+
+int runSend(const QStringList &args)
+{
+    const std::optional<SendArguments> parsed = parse(args);
+    if (!parsed)
+        return usageError(
+            QStringLiteral("send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]"));
+    Catalogue catalogue;
+    const std::optional<FeedRecord> feed = catalogue.feed(parsed->feedId);
+    if (!feed)
+        return failed(QStringLiteral("No feed %1.").arg(parsed->feedId));
+    FeedItem item;
+    FeedStore store(feed->FeedID);
+    if (!store.ItemAction(parsed->itemId, FeedStore::Action::GetInfo, false, &item))
+        return failed(QStringLiteral("No item %1 in feed %2.").arg(parsed->itemId, feed->FeedID));
+    if (!readyToSend())
+        return 1;
+    ItemMailer::Request request;
+    request.item = MailComposer::itemMail(feed->FeedCaption, item);
+    request.to = *parsed->to;
+    request.subject = parsed->subject.value_or(MailComposer::defaultSubject(feed->FeedCaption));
+    request.personalMessage = parsed->message.value_or(MailComposer::defaultMessage());
+    request.completeDescription = !parsed->linkOnly;
+    return sendAndWait(request);
+}
