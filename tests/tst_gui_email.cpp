@@ -132,6 +132,7 @@ private slots:
 
     void sendDialogStartsWithItsTexts();
     void refusedSendReportsTheFailure();
+    void offlineSendStops();
     void sendReachesTheServer_data();
     void sendReachesTheServer();
 
@@ -373,6 +374,23 @@ void TestGuiEmail::refusedSendReportsTheFailure()
     QVERIFY(control<QPushButton>(&dialog, QStringLiteral("btnCancel"))->isEnabled());
     QVERIFY(dialog.isVisible());
     QCOMPARE(box(&dialog, "txtTo")->text(), QStringLiteral("friend@example.org"));
+}
+
+void TestGuiEmail::offlineSendStops()
+{
+    storeServer(25);
+    mUtil::SetConnectionProbe([] { return false; });
+    frmSendEmail dialog;
+    dialog.show();
+    box(&dialog, "txtTo")->setText(QStringLiteral("friend@example.org"));
+    click(&dialog, "btnOK");
+    mUtil::SetConnectionProbe({});
+    QVERIFY(!dialog.sending());
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().icon, Messages::Icon::Exclamation);
+    QCOMPARE(m_messages->last().title, getMessages(QStringLiteral("MSG_OFFLINE_TITLE")));
+    QCOMPARE(m_messages->last().text, getMessages(QStringLiteral("MSG_SENDEMAIL_OFFLINE")));
+    QVERIFY(control<QPushButton>(&dialog, QStringLiteral("btnOK"))->isEnabled());
 }
 
 void TestGuiEmail::sendReachesTheServer_data()

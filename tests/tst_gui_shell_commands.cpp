@@ -4,10 +4,12 @@
 
 #include "i18n/Languages.h"
 #include "shell/frmMain.h"
+#include "catalogue/Catalogue.h"
 #include "shell/frmOptionBar.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "tst_gui_shell_fixture.h"
+#include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -85,6 +87,7 @@ private slots:
     void keyboardOfTheTree();
     void editCommandsNeedTheirKindOfNode();
     void addedCategoryIsSelected();
+    void sendByEmailFollowsItemSelection();
 
 private:
     QTreeWidget *tree() const { return m_main->optionBar()->tvCategories(); }
@@ -276,6 +279,25 @@ void TestShellCommands::addedCategoryIsSelected()
     action(m_main.get(), "mnuCatNew")->trigger();
     QVERIFY(tree()->currentItem());
     QCOMPARE(tree()->currentItem()->text(0), QStringLiteral("Harbour"));
+}
+
+// "Send by Email" waits for a selected item; the e-mail commands without a
+// feed window do nothing.
+void TestShellCommands::sendByEmailFollowsItemSelection()
+{
+    QAction *send = action(m_main.get(), QStringLiteral("mnuToolsSendByEmail"));
+    QVERIFY(!send->isEnabled());
+    ModalCloser closer;
+    for (const char *name : {"cmdEmail", "mnuFeedItemEmail"})
+        action(m_main.get(), QLatin1String(name))->trigger();
+    QVERIFY(closer.seen.isEmpty());
+    QCOMPARE(m_messages->count(), 0);
+
+    m_main->OpenFeed(*m_main->catalogue()->feed(planetId), false);
+    frmViewFeed *feed = m_main->findChild<frmViewFeed *>();
+    QVERIFY(feed);
+    emit feed->itemSelected();
+    QVERIFY(send->isEnabled());
 }
 
 QTEST_MAIN(TestShellCommands)

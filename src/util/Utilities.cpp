@@ -115,8 +115,24 @@ void ReturnFreedMemory()
 #endif
 }
 
+namespace
+{
+std::function<bool()> &connectionProbe()
+{
+    static std::function<bool()> probe;
+    return probe;
+}
+} // namespace
+
+void SetConnectionProbe(std::function<bool()> probe)
+{
+    connectionProbe() = std::move(probe);
+}
+
 bool IsConnected()
 {
+    if (connectionProbe())
+        return connectionProbe()();
     if (QNetworkInformation::instance() || QNetworkInformation::loadDefaultBackend()) {
         const auto *info = QNetworkInformation::instance();
         if (info && info->supports(QNetworkInformation::Feature::Reachability)) {

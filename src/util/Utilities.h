@@ -65,6 +65,9 @@ QUrl ShellTarget(const QString &target);
 // Replaces the handler that opens an address (the desktop program installs
 // its desktop services; the default runs xdg-open).
 void SetShellOpener(std::function<bool(const QUrl &)> handler);
+// Replaces the system's answer of IsConnected (tests); an empty probe
+// restores it.
+void SetConnectionProbe(std::function<bool()> probe);
 
 // "01" to "12" for an English or local month name (full name trimmed, or
 // abbreviation as given), letter case ignored; "" otherwise.
