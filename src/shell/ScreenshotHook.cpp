@@ -4,6 +4,8 @@
 #include "catalogue/ui/frmCategory.h"
 #include "config/ui/frmAppSettings.h"
 #include "i18n/ui/frmLanguage.h"
+#include "mail/ui/frmEmailSettings.h"
+#include "mail/ui/frmSendEmail.h"
 #include "scheduler/ui/frmScheduler.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmConfirmClose.h"
@@ -68,9 +70,12 @@ bool saveDialogs(frmMain *main, const QString &folder)
     frmAppSettings appSettings(main);
     frmAddFeed addFeed(main->catalogue(), main);
     frmScheduler scheduler(main->catalogue(), main);
+    frmEmailSettings emailSettings(main);
+    frmSendEmail sendEmail(main);
+    sendEmail.ChannelName = QStringLiteral("Harbour Town Gazette");
     bool saved = true;
     for (QDialog *dialog : std::initializer_list<QDialog *> {
-             &confirmClose, &languages, &category, &appSettings, &addFeed, &scheduler})
+             &confirmClose, &languages, &category, &appSettings, &addFeed, &scheduler, &emailSettings, &sendEmail})
         saved = saveDialog(*dialog, folder) && saved;
     return saved;
 }
