@@ -12,6 +12,7 @@ int runParse(const QStringList &args);
 int runCheck(const QStringList &args);
 int runItems(const QStringList &args);
 int runSend(const QStringList &args);
+int runOpml(const QStringList &args);
 
 // Writes a usage message to standard error and returns 2.
 int usageError(const QString &message);

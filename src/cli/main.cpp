@@ -20,7 +20,8 @@ const char *usageText = "usage: quorvane-cli [--home DIR] VERB [ARGUMENTS]\n"
                         "  parse [--json] FILE|-\n"
                         "  check\n"
                         "  items FEEDID\n"
-                        "  send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]\n";
+                        "  send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]\n"
+                        "  opml import FILE | opml export [FILE|-]\n";
 
 } // namespace
 
@@ -70,5 +71,7 @@ int main(int argc, char **argv)
         return runItems(verbArgs);
     if (verb == QLatin1String("send"))
         return runSend(verbArgs);
+    if (verb == QLatin1String("opml"))
+        return runOpml(verbArgs);
     return usageError(QStringLiteral("unknown verb \"%1\"").arg(verb));
 }

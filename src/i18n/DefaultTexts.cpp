@@ -20,6 +20,10 @@ const QList<QPair<QString, QString>> &table()
         all += mailTexts();
         all += emailDialogTexts();
         all += emailActionTexts();
+        all += opmlTexts();
+        all += fetchTexts();
+        all += readingTexts();
+        all += catalogueReadingTexts();
         return all;
     }();
     return texts;

@@ -25,6 +25,10 @@ QList<QPair<QString, QString>> schedulerDialogTexts();
 QList<QPair<QString, QString>> mailTexts();
 QList<QPair<QString, QString>> emailDialogTexts();
 QList<QPair<QString, QString>> emailActionTexts();
+QList<QPair<QString, QString>> opmlTexts();
+QList<QPair<QString, QString>> fetchTexts();
+QList<QPair<QString, QString>> readingTexts();
+QList<QPair<QString, QString>> catalogueReadingTexts();
 
 // Registers every text of the table with setMessage, in order.
 void registerAll(clsLanguages &languages);
