@@ -3,6 +3,7 @@
 // item list.
 
 #include "i18n/Languages.h"
+#include "shell/CategoryNode.h"
 #include "shell/frmMain.h"
 #include "catalogue/Catalogue.h"
 #include "shell/frmOptionBar.h"
@@ -88,6 +89,7 @@ private slots:
     void editCommandsNeedTheirKindOfNode();
     void addedCategoryIsSelected();
     void sendByEmailFollowsItemSelection();
+    void opmlExportAndImport();
 
 private:
     QTreeWidget *tree() const { return m_main->optionBar()->tvCategories(); }
@@ -298,6 +300,30 @@ void TestShellCommands::sendByEmailFollowsItemSelection()
     QVERIFY(feed);
     emit feed->itemSelected();
     QVERIFY(send->isEnabled());
+}
+
+// File -> Export and Import: the file the chooser names is written, and an
+// import shows its report and its feeds in the tree.
+void TestShellCommands::opmlExportAndImport()
+{
+    const QString exported = m_home->file(QStringLiteral("out.opml"));
+    m_main->setOpmlFileChooser([&](QWidget *, bool save) {
+        return save ? exported : QStringLiteral(QUORVANE_FIXTURES "/opml/newsboat.opml");
+    });
+    action(m_main.get(), QStringLiteral("mnuFileExport"))->trigger();
+    QVERIFY(QFile(exported).size() > 0);
+    QCOMPARE(m_messages->count(), 0);
+
+    const auto feedNodes = [this] {
+        int count = 0;
+        for (QTreeWidgetItemIterator it(tree()); *it; ++it)
+            count += CategoryNode::isFeed(*it) ? 1 : 0;
+        return count;
+    };
+    const int before = feedNodes();
+    action(m_main.get(), QStringLiteral("mnuFileImport"))->trigger();
+    QCOMPARE(m_messages->titles(), QStringList {getMessages(QStringLiteral("MSG_OPML_IMPORT_TITLE"))});
+    QVERIFY(feedNodes() > before);
 }
 
 QTEST_MAIN(TestShellCommands)

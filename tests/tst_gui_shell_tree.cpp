@@ -22,6 +22,7 @@ class TestShellTree : public QObject
 
 private slots:
     void initTestCase() { isolateSettings(m_settings); }
+    void unreadCountsShowInTheTree();
 
     void init()
     {
@@ -470,6 +471,41 @@ void TestShellTree::treeAndWindowsFollowTheCatalogue()
     QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Renamed Elsewhere"));
     QVERIFY(entryTexts().contains(QStringLiteral("Renamed Elsewhere")));
     QCOMPARE(m_messages->count(), 0);
+}
+
+// A data file of items, unread where the flag is false.
+static QByteArray dataFile(const QList<bool> &read)
+{
+    QByteArray items;
+    for (int i = 0; i < read.size(); ++i) {
+        items += QStringLiteral("<item id=\"i%1\" status=\"%2\"><title>t%1</title><link></link>"
+                                "<date>2003-Jun-01T12:00:00</date><desc></desc><media></media></item>")
+                     .arg(i)
+                     .arg(read.at(i) ? 1 : 0)
+                     .toUtf8();
+    }
+    return "<data><items>" + items + "</items><latest>20030601120000</latest></data>";
+}
+
+// Counts are read after the window is up; a category shows the sum of its
+// feeds; the label itself stays the bare name.
+void TestShellTree::unreadCountsShowInTheTree()
+{
+    m_home->write(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb"), dataFile({false, false, true}));
+    m_home->write(QStringLiteral("Data/") + alphaId + QStringLiteral(".fdb"), dataFile({false}));
+    m_main = std::make_unique<frmMain>();
+    m_main->Load();
+    QTreeWidget *tree = m_main->optionBar()->tvCategories();
+    QTRY_COMPARE(frmOptionBar::shownText(findNode(tree, galleryId)), QStringLiteral("Gallery Notes (2)"));
+    QTRY_COMPARE(frmOptionBar::shownText(findNode(tree, alphaId)), QStringLiteral("Alpha Cast (1)"));
+    QCOMPARE(frmOptionBar::shownText(findNode(tree, planetId)), QStringLiteral("Daily Planet"));
+    QCOMPARE(frmOptionBar::shownText(m_main->optionBar()->categoryNode("arts")), QStringLiteral("arts (3)"));
+    QCOMPARE(frmOptionBar::shownText(m_main->optionBar()->categoryNode("World")), QStringLiteral("World"));
+    QCOMPARE(findNode(tree, galleryId)->text(0), QStringLiteral("Gallery Notes"));
+
+    // A rebuild of the tree keeps the counts.
+    QVERIFY(m_main->catalogue()->addCategory(QStringLiteral("Harbour")) == Catalogue::Change::Applied);
+    QCOMPARE(frmOptionBar::shownText(m_main->optionBar()->categoryNode("arts")), QStringLiteral("arts (3)"));
 }
 
 QTEST_MAIN(TestShellTree)

@@ -835,15 +835,16 @@ void TestParser::parseByType_data()
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("corrected"); // the type parseCorrecting finds, -1 none
 
     const QByteArray rssDocument = rss("<item><title>T</title></item>");
     const QByteArray atomDocument = atom("<entry><title>T</title></entry>");
-    QTest::newRow("RSS") << 0 << rssDocument << Failure::None << 1;
-    QTest::newRow("podcast") << 2 << rssDocument << Failure::None << 1;
-    QTest::newRow("Atom") << 1 << atomDocument << Failure::None << 1;
-    QTest::newRow("Atom type, RSS document") << 1 << rssDocument << Failure::NotAtom << -1;
-    QTest::newRow("RSS type, Atom document") << 0 << atomDocument << Failure::NotRss << -1;
-    QTest::newRow("unknown type") << 7 << rssDocument << Failure::None << 0;
+    QTest::newRow("RSS") << 0 << rssDocument << Failure::None << 1 << -1;
+    QTest::newRow("podcast") << 2 << rssDocument << Failure::None << 1 << -1;
+    QTest::newRow("Atom") << 1 << atomDocument << Failure::None << 1 << -1;
+    QTest::newRow("Atom type, RSS document") << 1 << rssDocument << Failure::NotAtom << -1 << 0;
+    QTest::newRow("RSS type, Atom document") << 0 << atomDocument << Failure::NotRss << -1 << 1;
+    QTest::newRow("unknown type") << 7 << rssDocument << Failure::None << 0 << -1;
 }
 
 void TestParser::parseByType()
@@ -857,6 +858,13 @@ void TestParser::parseByType()
     QCOMPARE(result.failure, failure);
     QCOMPARE(result.count, count);
     QCOMPARE(result.items.size(), qMax(count, 0) + 1);
+
+    QFETCH(int, corrected);
+    int found = 7;
+    const Result correcting = FeedParser::parseCorrecting(type, document, QString(), &found);
+    QCOMPARE(found, corrected);
+    QCOMPARE(correcting.failure, Failure::None);
+    QCOMPARE(correcting.count, count < 0 ? 1 : count);
 }
 
 // Entries keep their texts in the document until read: they must stay

@@ -73,6 +73,7 @@ private slots:
     void logOfARun();
     void parseOutcomes_data();
     void parseOutcomes();
+    void checkOfGivenFeeds();
     void secondRunFindsNothing();
     void logFollowsStoredOrder();
     void notification_data();
@@ -207,16 +208,10 @@ void TestScheduler::parseOutcomes_data()
                                           "--> Error: Server returned Feed data in invalid XML format!"};
     QTest::newRow("RSS, empty body") << 0 << QByteArray()
                                      << QStringList {"--> Error: Server returned empty data stream!"};
-    QTest::newRow("RSS rule, ATOM document")
-        << 0 << atom
-        << QStringList {
-               "--> Error: Server returned invalid Feed XML! Either Feed Type is not RSS or Feed XML is "
-               "not well-formed."};
-    QTest::newRow("ATOM rule, RSS document")
-        << 1 << rss
-        << QStringList {
-               "--> Error: Server returned invalid Feed XML! Either Feed Type is not ATOM or Feed XML is "
-               "not well-formed."};
+    // A feed stored with the wrong type is read by the rules of its kind
+    // (and its type corrected: see typeIsCorrected).
+    QTest::newRow("RSS rule, ATOM document") << 0 << atom << QStringList {"    2 New Items found!"};
+    QTest::newRow("ATOM rule, RSS document") << 1 << rss << QStringList {"    3 New Items found!"};
     QTest::newRow("ATOM") << 1 << atom << QStringList {"    2 New Items found!"};
     QTest::newRow("empty channel") << 0 << QByteArray("<rss><channel><title>x</title></channel></rss>")
                                    << QStringList();
@@ -231,6 +226,27 @@ void TestScheduler::parseOutcomes()
     schedule({serve(1, "Feed", body, qint16(type))});
     QVERIFY(run());
     QCOMPARE(log(), runStart() + feedSection("Feed", parsed(records)) + runEnd());
+}
+
+// A run over given feeds ("Check All Feeds"): progress after each feed,
+// the announcement though "alr" is 0, and a feed stored with the wrong
+// type reported with the type its document shows.
+void TestScheduler::checkOfGivenFeeds()
+{
+    schedule({}, 0);
+    const FeedRecord atom = serve(1, "Atom as RSS", TempHome::fixture("store/atom.xml"), 0);
+    const FeedRecord rss = serve(2, "Plain", TempHome::fixture("store/tech_news.xml"), 0);
+    QSignalSpy finished(m_check.get(), &ScheduledCheck::finished);
+    QSignalSpy progress(m_check.get(), &ScheduledCheck::progress);
+    QSignalSpy types(m_check.get(), &ScheduledCheck::feedTypeFound);
+    QSignalSpy popups(m_check.get(), &ScheduledCheck::notificationRequested);
+    m_check->RunCheckOf({atom, rss});
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(progress.size(), 2);
+    QCOMPARE(progress.last(), QList<QVariant>({2, 2}));
+    QCOMPARE(types.size(), 1);
+    QCOMPARE(types.first(), QList<QVariant>({atom.FeedID, 1}));
+    QCOMPARE(popups.size(), 1);
 }
 
 void TestScheduler::secondRunFindsNothing()

@@ -283,7 +283,7 @@ void TestServices::httpSendsUserAgentAndNoCache()
     request.setRequestHeader("Cache-Control", "no-cache");
     request.send();
     waitDone(request);
-    QVERIFY(received.contains("User-Agent: Quorvane/" QUORVANE_VERSION "\r\n"));
+    QVERIFY(received.contains("User-Agent: Quorvane/" QUORVANE_VERSION " (+https://quorvane.org)\r\n"));
     QVERIFY(received.contains("Cache-Control: no-cache\r\n"));
     QCOMPARE(request.responseText(), QStringLiteral("ok"));
 }

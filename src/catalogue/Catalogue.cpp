@@ -1,9 +1,12 @@
 #include "catalogue/Catalogue.h"
 
 #include "i18n/Languages.h"
+#include "util/FileLock.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
+#include "util/XmlDocument.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace
@@ -114,13 +117,20 @@ std::pair<int, int> Catalogue::findFeed(const QString &category, const QString &
 bool Catalogue::feedExists(const FeedRecord &record) const
 {
     const int index = categoryIndex(record.Category);
-    if (index < 0)
-        return false;
-    for (const FeedRecord &other : m_categories.at(index).feeds) {
-        if (sameName(other.FeedCaption, record.FeedCaption) || sameName(other.FeedURL, record.FeedURL))
-            return true;
+    return index >= 0 && feedClash(m_categories.at(index), record) != Addition::Added;
+}
+
+Catalogue::Addition Catalogue::feedClash(const CatalogueCategory &category, const FeedRecord &record)
+{
+    for (const FeedRecord &other : category.feeds) {
+        if (sameName(other.FeedURL, record.FeedURL))
+            return Addition::UrlPresent;
     }
-    return false;
+    for (const FeedRecord &other : category.feeds) {
+        if (sameName(other.FeedCaption, record.FeedCaption))
+            return Addition::NamePresent;
+    }
+    return Addition::Added;
 }
 
 void Catalogue::reportCategoryExists()
@@ -231,6 +241,88 @@ Catalogue::Change Catalogue::addFeed(const FeedRecord &record)
         emit feedAdded(added);
     }
     return Change::Applied;
+}
+
+std::optional<QList<Catalogue::Addition>> Catalogue::addFeeds(
+    const QList<FeedRecord> &feeds, const QStringList &categories)
+{
+    const QString path = mFeeds::DatabaseFile();
+    const FileLock lock(path);
+    if (!lock.isLocked()) {
+        Messages::runtimeError(QStringLiteral("AddFeeds"),
+            getMessages(QStringLiteral("MSG_DBLOCKED")).arg(QDir::toNativeSeparators(path)));
+        return std::nullopt;
+    }
+    // The file as it stands, under the lock, is what the rules are checked
+    // against, so nothing another process stored meanwhile is lost.
+    QList<CatalogueCategory> current;
+    if (!mCategories::LoadCategories(current))
+        return std::nullopt;
+    QStringList created;
+    const auto categoryOf = [&](const QString &name) {
+        for (qsizetype i = 0; i < current.size(); ++i) {
+            if (sameName(current.at(i).name, name))
+                return i;
+        }
+        current.append({name, {}});
+        created.append(name);
+        return current.size() - 1;
+    };
+    for (const QString &name : categories) {
+        if (!mUtil::IsBlank(name))
+            categoryOf(name);
+    }
+    QList<Addition> answers;
+    QList<FeedRecord> added;
+    for (const FeedRecord &feed : feeds) {
+        const qsizetype index = categoryOf(feed.Category);
+        CatalogueCategory &category = current[index];
+        const Addition answer = feedClash(category, feed);
+        if (answer == Addition::Added) {
+            FeedRecord record = feed;
+            record.Category = category.name;
+            category.feeds.append(record);
+            added.append(record);
+        }
+        answers.append(answer);
+    }
+    if (created.isEmpty() && added.isEmpty())
+        return answers;
+    if (!writeAdditions(created, added))
+        return std::nullopt;
+    m_categories = current;
+    noteFile();
+    emit reset();
+    return answers;
+}
+
+bool Catalogue::writeAdditions(const QStringList &categories, const QList<FeedRecord> &feeds)
+{
+    const QString path = mFeeds::DatabaseFile();
+    XmlDocument document;
+    const XmlNode root
+        = document.load(path) ? document.selectSingleNode(QStringLiteral(".//categories")) : XmlNode();
+    if (!root) {
+        Messages::exclamation(
+            getMessages(QStringLiteral("MSG_DBFORMAT_TITLE")), getMessages(QStringLiteral("MSG_DBFORMAT")));
+        return false;
+    }
+    for (const QString &name : categories)
+        root.appendElement(QStringLiteral("category")).setAttribute(QStringLiteral("name"), name);
+    for (const FeedRecord &feed : feeds) {
+        const XmlNode node
+            = mCategories::FindCategoryNode(root, feed.Category).appendElement(QStringLiteral("feed"));
+        node.setAttribute(QStringLiteral("name"), feed.FeedCaption);
+        node.setAttribute(QStringLiteral("type"), QString::number(feed.FeedType));
+        node.setAttribute(QStringLiteral("id"), feed.FeedID);
+        node.setText(feed.FeedURL);
+    }
+    if (!document.save(path)) {
+        Messages::runtimeError(
+            QStringLiteral("AddFeeds"), getMessages(QStringLiteral("MSG_DBNOTSAVED")).arg(path));
+        return false;
+    }
+    return true;
 }
 
 Catalogue::Change Catalogue::editFeed(const FeedRecord &record)

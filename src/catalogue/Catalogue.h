@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,6 +26,9 @@ public:
     // means a box said why (a rule refused it, or the file operation failed
     // and reported it).
     enum class Change { Applied, Unchanged, Blank, Refused };
+    // What became of one feed of a batch: added, or not added because its
+    // category already holds one of the same URL, or of the same name.
+    enum class Addition { Added, UrlPresent, NamePresent };
 
     explicit Catalogue(QObject *parent = nullptr);
 
@@ -42,6 +46,8 @@ public:
     std::optional<FeedRecord> feedIn(const QString &category, const QString &feedId) const;
     // Whether record.Category already holds a feed of that name or URL.
     bool feedExists(const FeedRecord &record) const;
+    // The rule of feedExists for one category (URL first, then name).
+    static Addition feedClash(const CatalogueCategory &category, const FeedRecord &record);
 
     Change addCategory(const QString &name);
     // The rename rules of a category or a feed: a blank name or one that
@@ -54,6 +60,15 @@ public:
     // A new feed in record.Category, refused when it holds one of the same
     // name or URL ("Feed already Exists!").
     Change addFeed(const FeedRecord &record);
+    // Many feeds at once, with one save of feeds.fdb and one reset(): the
+    // missing categories (those named, then those of the feeds) are created,
+    // and each feed meets the rule of addFeed against the file as it stands
+    // and the feeds added before it, without a box for the ones it refuses.
+    // Every feed names its category. One answer per feed; nullopt when the
+    // file could not be changed (a box said why) and nothing was added.
+    // Nothing to add leaves the file alone.
+    std::optional<QList<Addition>> addFeeds(
+        const QList<FeedRecord> &feeds, const QStringList &categories = QStringList());
     // Name, type and URL of the feed record.FeedID in record.Category.
     Change editFeed(const FeedRecord &record);
     // The question a move by drag and drop asks first.
@@ -92,6 +107,9 @@ private:
     // Where a feed is: its category's index and its own, or -1s.
     std::pair<int, int> findFeed(const QString &category, const QString &feedId) const;
     Change nameCheck(const QString &oldName, const QString &newName, bool stale) const;
+    // Writes the categories and feeds a batch added to the file's own
+    // catalogue; the caller holds the lock.
+    static bool writeAdditions(const QStringList &categories, const QList<FeedRecord> &feeds);
 
     QList<CatalogueCategory> m_categories;
     QDateTime m_fileTime;

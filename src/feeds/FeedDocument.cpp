@@ -108,11 +108,18 @@ void appendItem(XmlNode &items, const FeedEntries::Stored &entry)
     appendField(item, "media", entry.media);
 }
 
+// "latest" follows "items" directly, also when the fetch state was stored
+// first, so that readers that take the children by position find it.
 void setLatest(XmlDocument &doc, const QString &latest)
 {
     XmlNode mark(dataChild(doc.raw(), "latest"));
-    if (!mark)
-        mark = XmlNode(firstData(doc.raw())).appendElement(QStringLiteral("latest"));
+    if (!mark) {
+        const pugi::xml_node items = dataChild(doc.raw(), "items");
+        if (items && items.next_sibling())
+            mark = XmlNode(items.parent().insert_child_after("latest", items));
+        else
+            mark = XmlNode(firstData(doc.raw())).appendElement(QStringLiteral("latest"));
+    }
     mark.setText(latest);
 }
 
@@ -295,6 +302,15 @@ bool FeedDocument::markRead(const QString &id)
     return item && markItemRead(item);
 }
 
+bool FeedDocument::markUnread(const QString &id)
+{
+    XmlNode item(find(id));
+    if (!item || !item.hasAttributeAt(1) || !isRead(item.attribute(1).toUtf8().constData()))
+        return false;
+    item.setAttributeAt(1, QStringLiteral("0"));
+    return true;
+}
+
 bool FeedDocument::remove(const QString &id)
 {
     const pugi::xml_node item = find(id);
@@ -318,24 +334,10 @@ FeedStore::MergeResult FeedDocument::merge(const FeedEntries &items)
     FeedStore::MergeResult result;
     if (items.size() <= 1)
         return result;
-    switch (m_state) {
-    case State::Missing:
-        m_doc.loadXML(QStringLiteral("<data><items/></data>"));
-        m_items = XmlNode(dataChild(m_doc.raw(), "items"));
-        m_state = State::Ready;
-        m_index.clear();
-        m_indexed = true;
-        break;
-    case State::Unreadable:
+    if (!makeReady()) {
         result.ok = false;
-        result.error = FeedStore::failureText(State::Unreadable, DefaultTexts::english);
+        result.error = FeedStore::failureText(m_state, DefaultTexts::english);
         return result;
-    case State::NoItems:
-        result.ok = false;
-        result.error = FeedStore::failureText(State::NoItems, DefaultTexts::english);
-        return result;
-    case State::Ready:
-        break;
     }
 
     // Keys compare as numbers; one that is not counts as no key at all, below
@@ -365,4 +367,71 @@ FeedStore::MergeResult FeedDocument::merge(const FeedEntries &items)
     result.added = int(result.addedIndexes.size());
     result.entries = items;
     return result;
+}
+
+bool FeedDocument::makeReady()
+{
+    if (m_state == State::Missing) {
+        m_doc.loadXML(QStringLiteral("<data><items/></data>"));
+        m_items = XmlNode(dataChild(m_doc.raw(), "items"));
+        m_state = State::Ready;
+        m_index.clear();
+        m_indexed = true;
+    }
+    return m_state == State::Ready;
+}
+
+namespace
+{
+
+const char *const EtagField = "etag";
+const char *const LastModifiedField = "lastmodified";
+const char *const NotBeforeField = "notbefore";
+
+} // namespace
+
+FetchState FeedDocument::fetchState() const
+{
+    const auto text = [this](const char *name) {
+        const XmlNode field(dataChild(m_doc.raw(), name));
+        return field ? field.text() : QString();
+    };
+    FetchState state;
+    state.etag = text(EtagField);
+    state.lastModified = text(LastModifiedField);
+    state.notBefore = QDateTime::fromString(text(NotBeforeField), Qt::ISODate);
+    return state;
+}
+
+// Sets a field of the fetch state, appended to "data" when new; an empty
+// text removes it.
+bool FeedDocument::setField(const char *name, const QString &text)
+{
+    XmlNode field(dataChild(m_doc.raw(), name));
+    if (text.isEmpty()) {
+        if (!field)
+            return false;
+        field.raw().parent().remove_child(field.raw());
+        return true;
+    }
+    if (field && field.text() == text)
+        return false;
+    if (!field)
+        field = XmlNode(firstData(m_doc.raw())).appendElement(QString::fromLatin1(name));
+    field.setText(text);
+    return true;
+}
+
+bool FeedDocument::setValidators(const FetchState &validators)
+{
+    if (!makeReady())
+        return false;
+    bool changed = setField(EtagField, validators.etag);
+    changed = setField(LastModifiedField, validators.lastModified) || changed;
+    return setField(NotBeforeField, QString()) || changed;
+}
+
+bool FeedDocument::setNotBefore(const QDateTime &notBefore)
+{
+    return makeReady() && setField(NotBeforeField, notBefore.toUTC().toString(Qt::ISODate));
 }

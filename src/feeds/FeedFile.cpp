@@ -1,5 +1,6 @@
 #include "feeds/FeedFile.h"
 
+
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
 #include "util/Utilities.h"
@@ -143,6 +144,33 @@ void FeedFile::setSaveDelay(int milliseconds)
     saveDelay = milliseconds;
 }
 
+FeedFileNotifier *FeedFile::notifier()
+{
+    // Kept for the program's life; it lives on the main thread, whichever
+    // thread asks first.
+    static FeedFileNotifier *const theNotifier = [] {
+        auto *made = new FeedFileNotifier;
+        if (QCoreApplication::instance())
+            made->moveToThread(QCoreApplication::instance()->thread());
+        return made;
+    }();
+    return theNotifier;
+}
+
+void FeedFile::markAllRead(const QStringList &feedIds)
+{
+    // Each owner outlives the request it was given: its last user letting go
+    // queues its end after it.
+    for (const QString &feedId : feedIds)
+        open(feedId)->markAllRead();
+}
+
+void FeedFile::announceUnread(const QStringList &feedIds)
+{
+    for (const QString &feedId : feedIds)
+        open(feedId)->announceUnread();
+}
+
 FeedFile::FeedFile(const QString &feedId, const QString &fileName) : m_feedId(feedId), m_fileName(fileName)
 {
 }
@@ -191,6 +219,7 @@ void FeedFile::ensureCurrent()
     m_doc.load(m_fileName);
     m_stamp = now;
     m_loaded = true;
+    m_unread = -1;
     for (const QString &id : std::as_const(m_unsavedReads))
         m_doc.markRead(id);
 }
@@ -256,7 +285,9 @@ void FeedFile::loadRows(QObject *context, std::function<void(const Loaded &)> do
         context,
         [this] {
             ensureCurrent();
-            return Loaded {m_doc.state(), m_doc.rows(), m_doc.latest()};
+            Loaded loaded {m_doc.state(), m_doc.rows(), m_doc.latest()};
+            countUnread(loaded.rows);
+            return loaded;
         },
         std::move(done));
 }
@@ -274,6 +305,7 @@ void FeedFile::readItem(
             if (item.found && markRead && m_doc.markRead(id)) {
                 m_unsavedReads.insert(id);
                 scheduleSave();
+                unreadMovedBy(-1);
             }
             return item;
         },
@@ -289,6 +321,7 @@ void FeedFile::markRead(const QString &id)
             if (m_doc.markRead(id)) {
                 m_unsavedReads.insert(id);
                 scheduleSave();
+                unreadMovedBy(-1);
             }
         },
         Qt::QueuedConnection);
@@ -297,16 +330,56 @@ void FeedFile::markRead(const QString &id)
 void FeedFile::deleteItem(const QString &id, QObject *context, std::function<void(const Saved &)> done)
 {
     request<Saved>(
-        context, [this, id] { return saveChanges([&id](FeedDocument &doc) { return doc.remove(id); }); },
+        context,
+        [this, id] {
+            const Saved saved = saveChanges([&id](FeedDocument &doc) { return doc.remove(id); });
+            if (saved.changed)
+                QMetaObject::invokeMethod(this, &FeedFile::recountUnread, Qt::QueuedConnection);
+            return saved;
+        },
         std::move(done));
 }
 
 void FeedFile::merge(
     const FeedEntries &entries, QObject *context, std::function<void(const FeedStore::MergeResult &)> done)
 {
+    mergeKeeping(entries, std::nullopt, context, std::move(done));
+}
+
+void FeedFile::merge(const FeedEntries &entries, const FetchState &validators, QObject *context,
+    std::function<void(const FeedStore::MergeResult &)> done)
+{
+    mergeKeeping(entries, validators, context, std::move(done));
+}
+
+void FeedFile::readFetchState(QObject *context, std::function<void(const FetchState &)> done)
+{
+    request<FetchState>(
+        context,
+        [this] {
+            ensureCurrent();
+            return m_doc.fetchState();
+        },
+        std::move(done));
+}
+
+void FeedFile::deferFetch(
+    const QDateTime &notBefore, QObject *context, std::function<void(const Saved &)> done)
+{
+    request<Saved>(
+        context,
+        [this, notBefore] {
+            return saveChanges([&](FeedDocument &doc) { return doc.setNotBefore(notBefore); });
+        },
+        std::move(done));
+}
+
+void FeedFile::mergeKeeping(const FeedEntries &entries, const std::optional<FetchState> &validators,
+    QObject *context, std::function<void(const FeedStore::MergeResult &)> done)
+{
     request<FeedStore::MergeResult>(
         context,
-        [this, entries] {
+        [this, entries, validators] {
             FeedStore::MergeResult result;
             if (m_fileName.isEmpty()) {
                 result.ok = entries.size() <= 1;
@@ -315,13 +388,16 @@ void FeedFile::merge(
             }
             const Saved saved = saveChanges([&](FeedDocument &doc) {
                 result = doc.merge(entries);
-                return result.ok && (result.added > 0 || result.markRaised);
+                const bool merged = result.ok && (result.added > 0 || result.markRaised);
+                return (result.ok && validators && doc.setValidators(*validators)) || merged;
             });
             if (!saved.ok && result.ok) {
                 result = FeedStore::MergeResult();
                 result.ok = false;
                 result.error = FeedStore::saveFailureText(m_fileName, DefaultTexts::english);
             }
+            if (saved.ok && result.added > 0)
+                QMetaObject::invokeMethod(this, &FeedFile::recountUnread, Qt::QueuedConnection);
             return result;
         },
         std::move(done));
@@ -331,4 +407,104 @@ void FeedFile::flush(QObject *context, std::function<void(const Saved &)> done)
 {
     request<Saved>(
         context, [this] { return saveChanges([](FeedDocument &) { return false; }); }, std::move(done));
+}
+
+void FeedFile::markAllRead()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ensureCurrent();
+            for (const FeedStore::Row &row : m_doc.rows()) {
+                if (!row.read && m_doc.markRead(row.id))
+                    m_unsavedReads.insert(row.id);
+            }
+            if (!m_unsavedReads.isEmpty())
+                scheduleSave();
+            recountUnread();
+        },
+        Qt::QueuedConnection);
+}
+
+void FeedFile::markUnread(const QString &id)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            // A read mark that waits would make it read again on the next load.
+            m_unsavedReads.remove(id);
+            const Saved saved = saveChanges([&](FeedDocument &doc) { return doc.markUnread(id); });
+            if (m_doc.state() != FeedDocument::State::Ready)
+                m_loaded = false; // read again next time
+            if (!saved.ok)
+                emit saveFailed(m_fileName, saved.error);
+            else if (saved.changed)
+                unreadMovedBy(1);
+        },
+        Qt::QueuedConnection);
+}
+
+void FeedFile::announceUnread()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ensureCurrent();
+            m_toldUnread = -1; // told again, changed or not
+            if (m_unread < 0)
+                countUnread(m_doc.rows());
+            else
+                tellUnread();
+        },
+        Qt::QueuedConnection);
+}
+
+void FeedFile::readDescriptions(QObject *context, std::function<void(const QVector<Description> &)> done)
+{
+    request<QVector<Description>>(
+        context,
+        [this] {
+            ensureCurrent();
+            QVector<Description> descriptions;
+            const QVector<FeedStore::Row> rows = m_doc.rows();
+            descriptions.reserve(rows.size());
+            FeedItem item;
+            for (const FeedStore::Row &row : rows) {
+                item.Description.clear();
+                if (m_doc.read(row.id, item))
+                    descriptions.append({row.id, row.title, item.Description});
+            }
+            return descriptions;
+        },
+        std::move(done));
+}
+
+void FeedFile::countUnread(const QVector<FeedStore::Row> &rows)
+{
+    m_unread
+        = int(std::count_if(rows.begin(), rows.end(), [](const FeedStore::Row &row) { return !row.read; }));
+    tellUnread();
+}
+
+void FeedFile::tellUnread()
+{
+    if (m_unread != m_toldUnread) {
+        m_toldUnread = m_unread;
+        emit notifier()->unreadChanged(m_feedId, m_unread);
+    }
+}
+
+void FeedFile::recountUnread()
+{
+    countUnread(m_doc.rows());
+}
+
+void FeedFile::unreadMovedBy(int delta)
+{
+    if (m_unread < 0) {
+        recountUnread();
+        return;
+    }
+    m_unread = qMax(0, m_unread + delta);
+    tellUnread();
 }

@@ -7,11 +7,23 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
+
+// Tells the unread count of a feed's data file whenever it changes, by any
+// owner (reading, marking, deleting, merging). Emitted on the store thread:
+// receivers on the main thread get it queued.
+class FeedFileNotifier : public QObject
+{
+    Q_OBJECT
+signals:
+    void unreadChanged(const QString &feedId, int unread);
+};
 
 // The one owner, in this program, of a feed's data file: the feed window and
 // the scheduled check share it while either uses it. It keeps the document
@@ -57,6 +69,14 @@ public:
     static void shutdown();
     // How long read marks wait before they are saved (ms; tests).
     static void setSaveDelay(int milliseconds);
+    // The one object that tells every owner's unread count.
+    static FeedFileNotifier *notifier();
+    // Marks every item of these feeds read, each through its owner; the
+    // call returns at once.
+    static void markAllRead(const QStringList &feedIds);
+    // Has the notifier tell the unread count of each of these feeds (each
+    // file is read on the store thread; the call returns at once).
+    static void announceUnread(const QStringList &feedIds);
 
     QString feedId() const { return m_feedId; }
     QString fileName() const { return m_fileName; }
@@ -65,9 +85,31 @@ public:
     // The item's fields; marks it read when asked.
     void readItem(const QString &id, bool markRead, QObject *context, std::function<void(const Item &)> done);
     void markRead(const QString &id);
+    // Every item read, saved as read marks are.
+    void markAllRead();
+    // The item unread again, saved at once (failures are told by
+    // saveFailed).
+    void markUnread(const QString &id);
+    // Has the notifier tell the unread count now, changed or not.
+    void announceUnread();
+    // The descriptions of the stored items, for the item list's filter.
+    struct Description {
+        QString id;
+        QString title;
+        QString description;
+    };
+    void readDescriptions(QObject *context, std::function<void(const QVector<Description> &)> done);
     void deleteItem(const QString &id, QObject *context, std::function<void(const Saved &)> done);
     void merge(const FeedEntries &entries, QObject *context,
         std::function<void(const FeedStore::MergeResult &)> done);
+    // The merge of a response together with its validators (which end any
+    // pause its server asked for), saved once.
+    void merge(const FeedEntries &entries, const FetchState &validators, QObject *context,
+        std::function<void(const FeedStore::MergeResult &)> done);
+    // What the next request for the feed needs to know.
+    void readFetchState(QObject *context, std::function<void(const FetchState &)> done);
+    // Keeps the feed from being fetched before the time.
+    void deferFetch(const QDateTime &notBefore, QObject *context, std::function<void(const Saved &)> done);
     // Saves the read marks that wait, now.
     void flush(QObject *context, std::function<void(const Saved &)> done);
 
@@ -84,12 +126,20 @@ private:
     // main thread, while context lives.
     template<class Result>
     void request(QObject *context, std::function<Result()> work, std::function<void(const Result &)> done);
+    void mergeKeeping(const FeedEntries &entries, const std::optional<FetchState> &validators,
+        QObject *context, std::function<void(const FeedStore::MergeResult &)> done);
 
     // Store thread only.
     void ensureCurrent();
     Saved saveChanges(const std::function<bool(FeedDocument &)> &change);
     void scheduleSave();
     void saveReadMarks();
+    // The unread count moved by delta (counted afresh when not known), then
+    // told when it changed.
+    void unreadMovedBy(int delta);
+    void countUnread(const QVector<FeedStore::Row> &rows);
+    void recountUnread();
+    void tellUnread();
 
 public:
     // Store thread only: saves the read marks that wait.
@@ -110,6 +160,8 @@ private:
     bool m_loaded = false;
     Stamp m_stamp;
     QSet<QString> m_unsavedReads;
+    int m_unread = -1; // not known
+    int m_toldUnread = -1;
     QTimer *m_saveTimer = nullptr;
 
     friend struct FeedFileDeleter;

@@ -916,6 +916,24 @@ Result parseByType(int feedType, const QByteArray &data, const QString &httpChar
     return none;
 }
 
+Result parseCorrecting(int feedType, const QByteArray &data, const QString &httpCharset, int *correctedType)
+{
+    if (correctedType)
+        *correctedType = -1;
+    Result result = parseByType(feedType, data, httpCharset);
+    if (result.failure != Failure::NotRss && result.failure != Failure::NotAtom)
+        return result;
+    Result other = parseAny(data, httpCharset);
+    if (other.failure != Failure::None)
+        return result;
+    const int found = other.kind == Kind::Atom ? 1 : 0;
+    if (found == feedType || (found == 0 && feedType == 2))
+        return result;
+    if (correctedType)
+        *correctedType = found;
+    return other;
+}
+
 QString failureTitle(Failure failure)
 {
     switch (failure) {

@@ -3,6 +3,7 @@
 #include "feeds/FeedDownload.h"
 #include "feeds/FeedFile.h"
 #include "feeds/FetchFailure.h"
+#include "feeds/PoliteFetch.h"
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
 #include "util/Utilities.h"
@@ -49,16 +50,24 @@ QString serverOf(const QString &url)
         + QString::number(parsed.port(-1));
 }
 
+QString hostOf(const QString &url)
+{
+    const QUrl parsed(url.trimmed());
+    return parsed.host().isEmpty() ? url : parsed.host();
+}
+
 } // namespace
 
 // The downloads of one run: sent in the stored order as places free up, at
 // most `parallel` held at a time and `perServer` to one server, each with
 // its own time-out. A download holds its place until its response has been
-// worked on, so no more than `parallel` responses are ever in memory.
+// worked on, so no more than `parallel` responses are ever in memory. Each
+// request first reads its feed's fetch state: it carries the validators,
+// and a feed whose server asked for a pause is not fetched (Deferred).
 class FetchQueue
 {
 public:
-    enum class State { Waiting, Sent, Offline, Complete, TimedOut };
+    enum class State { Waiting, Sent, Offline, Deferred, Complete, TimedOut };
 
     FetchQueue(QObject *context, const QList<FeedRecord> &feeds, int parallel, int perServer, int timeout,
         std::function<void(int)> fetched)
@@ -72,6 +81,7 @@ public:
     {
         for (qsizetype i = 0; i < feeds.size(); ++i) {
             m_fetches[size_t(i)].url = feeds.at(i).FeedURL;
+            m_fetches[size_t(i)].feedId = feeds.at(i).FeedID;
             m_fetches[size_t(i)].server = serverOf(feeds.at(i).FeedURL);
         }
     }
@@ -79,6 +89,8 @@ public:
     State state(int index) const { return m_fetches[size_t(index)].state; }
     bool isOver(int index) const { return state(index) != State::Waiting && state(index) != State::Sent; }
     const HttpRequest &request(int index) const { return *m_fetches[size_t(index)].request; }
+    // The end of the pause of a Deferred feed.
+    QDateTime notBefore(int index) const { return m_fetches[size_t(index)].notBefore; }
 
     // Sends what may be sent now.
     void dispatch()
@@ -119,7 +131,9 @@ public:
 private:
     struct Fetch {
         QString url;
+        QString feedId;
         QString server;
+        QDateTime notBefore;
         std::unique_ptr<HttpRequest> request;
         std::unique_ptr<QTimer> timer;
         State state = State::Waiting;
@@ -147,7 +161,25 @@ private:
         fetch.holdsPlace = true;
         ++m_held;
         ++m_perServerHeld[fetch.server];
-        FeedDownload::sendRequest(*fetch.request, fetch.url);
+        FeedFile::open(fetch.feedId)
+            ->readFetchState(
+                m_context, [this, index, alive = std::weak_ptr<int>(m_alive)](const FetchState &state) {
+                    if (alive.lock())
+                        send(index, state);
+                });
+    }
+
+    void send(int index, const FetchState &state)
+    {
+        Fetch &fetch = m_fetches[size_t(index)];
+        if (fetch.state != State::Sent)
+            return;
+        if (PoliteFetch::isDeferred(state, QDateTime::currentDateTimeUtc())) {
+            fetch.notBefore = state.notBefore;
+            finish(index, State::Deferred);
+            return;
+        }
+        FeedDownload::sendRequest(*fetch.request, fetch.url, state);
     }
 
     void finish(int index, State state)
@@ -157,7 +189,7 @@ private:
             return;
         fetch.state = state;
         fetch.timer.reset();
-        if (state == State::TimedOut)
+        if (state != State::Complete)
             fetch.request->abort();
         tell(index);
     }
@@ -210,7 +242,7 @@ QString ScheduledCheck::notificationLine(const NewItemsCount &entry)
 
 std::optional<NewItemsNotification> ScheduledCheck::notification() const
 {
-    if (m_results.isEmpty() || m_settings.Alert != 1)
+    if (m_results.isEmpty() || (m_settings.Alert != 1 && !m_announceAlways))
         return std::nullopt;
     return NewItemsNotification {m_results, m_settings.Sound == 1, m_settings.SoundFile};
 }
@@ -225,8 +257,27 @@ void ScheduledCheck::RunScheduledCheck()
     if (m_running)
         return;
     m_running = true;
+    m_announceAlways = false;
     WriteScheduleLog(QString(), true, false);
-    m_feeds = LoadScheduledFeeds();
+    startRun(LoadScheduledFeeds());
+}
+
+void ScheduledCheck::RunCheckOf(const QList<FeedRecord> &feeds)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    WriteScheduleLog(QString(), true, false);
+    // The settings still give the sound of the announcement.
+    m_settings = mSettings::ReadSchedulerSettings(mSettings::configFile(), AppFolder::path(), false);
+    m_announceAlways = true;
+    startRun(feeds);
+}
+
+void ScheduledCheck::startRun(const QList<FeedRecord> &feeds)
+{
+    m_feeds = feeds;
+    m_done = 0;
     if (m_feeds.isEmpty()) {
         WriteScheduleLog(
             QStringLiteral("No Feed Sources found Configured for Schduled check!"), false, false);
@@ -264,10 +315,6 @@ void ScheduledCheck::nextFeed()
         return;
     }
     WriteScheduleLog(QStringLiteral("Checking ") + m_feeds.at(m_current).FeedCaption, false, false);
-    if (m_queue->state(m_current) != FetchQueue::State::Offline) {
-        WriteScheduleLog(QStringLiteral("    Sending Request to Source Server ..."), false, false);
-        WriteScheduleLog(QStringLiteral("    Request Sent, Waiting for Server Response ..."), false, false);
-    }
     if (m_queue->isOver(m_current))
         onFetched(m_current);
 }
@@ -280,6 +327,13 @@ void ScheduledCheck::onFetched(int index)
     if (index != m_current || !m_queue || m_working)
         return;
     m_working = true;
+    // Written once the feed is worked on: only then is it known whether a
+    // request went out at all.
+    const FetchQueue::State state = m_queue->state(index);
+    if (state != FetchQueue::State::Offline && state != FetchQueue::State::Deferred) {
+        WriteScheduleLog(QStringLiteral("    Sending Request to Source Server ..."), false, false);
+        WriteScheduleLog(QStringLiteral("    Request Sent, Waiting for Server Response ..."), false, false);
+    }
     if (FetchFeedContent(index))
         ParseAndMerge(index);
     else
@@ -298,13 +352,55 @@ bool ScheduledCheck::FetchFeedContent(int index)
     case FetchQueue::State::TimedOut:
         WriteScheduleLog(ErrorPrefix + DefaultTexts::english(QStringLiteral("MSG_TIMEOUT")), false, false);
         return false;
+    case FetchQueue::State::Deferred:
+        WriteScheduleLog(QStringLiteral("    ")
+                + PoliteFetch::retryLaterText(
+                    hostOf(m_feeds.at(index).FeedURL), m_queue->notBefore(index), DefaultTexts::english),
+            false, false);
+        return false;
     default:
         break;
     }
+    if (!politeAnswer(index))
+        return false;
     if (const std::optional<FetchFailure> failure
         = FetchFailure::of(m_queue->request(index), DefaultTexts::english)) {
         WriteScheduleLog(ErrorPrefix + failure->text, false, false);
         return false;
+    }
+    return true;
+}
+
+// The answers that bring nothing to parse are logged and end the feed
+// (false); a permanent move is logged and the response parsed.
+bool ScheduledCheck::politeAnswer(int index)
+{
+    const HttpRequest &response = m_queue->request(index);
+    m_answer = PoliteFetch::classify(response, QDateTime::currentDateTimeUtc());
+    const QString host = hostOf(m_feeds.at(index).FeedURL);
+    if (!m_answer.movedTo.isEmpty())
+        WriteScheduleLog(QStringLiteral("    ")
+                + PoliteFetch::movedText(
+                    QUrl(m_feeds.at(index).FeedURL.trimmed()), m_answer.movedTo, DefaultTexts::english),
+            false, false);
+    switch (m_answer.kind) {
+    case PoliteFetch::Answer::Kind::NotModified:
+        WriteScheduleLog(
+            QStringLiteral("    ") + PoliteFetch::notModifiedText(DefaultTexts::english), false, false);
+        WriteScheduleLog(QStringLiteral("    Done!"), false, false);
+        return false;
+    case PoliteFetch::Answer::Kind::RetryLater:
+        FeedFile::open(m_feeds.at(index).FeedID)
+            ->deferFetch(m_answer.retryAt, this, [](const FeedFile::Saved &) {});
+        WriteScheduleLog(QStringLiteral("    ")
+                + PoliteFetch::retryLaterText(host, m_answer.retryAt, DefaultTexts::english),
+            false, false);
+        return false;
+    case PoliteFetch::Answer::Kind::Gone:
+        WriteScheduleLog(ErrorPrefix + PoliteFetch::goneText(host, DefaultTexts::english), false, false);
+        return false;
+    case PoliteFetch::Answer::Kind::Normal:
+        break;
     }
     return true;
 }
@@ -317,9 +413,17 @@ void ScheduledCheck::ParseAndMerge(int index)
     Worker::run(
         this,
         [type = m_feeds.at(index).FeedType, data = response.responseBytes(), charset = response.charset()] {
-            return FeedParser::parseByType(type, data, charset);
+            int corrected = -1;
+            FeedParser::Result parsed = FeedParser::parseCorrecting(type, data, charset, &corrected);
+            return std::make_pair(std::move(parsed), corrected);
         },
-        [this, index](const FeedParser::Result &parsed) { MergeNewItems(index, parsed); });
+        [this, index](const std::pair<FeedParser::Result, int> &parsed) {
+            if (parsed.second >= 0) {
+                m_feeds[index].FeedType = qint16(parsed.second);
+                emit feedTypeFound(m_feeds.at(index).FeedID, parsed.second);
+            }
+            MergeNewItems(index, parsed.first);
+        });
 }
 
 void ScheduledCheck::MergeNewItems(int index, const FeedParser::Result &parsed)
@@ -329,7 +433,7 @@ void ScheduledCheck::MergeNewItems(int index, const FeedParser::Result &parsed)
         WriteScheduleLog(failureRecord(feed.FeedType, parsed.failure), false, false);
     } else if (parsed.count > 0) {
         FeedFile::open(feed.FeedID)
-            ->merge(parsed.items, this,
+            ->merge(parsed.items, m_answer.validators, this,
                 [this, index](const FeedStore::MergeResult &merged) { onMerged(index, merged); });
         return;
     }
@@ -343,7 +447,8 @@ void ScheduledCheck::onMerged(int index, const FeedStore::MergeResult &merged)
     if (!merged.ok) {
         WriteScheduleLog(ErrorPrefix + merged.error, false, false);
     } else if (merged.added == 0) {
-        WriteScheduleLog(QStringLiteral("    No New Items found!"), false, false);
+        WriteScheduleLog(
+            QStringLiteral("    ") + PoliteFetch::notModifiedText(DefaultTexts::english), false, false);
     } else {
         m_results.append({feed.FeedCaption, merged.added, feed.FeedID});
         WriteScheduleLog(QStringLiteral("    %1 New Items found!").arg(merged.added), false, false);
@@ -357,6 +462,7 @@ void ScheduledCheck::feedDone(int index)
     m_working = false;
     m_queue->release(index);
     WriteScheduleLog(QStringLiteral("\r\n"), false, false);
+    emit progress(++m_done, int(m_feeds.size()));
     nextFeed();
 }
 

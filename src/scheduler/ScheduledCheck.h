@@ -4,6 +4,7 @@
 #include "config/Settings.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
+#include "feeds/PoliteFetch.h"
 
 #include <QList>
 #include <QObject>
@@ -44,6 +45,9 @@ public:
 
     // Starts one run over the "schdl" feeds (nothing when one runs already).
     void RunScheduledCheck();
+    // Starts one run over the feeds given ("Check All Feeds"); its new
+    // items are announced whatever "alr" says.
+    void RunCheckOf(const QList<FeedRecord> &feeds);
     // Appends one record to schedule.log (isStart / isEnd give the run's
     // start and end records; text is ignored for those).
     void WriteScheduleLog(const QString &text, bool isStart, bool isEnd);
@@ -72,13 +76,19 @@ signals:
     void notificationRequested(const QStringList &lines, bool playSound, const QString &soundFile);
     // A run has ended (its end record written).
     void finished();
+    // Feeds done of the run's total, after each feed.
+    void progress(int done, int total);
+    // A feed stored as one type turned out to be of another (0 RSS, 1 Atom).
+    void feedTypeFound(const QString &feedId, int feedType);
 
 private:
     QList<FeedRecord> LoadScheduledFeeds();
+    void startRun(const QList<FeedRecord> &feeds);
     // The feeds are worked on one after another in the stored order.
     void nextFeed();
     void onFetched(int index);
     bool FetchFeedContent(int index);
+    bool politeAnswer(int index);
     void ParseAndMerge(int index);
     void MergeNewItems(int index, const FeedParser::Result &parsed);
     void onMerged(int index, const FeedStore::MergeResult &merged);
@@ -89,6 +99,8 @@ private:
 
     bool m_continueRun = false;
     bool m_running = false;
+    bool m_announceAlways = false; // a run over given feeds
+    int m_done = 0;
     int m_timeout = 10000;
     int m_parallel = 16;
     int m_perServer = 6;
@@ -96,6 +108,7 @@ private:
     int m_current = -1;
     bool m_working = false; // the current feed is being worked on
     QList<NewItemsCount> m_results;
+    PoliteFetch::Answer m_answer; // of the feed being worked on
     std::unique_ptr<FetchQueue> m_queue; // the downloads of the run in progress
     mSettings::SchedulerSettings m_settings; // as the run read them
     QString m_logFile;

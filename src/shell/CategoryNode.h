@@ -12,7 +12,7 @@ class QTreeWidgetItem;
 namespace CategoryNode
 {
 
-enum Role { KeyRole = 0x0100 + 1, ImageRole, TagRole };
+enum Role { KeyRole = 0x0100 + 1, ImageRole, TagRole, UnreadRole };
 
 inline const QString rootKey = QStringLiteral("main");
 

@@ -16,6 +16,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
@@ -80,16 +81,36 @@ bool saveDialogs(frmMain *main, const QString &folder)
     return saved;
 }
 
-void saveAndQuit(frmMain *main, const QString &path, const QString &dialogs, bool complete)
+bool saveWindow(frmMain *main, const QString &path)
 {
     QPixmap picture = main->screen()->grabWindow(main->winId());
     if (picture.isNull())
         picture = main->grab();
-    const bool saved = picture.save(path, "PNG") && saveDialogs(main, dialogs);
+    return picture.save(path, "PNG");
+}
+
+void quitAfter(bool saved, bool complete)
+{
     if (!saved || !complete)
         std::fprintf(
             stderr, "screenshot: %s\n", saved ? "feed did not load in time" : "could not save the picture");
     QApplication::exit(saved && complete ? 0 : 1);
+}
+
+// A second picture with the item list filtered, when asked for.
+void saveAndQuit(frmMain *main, const QString &path, const QString &dialogs, bool complete)
+{
+    const bool saved = saveWindow(main, path) && saveDialogs(main, dialogs);
+    const QString filter = qEnvironmentVariable("QUORVANE_SCREENSHOT_FILTER");
+    const QString filtered = qEnvironmentVariable("QUORVANE_SCREENSHOT_FILTERED");
+    frmViewFeed *feed = main->activeFeedWindow();
+    auto *box = feed ? feed->findChild<QLineEdit *>(QStringLiteral("txtFilter")) : nullptr;
+    if (!saved || filter.isEmpty() || filtered.isEmpty() || !box) {
+        quitAfter(saved, complete);
+        return;
+    }
+    box->setText(filter);
+    QTimer::singleShot(renderMs, main, [main, filtered, complete] { quitAfter(saveWindow(main, filtered), complete); });
 }
 
 void waitForItems(QPointer<frmMain> main, const QString &path, const QString &dialogs, int waited)

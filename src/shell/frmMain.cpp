@@ -67,9 +67,12 @@ frmMain::frmMain(const StartOptions &options, QWidget *parent)
     m_schedule->setObjectName(QStringLiteral("tmrSchedule"));
     connect(m_schedule, &QTimer::timeout, this, &frmMain::RunScheduleTick);
     connect(m_check, &ScheduledCheck::finished, this, &frmMain::onScheduledCheckFinished);
+    connect(m_check, &ScheduledCheck::progress, this, &frmMain::showCheckProgress);
+    connect(m_check, &ScheduledCheck::feedTypeFound, this, &frmMain::correctFeedType);
 
     buildTabs();
     buildDock();
+    setupUnreadCounts();
     followCatalogue();
     buildMenus();
     buildToolbar();
@@ -106,6 +109,11 @@ void frmMain::buildMenus()
 {
     auto *file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnuFile"));
+    addCommand(file, QStringLiteral("mnuFileImport"), QStringLiteral("Import Feeds (OPML)..."),
+        [this] { ImportOpml(); });
+    addCommand(file, QStringLiteral("mnuFileExport"), QStringLiteral("Export Feeds (OPML)..."),
+        [this] { ExportOpml(); });
+    file->addSeparator();
     addCommand(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit"), [this] { close(); });
 
     m_mnuCat = menuBar()->addMenu(QStringLiteral("Feed Manager"));
@@ -121,6 +129,8 @@ void frmMain::buildMenus()
     m_catNewFeed = addCommand(
         m_mnuCat, QStringLiteral("mnuCatNewFeed"), QStringLiteral("Add New Feed"), [this] { AddFeed(); },
         QKeySequence(Qt::CTRL | Qt::Key_N));
+    addCommand(m_mnuCat, QStringLiteral("mnuCatAllRead"), QStringLiteral("Mark All as Read"),
+        [this] { MarkSelectedAllRead(); });
     m_mnuCat->addSeparator();
     addCommand(
         m_mnuCat, QStringLiteral("mnuCatRefresh"), QStringLiteral("Refresh"), [this] { RefreshCategories(); },
@@ -145,6 +155,9 @@ void frmMain::buildMenus()
     m_execute = addCommand(
         tools, QStringLiteral("mnuToolsExecute"), QStringLiteral("Execute Schedule Now"),
         [this] { RunScheduleTick(); }, Qt::Key_F9);
+    m_checkAll = addCommand(
+        tools, QStringLiteral("mnuToolsCheckAll"), QStringLiteral("Check All Feeds"), [this] { CheckAllFeeds(); },
+        Qt::Key_F6);
     tools->addSeparator();
     m_optionBarToggle = addCommand(
         tools, QStringLiteral("mnuToolsOptionBar"), QStringLiteral("Option Bar"),
@@ -185,6 +198,9 @@ void frmMain::buildMenus()
         [this] { EditSelectedFeed(); });
     addCommand(m_mnuFeeds, QStringLiteral("mnuFeedsDelete"), QStringLiteral("Delete selected Feed"),
         [this] { DeleteSelectedFeed(); });
+    m_mnuFeeds->addSeparator();
+    addCommand(m_mnuFeeds, QStringLiteral("mnuFeedsAllRead"), QStringLiteral("Mark All as Read"),
+        [this] { MarkSelectedAllRead(); });
 
     m_mnuWindows = new QMenu(QStringLiteral("Windows"), this);
     m_mnuWindows->setObjectName(QStringLiteral("mnuWindows"));
@@ -197,6 +213,10 @@ void frmMain::buildMenus()
         [this] { ForwardToFeedWindow(QStringLiteral("show")); });
     addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemOnline"), QStringLiteral("View Online"),
         [this] { ForwardToFeedWindow(QStringLiteral("online")); });
+    addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemUnread"), QStringLiteral("Mark as Unread"),
+        [this] { ForwardToFeedWindow(QStringLiteral("unread")); });
+    addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemAllRead"), QStringLiteral("Mark All as Read"),
+        [this] { ForwardToFeedWindow(QStringLiteral("allread")); });
     m_mnuFeedItem->addSeparator();
     addCommand(m_mnuFeedItem, QStringLiteral("mnuFeedItemDelete"), QStringLiteral("Delete"),
         [this] { DeleteFeedItem(); });
@@ -362,6 +382,8 @@ void frmMain::Load()
     }
     if (!m_options.tray)
         show();
+    countUnknownFeeds();
+    restoreOpenTabs();
 }
 
 void frmMain::applyStartLanguage()
@@ -474,6 +496,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 void frmMain::Unload()
 {
     m_unloaded = true;
+    saveOpenTabs();
     // A running check ends after its current feed; waits still on the stack
     // end with the event loops when the application quits.
     m_check->stop();

@@ -19,11 +19,13 @@ class QMenu;
 class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
+class UnreadCounts;
 class QTreeWidgetItem;
 class ScheduledCheck;
 class frmAbout;
 class frmLanguage;
 class frmOptionBar;
+class UnreadCounts;
 class frmViewFeed;
 struct FeedRecord;
 
@@ -100,6 +102,17 @@ public:
     void ShowScheduler();
     void ShowAppSettings();
     void ShowEmailSettings();
+    // The catalogue from and to an OPML file the user chooses.
+    // Refreshes the open feed windows and checks every other feed.
+    void CheckAllFeeds();
+    void OpenNextUnreadFeed(const QString &afterFeedId);
+    void MarkSelectedAllRead();
+    void ImportOpml();
+    void ExportOpml();
+    // Asks for the OPML file to read (save false) or write; "" when
+    // cancelled. Tests replace it.
+    using OpmlFileChooser = std::function<QString(QWidget *parent, bool save)>;
+    void setOpmlFileChooser(OpmlFileChooser chooser) { m_opmlChooser = std::move(chooser); }
     // Writes Localization.txt from the texts of every window, each loaded
     // for the purpose without being shown, and of every message.
     bool MakeLocalizationFile();
@@ -137,6 +150,15 @@ private:
     // Ctrl+C goes to the focused widget when it has text selected, and
     // opens the category dialog otherwise.
     void installCopyKeyFilter();
+    // Unread counts in the tree, read without holding up the start.
+    void setupUnreadCounts();
+    void countUnknownFeeds();
+    void saveOpenTabs() const;
+    void restoreOpenTabs();
+    void followFeedWindow(frmViewFeed *feed);
+    void correctFeedType(const QString &feedId, int feedType);
+    void changeFeed(const QString &feedId, const std::function<void(FeedRecord &)> &change);
+    void showCheckProgress(int done, int total);
 
     // Windows menu: one entry per open feed window, or "No Feeds Open".
     void addWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
@@ -168,8 +190,11 @@ private:
     QMenu *m_mnuSysTray = nullptr;
     QAction *m_feedsCheck = nullptr;
     QAction *m_feedItemShow = nullptr;
+    UnreadCounts *m_unread = nullptr;
+    OpmlFileChooser m_opmlChooser;
     QAction *m_execute = nullptr;
     QAction *m_sendByEmail = nullptr;
+    QAction *m_checkAll = nullptr;
     QAction *m_optionBarToggle = nullptr;
     QAction *m_trayShow = nullptr;
     QAction *m_trayAddFeed = nullptr;

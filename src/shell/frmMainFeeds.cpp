@@ -113,6 +113,7 @@ void frmMain::OpenFeed(
     connect(feed, &frmViewFeed::itemMenuRequested, this, &frmMain::showItemMenu);
     connect(feed, &frmViewFeed::itemDeleteRequested, this, &frmMain::DeleteFeedItem);
     connect(feed, &frmViewFeed::itemSelected, m_sendByEmail, [this] { m_sendByEmail->setEnabled(true); });
+    followFeedWindow(feed);
     connect(window, &QObject::destroyed, this, [this, window] { removeWindowEntry(window); });
     addWindowEntry(window, caption, feedId);
     window->showMaximized();

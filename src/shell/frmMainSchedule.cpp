@@ -83,6 +83,7 @@ void frmMain::onScheduledCheckFinished()
     m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSREADY")));
     announceNewItems();
     m_execute->setEnabled(true);
+    m_checkAll->setEnabled(true);
     EnableSchedule(false);
 }
 

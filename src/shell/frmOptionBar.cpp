@@ -1,6 +1,7 @@
 #include "shell/frmOptionBar.h"
 
 #include "catalogue/Catalogue.h"
+#include "feeds/UnreadCounts.h"
 #include "shell/CategoryNode.h"
 #include "shell/ShellIcons.h"
 
@@ -149,6 +150,17 @@ public:
     LabelEditDelegate(frmOptionBar *owner, CategoryTree *tree)
         : QStyledItemDelegate(tree), m_owner(owner), m_tree(tree)
     {
+    }
+
+    // The label with its unread count; the editor still gets the bare name.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const int unread = index.data(CategoryNode::UnreadRole).toInt();
+        if (unread <= 0)
+            return;
+        option->text = frmOptionBar::shownText(m_tree->itemFromIndex(index));
+        option->font.setBold(true);
     }
 
     void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const override
@@ -318,6 +330,62 @@ void frmOptionBar::rebuild()
         category->setExpanded(expanded.contains(category->text(0)));
     }
     root->setExpanded(true);
+    showAllUnread();
+}
+
+void frmOptionBar::setUnreadCounts(UnreadCounts *counts)
+{
+    m_unread = counts;
+    connect(counts, &UnreadCounts::changed, this, &frmOptionBar::showUnread);
+    showAllUnread();
+}
+
+QString frmOptionBar::shownText(const QTreeWidgetItem *node)
+{
+    const int unread = unreadOf(node);
+    return unread > 0 ? QStringLiteral("%1 (%2)").arg(node->text(0)).arg(unread) : node->text(0);
+}
+
+int frmOptionBar::unreadOf(const QTreeWidgetItem *node)
+{
+    return node ? node->data(0, UnreadRole).toInt() : 0;
+}
+
+// The feeds' nodes take their counts, their categories the new sums.
+void frmOptionBar::showUnread(const QStringList &feedIds)
+{
+    if (!m_unread)
+        return;
+    // One walk of the tree, not one per feed.
+    const QSet<QString> wanted(feedIds.begin(), feedIds.end());
+    QHash<QString, QTreeWidgetItem *> nodes;
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
+        if (isFeed(*it) && wanted.contains(key(*it)))
+            nodes.insert(key(*it), *it);
+    }
+    QSet<QTreeWidgetItem *> categories;
+    for (const QString &id : feedIds) {
+        if (QTreeWidgetItem *node = nodes.value(id)) {
+            node->setData(0, UnreadRole, qMax(0, m_unread->of(id)));
+            categories.insert(node->parent());
+        }
+    }
+    for (QTreeWidgetItem *category : std::as_const(categories)) {
+        int sum = 0;
+        for (int i = 0; i < category->childCount(); ++i)
+            sum += unreadOf(category->child(i));
+        category->setData(0, UnreadRole, sum);
+    }
+}
+
+void frmOptionBar::showAllUnread()
+{
+    QStringList ids;
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
+        if (isFeed(*it))
+            ids << key(*it);
+    }
+    showUnread(ids);
 }
 
 void frmOptionBar::addCategoryNode(QTreeWidgetItem *root, QTreeWidgetItem *node)

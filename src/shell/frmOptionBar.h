@@ -13,6 +13,8 @@ class CategoryTree;
 
 // The side panel: the catalogue as a tree of categories and feeds, a view
 // of the catalogue model that follows its changes.
+class UnreadCounts;
+
 class frmOptionBar : public QWidget
 {
     Q_OBJECT
@@ -44,6 +46,13 @@ public:
     // Selects the node and scrolls to it, opening its category.
     void revealNode(QTreeWidgetItem *node);
 
+    // Shows the unread counts: "Name (12)" in bold on a feed while it has
+    // unread items, the sum of its feeds on a category.
+    void setUnreadCounts(UnreadCounts *counts);
+    // The label as the tree shows it, count included.
+    static QString shownText(const QTreeWidgetItem *node);
+    static int unreadOf(const QTreeWidgetItem *node);
+
     // Opens the selected node's label for editing (not the root's).
     bool EditSelectedLabel();
 
@@ -67,9 +76,12 @@ private:
     void addCategoryNode(QTreeWidgetItem *root, QTreeWidgetItem *node);
     void placeSorted(QTreeWidgetItem *node);
     void showFeed(QTreeWidgetItem *node, const FeedRecord &feed);
+    void showUnread(const QStringList &feedIds);
+    void showAllUnread();
 
     Catalogue *m_catalogue;
     QToolBox *m_optionBar;
     CategoryTree *m_tree;
     FeedRecord m_dragged;
+    UnreadCounts *m_unread = nullptr;
 };

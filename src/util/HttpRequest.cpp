@@ -91,6 +91,9 @@ void HttpRequest::send()
     m_reason.clear();
     m_failure = Failure::None;
     m_lastUrl.clear();
+    m_permanentUrl.clear();
+    m_permanentSoFar = true;
+    m_responseHeaders.clear();
     m_error.clear();
     m_redirects = 0;
     m_state = Sent;
@@ -116,7 +119,8 @@ void HttpRequest::start(const QUrl &url)
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setHeader(QNetworkRequest::UserAgentHeader, AppInfo::userAgent());
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+        AppInfo::userAgent() + QStringLiteral(" (+") + AppInfo::webAddress() + QLatin1Char(')'));
     // The body cap below applies to the inflated body; the library's own
     // ratio check would refuse some honest feeds first.
     request.setDecompressedSafetyCheckThreshold(-1);
@@ -216,6 +220,7 @@ void HttpRequest::onFinished()
         return;
     }
     m_lastUrl = reply->url();
+    m_responseHeaders = reply->rawHeaderPairs();
     m_status = status;
     m_reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     m_charset = charsetOf(reply->rawHeader("Content-Type"));
@@ -233,6 +238,10 @@ bool HttpRequest::followRedirect(QNetworkReply *reply)
         return false;
     const QUrl from = reply->url();
     const QUrl next = from.resolved(target);
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_permanentSoFar = m_permanentSoFar && (status == 301 || status == 308);
+    if (m_permanentSoFar)
+        m_permanentUrl = next;
     if (++m_redirects > MaxRedirects) {
         fail(Failure::TooManyRedirects, from, QString());
     } else if (from.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https")) {
@@ -252,6 +261,15 @@ void HttpRequest::abort()
     ++m_attempt;
     if (m_state != Unsent)
         m_state = Unsent;
+}
+
+QByteArray HttpRequest::responseHeader(const QByteArray &name) const
+{
+    for (const auto &header : m_responseHeaders) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
+            return header.second;
+    }
+    return QByteArray();
 }
 
 QString HttpRequest::responseText() const

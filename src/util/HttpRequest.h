@@ -17,7 +17,10 @@ class QNetworkReply;
 // is read as it arrives and the request is aborted the moment it passes
 // 64 MiB (after any gzip or deflate inflation), so memory stays bounded
 // whatever the server sends. TLS is verified and every request carries
-// "Quorvane/<version>" as its User-Agent.
+// "Quorvane/<version> (+<web address>)" as its User-Agent. Bodies are asked
+// for compressed: the network layer offers gzip, deflate and whatever else
+// it can inflate, and inflates it (setting Accept-Encoding here would turn
+// that off).
 class HttpRequest : public QObject
 {
     Q_OBJECT
@@ -63,6 +66,12 @@ public:
     QString errorString() const { return m_error; }
     // The address the request ended at, after any redirects.
     QUrl lastUrl() const { return m_lastUrl; }
+    // Where the address has moved for good: the target of the last of the
+    // permanent redirects (301, 308) the request began with; empty when
+    // its first answer was no permanent redirect.
+    QUrl permanentUrl() const { return m_permanentUrl; }
+    // A header of the response ("" when it has none).
+    QByteArray responseHeader(const QByteArray &name) const;
 
 signals:
     // Emitted once when the ready state reaches 4.
@@ -93,6 +102,9 @@ private:
     QString m_reason;
     Failure m_failure = Failure::None;
     QUrl m_lastUrl;
+    QUrl m_permanentUrl;
+    bool m_permanentSoFar = true; // every redirect so far was permanent
+    QList<QPair<QByteArray, QByteArray>> m_responseHeaders;
     QString m_error;
     QStringList m_sslErrors;
 };

@@ -42,6 +42,29 @@ qint64 dateOrderOf(const QString &dateSort)
     return value;
 }
 
+QString filterTextOf(const QString &title, const QString &description)
+{
+    if (description.isEmpty())
+        return title.toCaseFolded();
+    QString text;
+    text.reserve(title.size() + 1 + description.size());
+    text += title;
+    text += QLatin1Char('\n');
+    // Tags are left out so that a search for "div" finds no item for its
+    // markup (a tag parts words like a space); entities stay as they are.
+    bool inTag = false;
+    for (const QChar c : description) {
+        if (c == QLatin1Char('<'))
+            inTag = true;
+        else if (c == QLatin1Char('>') && inTag) {
+            inTag = false;
+            text += QLatin1Char(' ');
+        } else if (!inTag)
+            text += c;
+    }
+    return text.toCaseFolded();
+}
+
 ItemRowBuilder::ItemRowBuilder()
     : m_locale(QLocale::system()), m_format(m_locale.timeFormat(QLocale::LongFormat))
 {
@@ -68,6 +91,7 @@ ItemRow ItemRowBuilder::fromStored(const FeedStore::Row &stored) const
     row.link = stored.link;
     row.id = stored.id;
     row.read = stored.read;
+    row.filterText = filterTextOf(stored.title);
     // The store gives a key only for a valid time, so both columns stay
     // empty together.
     if (!stored.dateKey.isEmpty()) {
@@ -102,6 +126,7 @@ ItemRow ItemRowBuilder::fromMerged(const FeedItem &item) const
     row.title = item.Title;
     row.link = item.Link;
     row.id = item.ID;
+    row.filterText = filterTextOf(item.Title, item.Description);
     row.published = QStringLiteral("No Date Info Provided");
     row.dateSort = QStringLiteral("0");
     row.dateOrder = -1;

@@ -23,6 +23,9 @@ struct ItemRow {
     // A stored date whose "Published On" text is not built yet: formatting
     // waits until the row is shown, so long lists open quickly.
     QString pendingDate;
+    // What the list's filter looks in: the title, and the description once
+    // it is known, case-folded.
+    QString filterText;
 };
 
 inline constexpr qint64 NoDateOrder = std::numeric_limits<qint64>::min();
@@ -30,6 +33,10 @@ inline constexpr qint64 NoDateOrder = std::numeric_limits<qint64>::min();
 // The number that orders date keys as their texts do: keys are fourteen
 // digits, "0" or empty.
 qint64 dateOrderOf(const QString &dateSort);
+
+// The text the filter looks in for an item: its title and the words of its
+// description (markup left out), case-folded.
+QString filterTextOf(const QString &title, const QString &description = QString());
 
 // Builds list rows from stored items and from freshly merged entries.
 class ItemRowBuilder

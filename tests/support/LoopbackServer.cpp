@@ -49,6 +49,14 @@ QByteArray reasonPhrase(int status)
         return "Moved Permanently";
     case 302:
         return "Found";
+    case 304:
+        return "Not Modified";
+    case 308:
+        return "Permanent Redirect";
+    case 410:
+        return "Gone";
+    case 429:
+        return "Too Many Requests";
     case 404:
         return "Not Found";
     case 503:
@@ -112,13 +120,39 @@ void LoopbackServer::onConnection()
     }
 }
 
+QByteArray LoopbackServer::lastRequestHeader(const QByteArray &name) const
+{
+    const QList<QByteArray> lines = m_lastHead.split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return QByteArray();
+}
+
+// A request that sends a route's validators back finds it unchanged.
+static bool unchangedFor(
+    const LoopbackServer::Route &r, const QByteArray &ifNoneMatch, const QByteArray &ifModifiedSince)
+{
+    return (!r.etag.isEmpty() && ifNoneMatch == r.etag)
+        || (!r.lastModified.isEmpty() && ifNoneMatch.isEmpty() && ifModifiedSince == r.lastModified);
+}
+
 void LoopbackServer::answer(QTcpSocket *socket, const QString &path)
 {
     Route notFound;
     notFound.status = 404;
     notFound.contentType = "text/html";
     notFound.body = "<html><body>Not Found</body></html>";
-    const Route r = m_routes.value(path, notFound);
+    Route r = m_routes.value(path, notFound);
+    if (unchangedFor(r, lastRequestHeader("If-None-Match"), lastRequestHeader("If-Modified-Since"))) {
+        r.status = 304;
+        r.body.clear();
+        r.contentEncoding.clear();
+        m_notModified[path]++;
+    }
     if (r.silent)
         return;
     QPointer<QTcpSocket> guard(socket);
@@ -131,6 +165,12 @@ void LoopbackServer::answer(QTcpSocket *socket, const QString &path)
             head += "Location: " + r.location + "\r\n";
         if (!r.contentEncoding.isEmpty())
             head += "Content-Encoding: " + r.contentEncoding + "\r\n";
+        if (!r.etag.isEmpty())
+            head += "ETag: " + r.etag + "\r\n";
+        if (!r.lastModified.isEmpty())
+            head += "Last-Modified: " + r.lastModified + "\r\n";
+        for (const auto &header : r.headers)
+            head += header.first + ": " + header.second + "\r\n";
         if (r.endless) {
             guard->write(head + "Connection: close\r\n\r\n");
             sendEndlessly(guard, r.body.isEmpty() ? QByteArray(64 * 1024, 'x') : r.body);

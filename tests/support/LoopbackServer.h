@@ -26,6 +26,12 @@ public:
         bool endless = false; // the body is sent over and over, without end
         QByteArray contentEncoding; // "gzip" for a body given compressed
         bool held = false; // answers wait until release()
+        // Further response headers, e.g. {"Retry-After", "120"}.
+        QList<QPair<QByteArray, QByteArray>> headers;
+        // Validators: sent with the answer, and a request that sends them
+        // back (If-None-Match / If-Modified-Since) gets "304 Not Modified".
+        QByteArray etag;
+        QByteArray lastModified;
     };
 
     enum class Transport { Plain, SelfSignedTls };
@@ -44,6 +50,10 @@ public:
     static QString refusingUrl();
     // The request line and headers of the last request received.
     QByteArray lastRequestHead() const { return m_lastHead; }
+    // A header of the last request received ("" when it had none).
+    QByteArray lastRequestHeader(const QByteArray &name) const;
+    // How many requests for a path were answered "304 Not Modified".
+    int notModified(const QString &path) const { return m_notModified.value(path); }
 
 signals:
     // A request for a path has arrived (before it is answered).
@@ -57,6 +67,7 @@ private:
     QString m_scheme;
     QHash<QString, Route> m_routes;
     QHash<QString, int> m_hits;
+    QHash<QString, int> m_notModified;
     QHash<QString, QList<std::function<void()>>> m_held;
     QByteArray m_lastHead;
 };

@@ -7,6 +7,8 @@ namespace DefaultTexts
 QList<QPair<QString, QString>> catalogueReadingTexts()
 {
     return {
+        // The status bar while "Check All Feeds" runs.
+        {QStringLiteral("MSG_CHECKALL_PROGRESS"), QStringLiteral("Status: Checking Feeds (%1 of %2)")},
     };
 }
 

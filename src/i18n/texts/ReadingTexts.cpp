@@ -7,6 +7,7 @@ namespace DefaultTexts
 QList<QPair<QString, QString>> readingTexts()
 {
     return {
+        {QStringLiteral("MSG_READ_FILTER"), QStringLiteral("Filter by title or description")},
     };
 }
 

@@ -39,7 +39,9 @@ QIcon ItemListModel::icon(const QString &key)
 
 int ItemListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return int(m_filtered ? m_shown.size() : m_rows.size());
 }
 
 int ItemListModel::columnCount(const QModelIndex &parent) const
@@ -49,7 +51,7 @@ int ItemListModel::columnCount(const QModelIndex &parent) const
 
 const QString &ItemListModel::text(int row, int column) const
 {
-    ItemRow &item = *m_rows[size_t(row)];
+    ItemRow &item = *m_rows[source(row)];
     switch (column) {
     case TitleColumn:
         return item.title;
@@ -65,9 +67,9 @@ const QString &ItemListModel::text(int row, int column) const
 
 QVariant ItemListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+    if (!index.isValid() || !holds(index.row()))
         return QVariant();
-    const ItemRow &item = *m_rows[size_t(index.row())];
+    const ItemRow &item = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return text(index.row(), index.column());
@@ -218,11 +220,22 @@ void ItemListModel::sort(int column, Qt::SortOrder order)
         newPosition[permutation[i]] = i;
     }
     m_rows = std::move(sorted);
+    // The same rows stay shown, in the new order.
+    const std::vector<int> shownBefore = m_shown;
+    collectShown();
+    std::vector<int> shownAt;
+    if (m_filtered) {
+        shownAt.assign(m_rows.size(), -1);
+        for (size_t i = 0; i < m_shown.size(); ++i)
+            shownAt[size_t(m_shown[i])] = int(i);
+    }
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex &index : before)
-        after.append(this->index(newPosition.at(index.row()), index.column()));
+    for (const QModelIndex &index : before) {
+        const int moved = newPosition.at(m_filtered ? shownBefore.at(size_t(index.row())) : index.row());
+        after.append(this->index(m_filtered ? shownAt.at(size_t(moved)) : moved, index.column()));
+    }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -231,6 +244,7 @@ void ItemListModel::setRows(Rows rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    collectShown();
     endResetModel();
 }
 
@@ -243,23 +257,51 @@ void ItemListModel::insertAtTop(Rows rows)
 {
     if (rows.empty())
         return;
-    beginInsertRows(QModelIndex(), 0, int(rows.size()) - 1);
     std::reverse(rows.begin(), rows.end());
+    const int count = int(rows.size());
+    if (!m_filtered) {
+        beginInsertRows(QModelIndex(), 0, count - 1);
+        m_rows.insert(
+            m_rows.begin(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+        endInsertRows();
+        return;
+    }
+    // The rows shown keep their places in the list; the new ones that match
+    // come on top.
+    std::vector<int> matching;
+    for (int i = 0; i < count; ++i) {
+        if (matches(*rows[size_t(i)]))
+            matching.push_back(i);
+    }
+    for (int &at : m_shown)
+        at += count;
     m_rows.insert(m_rows.begin(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    if (matching.empty())
+        return;
+    beginInsertRows(QModelIndex(), 0, int(matching.size()) - 1);
+    m_shown.insert(m_shown.begin(), matching.begin(), matching.end());
     endInsertRows();
 }
 
 bool ItemListModel::holds(int row) const
 {
-    return row >= 0 && size_t(row) < m_rows.size();
+    return row >= 0 && row < rowCount();
 }
 
 void ItemListModel::removeItem(int row)
 {
     if (!holds(row))
         return;
+    const size_t at = source(row);
     beginRemoveRows(QModelIndex(), row, row);
-    m_rows.erase(m_rows.begin() + row);
+    m_rows.erase(m_rows.begin() + qsizetype(at));
+    if (m_filtered) {
+        m_shown.erase(m_shown.begin() + row);
+        for (int &shown : m_shown) {
+            if (size_t(shown) > at)
+                --shown;
+        }
+    }
     endRemoveRows();
 }
 
@@ -275,17 +317,101 @@ void ItemListModel::setUnread(int row)
 
 void ItemListModel::setReadState(int row, bool read)
 {
-    if (!holds(row) || m_rows[size_t(row)]->read == read)
+    if (!holds(row) || m_rows[source(row)]->read == read)
         return;
-    m_rows[size_t(row)]->read = read;
+    m_rows[source(row)]->read = read;
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
+}
+
+int ItemListModel::setAllRead()
+{
+    int marked = 0;
+    for (const std::unique_ptr<ItemRow> &item : m_rows) {
+        if (!item->read) {
+            item->read = true;
+            ++marked;
+        }
+    }
+    if (marked > 0 && rowCount() > 0)
+        emit dataChanged(
+            index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::DecorationRole, Qt::FontRole});
+    return marked;
 }
 
 int ItemListModel::rowOf(const QString &id) const
 {
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i]->id == id)
-            return int(i);
+    const int count = rowCount();
+    for (int i = 0; i < count; ++i) {
+        if (row(i).id == id)
+            return i;
     }
     return -1;
+}
+
+int ItemListModel::nextUnread(int after) const
+{
+    const int count = rowCount();
+    const int start = holds(after) ? after : -1;
+    for (int step = 1; step <= count; ++step) {
+        const int at = (start + step) % count;
+        if (!row(at).read)
+            return at;
+    }
+    return -1;
+}
+
+// Filtering
+
+bool ItemListModel::matches(const ItemRow &item) const
+{
+    if (item.filterText.isEmpty())
+        return item.title.contains(m_filter, Qt::CaseInsensitive);
+    return m_matcher.indexIn(item.filterText) >= 0;
+}
+
+void ItemListModel::collectShown()
+{
+    if (!m_filtered)
+        return;
+    m_shown.clear(); // keeps its room: typing allocates nothing here
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (matches(*m_rows[i]))
+            m_shown.push_back(int(i));
+    }
+}
+
+void ItemListModel::setFilter(const QString &text)
+{
+    const QString folded = text.toCaseFolded();
+    if (folded == m_filter && m_filtered == !folded.isEmpty())
+        return;
+    // A longer text finds only rows the shorter one found.
+    const bool narrower = m_filtered && folded.contains(m_filter);
+    beginResetModel();
+    m_filter = folded;
+    m_matcher.setPattern(folded);
+    m_filtered = !folded.isEmpty();
+    if (!m_filtered)
+        m_shown.clear();
+    else if (narrower)
+        m_shown.erase(std::remove_if(m_shown.begin(), m_shown.end(),
+                          [this](int at) { return !matches(*m_rows[size_t(at)]); }),
+            m_shown.end());
+    else
+        collectShown();
+    endResetModel();
+}
+
+void ItemListModel::setFilterTexts(const QHash<QString, QString> &textsById)
+{
+    for (const std::unique_ptr<ItemRow> &item : m_rows) {
+        const auto found = textsById.constFind(item->id);
+        if (found != textsById.cend())
+            item->filterText = *found;
+    }
+    if (!m_filtered)
+        return;
+    beginResetModel();
+    collectShown();
+    endResetModel();
 }

@@ -44,6 +44,16 @@ void ItemListView::keyPressEvent(QKeyEvent *event)
         emit deleteRequested();
         return;
     }
+    // The reading keys take the place of the search by first letter and of
+    // Space's selection, which a single-selection list does not need.
+    if (event->key() == Qt::Key_N && event->modifiers() == Qt::NoModifier) {
+        emit nextUnreadRequested();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        emit nextPageRequested();
+        return;
+    }
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         if (hasSelection())
             requestMenuAtCurrent();

@@ -4,7 +4,8 @@
 
 // The item list: a flat report view that tells when the user picked an item
 // (by mouse or by keyboard), when the item menu is wanted (right button,
-// the menu key, Shift+F10) and when the Delete key asks to delete it.
+// the menu key, Shift+F10), when the Delete key asks to delete it, and the
+// reading keys: N for the next unread item, Space for the next page.
 class ItemListView : public QTreeView
 {
     Q_OBJECT
@@ -15,6 +16,8 @@ signals:
     void itemPicked();
     void menuRequested(const QPoint &globalPos);
     void deleteRequested();
+    void nextUnreadRequested();
+    void nextPageRequested();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -3,6 +3,7 @@
 #include "feeds/FeedFile.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
+#include "feeds/PoliteFetch.h"
 #include "i18n/Languages.h"
 #include "mail/ItemMailer.h"
 #include "mail/ui/frmEmailSettings.h"
@@ -23,6 +24,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -120,8 +122,16 @@ void frmViewFeed::buildControls()
     m_splitter->addWidget(m_list);
     m_splitter->addWidget(m_preview);
 
+    m_filter = new QLineEdit;
+    m_filter->setObjectName(QStringLiteral("txtFilter"));
+    m_filter->setProperty("translated", false);
+    m_filter->setPlaceholderText(getMessages(QStringLiteral("MSG_READ_FILTER")));
+    m_filter->setClearButtonEnabled(true);
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_filter);
     layout->addWidget(m_splitter);
 
     m_delay = new QTimer(this);
@@ -139,6 +149,15 @@ void frmViewFeed::buildControls()
     connect(m_list, &ItemListView::itemPicked, this, &frmViewFeed::onItemPicked);
     connect(m_list, &ItemListView::menuRequested, this, &frmViewFeed::itemMenuRequested);
     connect(m_list, &ItemListView::deleteRequested, this, &frmViewFeed::itemDeleteRequested);
+    connect(m_list, &ItemListView::nextUnreadRequested, this, &frmViewFeed::showNextUnread);
+    connect(m_list, &ItemListView::nextPageRequested, this, &frmViewFeed::showNextPage);
+    connect(m_filter, &QLineEdit::textChanged, this, &frmViewFeed::applyFilter);
+    // Marked read elsewhere (the tree), every item is read here too.
+    connect(FeedFile::notifier(), &FeedFileNotifier::unreadChanged, this,
+        [this](const QString &feedId, int unread) {
+            if (unread == 0 && feedId == m_feedID)
+                m_model->setAllRead();
+        });
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &frmViewFeed::onHeaderClicked);
     connect(m_splitter, &QSplitter::splitterMoved, this, &frmViewFeed::keepSplitInLimits);
     connect(m_preview, &QWebEngineView::loadFinished, this, &frmViewFeed::onPreviewLoaded);
@@ -312,6 +331,7 @@ void frmViewFeed::loadInbox()
     if (!captionStep(getMessages(QStringLiteral("MSG_LOADING"))))
         return;
     m_loadingInbox = true;
+    m_filterTextsAsked = false;
     m_model->clear();
     file().loadRows(this, [this](const FeedFile::Loaded &loaded) {
         QPointer<frmViewFeed> self(this);
@@ -333,6 +353,9 @@ void frmViewFeed::loadInbox()
                 showSortIndicator();
                 if (m_model->rowCount() > 0)
                     m_list->scrollToTop();
+                selectRestoredItem();
+                if (m_model->isFiltered())
+                    readFilterTexts();
                 checkForNewItems();
             });
     });
@@ -373,6 +396,7 @@ bool frmViewFeed::waitUntilOnline()
 void frmViewFeed::download()
 {
     m_download->FeedURL = m_feedURL;
+    m_download->FeedID = m_feedID;
     m_download->setTimeout(m_timeout->interval());
     m_download->start();
 }
@@ -406,10 +430,51 @@ void frmViewFeed::onDownloaded(FeedDownload::Outcome outcome)
         }
         break; // a Cancel goes on with the previous data
     }
+    case FeedDownload::Outcome::NotModified:
+        // Nothing to parse and nothing to save: the stored items stand.
+        if (offerAddressChange()
+            && captionStep(QStringLiteral(" (%1)").arg(PoliteFetch::notModifiedText(getMessages))))
+            finishCycle();
+        return;
+    case FeedDownload::Outcome::Deferred:
+    case FeedDownload::Outcome::Gone: {
+        QPointer<frmViewFeed> self(this);
+        if (outcome == FeedDownload::Outcome::Gone)
+            Messages::exclamation(getMessages(QStringLiteral("MSG_FETCH_GONE_TITLE")),
+                PoliteFetch::goneText(m_download->host(), getMessages));
+        else
+            Messages::exclamation(getMessages(QStringLiteral("MSG_FETCH_RETRYLATER_TITLE")),
+                PoliteFetch::retryLaterText(m_download->host(), m_download->answer().retryAt, getMessages));
+        if (self) {
+            showCaption(QString());
+            finishCycle();
+        }
+        return;
+    }
     case FeedDownload::Outcome::Complete:
+        if (!offerAddressChange())
+            return;
         break;
     }
     parse();
+}
+
+// A permanent redirect is offered as the feed's new address; false when
+// the window went away meanwhile. (The main window changes the catalogue.)
+bool frmViewFeed::offerAddressChange()
+{
+    const QUrl movedTo = m_download->answer().movedTo;
+    if (movedTo.isEmpty())
+        return true;
+    QPointer<frmViewFeed> self(this);
+    const QString text = PoliteFetch::movedText(QUrl(m_feedURL.trimmed()), movedTo, getMessages)
+        + QStringLiteral("\r\n\r\n") + getMessages(QStringLiteral("MSG_FETCH_MOVED_ASK"));
+    const bool change = Messages::askYesNo(getMessages(QStringLiteral("MSG_FETCH_MOVED_TITLE")), text);
+    if (!self)
+        return false;
+    if (change)
+        emit addressChangeAccepted(m_feedID, movedTo.toString());
+    return !self.isNull();
 }
 
 // Parsed on a worker. A window closed meanwhile still has the entries
@@ -421,13 +486,21 @@ void frmViewFeed::parse()
     Worker::run(
         qApp,
         [type = m_feedType, data = m_download->FeedData, charset = m_download->FeedCharset] {
-            return FeedParser::parseByType(type, data, charset);
+            int corrected = -1;
+            FeedParser::Result parsed = FeedParser::parseCorrecting(type, data, charset, &corrected);
+            return std::make_pair(std::move(parsed), corrected);
         },
-        [window, owner](const FeedParser::Result &parsed) {
+        [window, owner, validators = m_download->FeedValidators](
+            const std::pair<FeedParser::Result, int> &result) {
+            const FeedParser::Result &parsed = result.first;
+            if (window && result.second >= 0) {
+                window->m_feedType = result.second;
+                emit window->feedTypeFound(window->m_feedID, result.second);
+            }
             if (window)
                 window->onParsed(parsed);
             else if (parsed.count > 0)
-                owner->merge(parsed.items, qApp, [owner](const FeedStore::MergeResult &) {});
+                owner->merge(parsed.items, validators, qApp, [owner](const FeedStore::MergeResult &) {});
         });
     showCaption(getMessages(QStringLiteral("MSG_PARSING")));
 }
@@ -446,7 +519,8 @@ void frmViewFeed::onParsed(const FeedParser::Result &parsed)
     }
     // Asked before the caption changes: the merge is done even when the
     // window goes meanwhile.
-    file().merge(parsed.items, this, [this](const FeedStore::MergeResult &merged) {
+    const FetchState &validators = m_download->FeedValidators;
+    file().merge(parsed.items, validators, this, [this](const FeedStore::MergeResult &merged) {
         m_newItems = merged.added > 0;
         // The new rows are made on a worker.
         Worker::run(
@@ -672,9 +746,20 @@ void frmViewFeed::whenPreviewReady(std::function<void()> then)
 
 bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_previewFocusProxy && event->type() == QEvent::KeyPress)
+    if (watched == m_previewFocusProxy && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
         m_list->setFocus();
-    else if (watched == m_list->viewport() && event->type() == QEvent::Resize)
+        // The reading keys work in the page as in the list; Space does not
+        // also scroll the page itself.
+        if (key->modifiers() == Qt::NoModifier && key->key() == Qt::Key_N) {
+            showNextUnread();
+            return true;
+        }
+        if (key->modifiers() == Qt::NoModifier && key->key() == Qt::Key_Space) {
+            showNextPage();
+            return true;
+        }
+    } else if (watched == m_list->viewport() && event->type() == QEvent::Resize)
         fitColumns();
     return QWidget::eventFilter(watched, event);
 }
@@ -697,11 +782,147 @@ void frmViewFeed::HandlePopupMenu(const QString &sAction)
         } else if (sAction == QLatin1String("email")) {
             requireSelectedRow();
             emailCurrentItem();
+        } else if (sAction == QLatin1String("unread")) {
+            markSelectedUnread();
+        } else if (sAction == QLatin1String("allread")) {
+            markAllRead();
         }
         // Other words do nothing.
     } catch (const std::exception &error) {
         Messages::runtimeError(QStringLiteral("HandlePopupMenu"), QString::fromUtf8(error.what()));
     }
+}
+
+// Reading comfort
+
+// The list shows the mark at once; the owner saves it.
+void frmViewFeed::markSelectedUnread()
+{
+    const int row = requireSelectedRow();
+    m_model->setUnread(row);
+    file().markUnread(m_model->row(row).id);
+}
+
+void frmViewFeed::markAllRead()
+{
+    m_model->setAllRead();
+    file().markAllRead();
+}
+
+QString frmViewFeed::selectedItemId() const
+{
+    const int row = selectedRow();
+    return row >= 0 ? m_model->row(row).id : QString();
+}
+
+void frmViewFeed::selectItemWhenLoaded(const QString &id)
+{
+    m_itemToSelect = id;
+}
+
+// The item of the last session, selected (not shown) once the list has it.
+void frmViewFeed::selectRestoredItem()
+{
+    const int row = m_itemToSelect.isEmpty() ? -1 : m_model->rowOf(m_itemToSelect);
+    m_itemToSelect.clear();
+    if (row < 0)
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
+}
+
+// The next unread item is selected and shown; with none left the next feed
+// is asked for.
+void frmViewFeed::showNextUnread()
+{
+    const int row = m_model->nextUnread(selectedRow());
+    if (row < 0) {
+        emit nextFeedWithUnreadRequested();
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    m_list->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
+    onItemPicked();
+}
+
+// A page further down the preview, or the next unread item when the page
+// shows its end. The page tells its position by an answer, not a wait.
+void frmViewFeed::showNextPage()
+{
+    if (selectedRow() < 0 || m_previewState == PreviewState::Blank) {
+        showNextUnread();
+        return;
+    }
+    whenPreviewReady([this] {
+        if (m_previewState != PreviewState::Shown) {
+            showNextUnread();
+            return;
+        }
+        const QString script = QStringLiteral(
+            "(function () {"
+            " var page = document.scrollingElement || document.documentElement;"
+            " if (!page || page.scrollTop + window.innerHeight >= page.scrollHeight - 1) return true;"
+            " window.scrollBy(0, Math.max(1, window.innerHeight - 40));"
+            " return false; })()");
+        // Quick presses at the end move on once: an answer about an item no
+        // longer selected is dropped.
+        QPointer<frmViewFeed> window(this);
+        const QString id = m_currentItem.ID;
+        m_preview->page()->runJavaScript(
+            script, QWebEngineScript::ApplicationWorld, [window, id](const QVariant &atEnd) {
+                if (window && atEnd.toBool() && window->selectedRow() >= 0
+                    && window->m_model->row(window->selectedRow()).id == id)
+                    window->showNextUnread();
+            });
+    });
+}
+
+void frmViewFeed::applyFilter(const QString &text)
+{
+    keepingSelection([this, &text] { m_model->setFilter(text); });
+    if (m_model->isFiltered())
+        readFilterTexts();
+}
+
+// The stored items' descriptions join the titles in what the filter looks
+// in; they are read once per listing, when the filter is first used, and
+// made ready on a worker.
+void frmViewFeed::readFilterTexts()
+{
+    if (m_filterTextsAsked || m_loadingInbox)
+        return;
+    m_filterTextsAsked = true;
+    file().readDescriptions(this, [this](const QVector<FeedFile::Description> &descriptions) {
+        Worker::run(
+            this,
+            [descriptions] {
+                QHash<QString, QString> texts;
+                texts.reserve(descriptions.size());
+                for (const FeedFile::Description &one : descriptions)
+                    texts.insert(one.id, filterTextOf(one.title, one.description));
+                return texts;
+            },
+            [this](const QHash<QString, QString> &texts) {
+                keepingSelection([this, &texts] { m_model->setFilterTexts(texts); });
+            });
+    });
+}
+
+void frmViewFeed::keepingSelection(const std::function<void()> &change)
+{
+    const int row = selectedRow();
+    const QString id = row >= 0 ? m_model->row(row).id : QString();
+    change();
+    const int at = id.isEmpty() ? -1 : m_model->rowOf(id);
+    if (at < 0)
+        return;
+    const QModelIndex index = m_model->index(at, 0);
+    m_list->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
 }
 
 void frmViewFeed::emailCurrentItem()

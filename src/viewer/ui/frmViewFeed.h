@@ -14,6 +14,7 @@
 class FeedFile;
 class ItemListModel;
 class ItemListView;
+class QLineEdit;
 class QSplitter;
 class QTimer;
 class QWebEngineView;
@@ -55,7 +56,8 @@ public:
     // The refresh cycle: stored items, connection test, download, parse,
     // merge. It runs on after the call returns; cycleFinished() ends it.
     void LoadFeedData(bool bLoadInbox);
-    // "show", "del", "txt", "html", "email", "online"; anything else does
+    // "show", "del", "txt", "html", "email", "online", "unread" (the
+    // selected item), "allread" (every item of the feed); anything else does
     // nothing. Actions that need the data file or the preview finish after
     // the call returns.
     void HandlePopupMenu(const QString &sAction);
@@ -65,6 +67,10 @@ public:
 
     // The item last shown in the preview.
     FeedItem CurrentItem() const;
+    // The id of the selected item, "" for none; and the item to select
+    // once the stored items are listed (a restored tab).
+    QString selectedItemId() const;
+    void selectItemWhenLoaded(const QString &id);
 
     // Settable intervals (tests): the delay before the first load, the
     // download time-out.
@@ -90,6 +96,8 @@ signals:
     void itemMenuRequested(const QPoint &globalPos);
     // The Delete key on a selected item: the main window asks, then deletes.
     void itemDeleteRequested();
+    // The document showed the feed to be of another type (0 RSS, 1 Atom).
+    void feedTypeFound(const QString &feedId, int feedType);
     // A refresh cycle has ended (the window still exists).
     void cycleFinished();
     // The preview shows an item (its page has loaded).
@@ -97,6 +105,12 @@ signals:
     // An item was deleted, or an export written (its file name).
     void itemDeleted();
     void itemExported(const QString &fileName);
+    // The feed has moved for good and the user accepted its new address:
+    // the catalogue should store newUrl as the URL of the feed feedId.
+    void addressChangeAccepted(const QString &feedId, const QString &newUrl);
+    // N or Space found no unread item left in the list: the next feed with
+    // unread items should open.
+    void nextFeedWithUnreadRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -105,6 +119,7 @@ protected:
 
 private:
     void buildControls();
+    void selectRestoredItem();
     FeedFile &file();
 
     // The refresh cycle, step by step.
@@ -113,6 +128,7 @@ private:
     bool waitUntilOnline();
     void download();
     void onDownloaded(FeedDownload::Outcome outcome);
+    bool offerAddressChange();
     void parse();
     void onParsed(const FeedParser::Result &parsed);
     void finishCycle();
@@ -141,6 +157,17 @@ private:
     void emailCurrentItem();
 
     void onItemPicked();
+
+    // Reading comfort: marks, the next unread item, the filter.
+    void markSelectedUnread();
+    void markAllRead();
+    void showNextUnread();
+    void showNextPage();
+    void applyFilter(const QString &text);
+    void readFilterTexts();
+    // Runs change, then selects again the item selected before, when it is
+    // still listed.
+    void keepingSelection(const std::function<void()> &change);
     void onHeaderClicked(int section);
     void applySort();
     void showSortIndicator();
@@ -181,8 +208,11 @@ private:
 
     ItemListModel *m_model = nullptr;
     ItemListView *m_list = nullptr;
+    QLineEdit *m_filter = nullptr;
+    bool m_filterTextsAsked = false; // the descriptions are asked once per listing
     QWebEngineView *m_preview = nullptr;
     QSplitter *m_splitter = nullptr;
     QTimer *m_delay = nullptr;
     QTimer *m_timeout = nullptr;
+    QString m_itemToSelect;
 };
