@@ -1,6 +1,9 @@
 // Start-up of the main window with a large catalogue against an empty one:
 // construction, load, show and the first paint of the category tree. The
 // splash's own 150 ms come before this and are not part of the figures.
+// Every feed of the large catalogue has a data file of its own: their
+// unread counts are read after the first paint, and the time until the
+// last one is in the tree is printed too (no target).
 //
 //   bench_gui_startup [rounds]     (runs offscreen unless a platform is set)
 
@@ -12,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -28,6 +32,13 @@ namespace
 constexpr int categoryCount = 20;
 constexpr int feedsPerCategory = 50;
 
+constexpr int itemsPerFeed = 50;
+
+QByteArray feedId(int n)
+{
+    return QByteArray("00000000-0000-4000-8000-") + QByteArray::number(n).rightJustified(12, '0');
+}
+
 QByteArray catalogue(int categories, int feeds)
 {
     QByteArray xml = "<categories>";
@@ -36,7 +47,7 @@ QByteArray catalogue(int categories, int feeds)
         for (int f = 0; f < feeds; ++f) {
             const QByteArray n = QByteArray::number(c * feeds + f);
             xml += "<feed name=\"Feed " + n + "\" type=\"" + QByteArray::number(f % 3) + "\" id=\""
-                + QByteArray("00000000-0000-4000-8000-") + n.rightJustified(12, '0')
+                + feedId(c * feeds + f)
                 + "\">http://127.0.0.1:9/feed/" + n + ".xml</feed>";
         }
         xml += "</category>";
@@ -48,6 +59,34 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// One data file per feed, a fifth of its items unread.
+bool writeDataFiles(const QString &home, int feeds)
+{
+    QByteArray items;
+    for (int i = 0; i < itemsPerFeed; ++i) {
+        items += "<item id=\"" + QByteArray::number(i) + "\" status=\"" + (i % 5 == 0 ? "0" : "1")
+            + "\"><title>Item " + QByteArray::number(i) + "</title><link>http://127.0.0.1:9/" + QByteArray::number(i)
+            + "</link><date>2024-Jun-01T08:00:00</date><desc>Text of item " + QByteArray::number(i)
+            + "</desc><media></media></item>";
+    }
+    const QByteArray data = "<data><items>" + items + "</items><latest>20240601080000</latest></data>";
+    QDir(home).mkpath(QStringLiteral("Data"));
+    for (int n = 0; n < feeds; ++n) {
+        if (!writeFile(home + QStringLiteral("/Data/") + QString::fromLatin1(feedId(n)) + QStringLiteral(".fdb"), data))
+            return false;
+    }
+    return true;
+}
+
+bool allCounted(QTreeWidget *tree)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->parent() && (*it)->parent()->parent() && frmOptionBar::unreadOf(*it) <= 0)
+            return false;
+    }
+    return true;
 }
 
 // Signals the first paint of a widget.
@@ -66,8 +105,9 @@ private:
     QEventLoop *m_loop;
 };
 
-// Milliseconds from construction to the tree's first paint.
-double startOnce(const QString &home)
+// Milliseconds from construction to the tree's first paint; with counted,
+// also until every feed's unread count is in the tree.
+double startOnce(const QString &home, double *counted = nullptr)
 {
     AppFolder::set(home);
     QEventLoop painted;
@@ -85,6 +125,12 @@ double startOnce(const QString &home)
     painted.exec();
     const double ms = clock.nsecsElapsed() / 1e6;
     window->optionBar()->tvCategories()->viewport()->removeEventFilter(&watch);
+    if (counted) {
+        QTreeWidget *tree = window->optionBar()->tvCategories();
+        while (!allCounted(tree) && clock.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        *counted = clock.nsecsElapsed() / 1e6;
+    }
     window.reset();
     QCoreApplication::processEvents();
     return ms;
@@ -114,16 +160,19 @@ int main(int argc, char *argv[])
     }
     if (!writeFile(empty.filePath(QStringLiteral("feeds.fdb")), "<categories/>")
         || !writeFile(
-            large.filePath(QStringLiteral("feeds.fdb")), catalogue(categoryCount, feedsPerCategory))) {
+            large.filePath(QStringLiteral("feeds.fdb")), catalogue(categoryCount, feedsPerCategory))
+        || !writeDataFiles(large.path(), categoryCount * feedsPerCategory)) {
         std::fprintf(stderr, "cannot write the catalogues\n");
         return 1;
     }
 
     startOnce(empty.path()); // warm-up: fonts, styles, icons
-    QList<double> floor, full;
+    QList<double> floor, full, counts;
     for (int round = 0; round < rounds; ++round) {
         floor << startOnce(empty.path());
-        full << startOnce(large.path());
+        double counted = 0;
+        full << startOnce(large.path(), &counted);
+        counts << counted;
     }
     const double base = median(floor);
     const double big = median(full);
@@ -132,8 +181,9 @@ int main(int argc, char *argv[])
         "main window start-up, median of %d rounds (construction + load + show + first paint)\n", rounds);
     std::printf("  empty catalogue (floor):        %8.1f ms\n", base);
     std::printf(
-        "  %d feeds in %d categories:    %8.1f ms\n", categoryCount * feedsPerCategory, categoryCount, big);
+        "  %d feeds (data files) in %d categories: %8.1f ms\n", categoryCount * feedsPerCategory, categoryCount, big);
     std::printf("  difference:                     %8.1f ms\n", big - base);
+    std::printf("  unread counts all in after:     %8.1f ms (in the background, not a target)\n", median(counts));
     // The target is an absolute budget: the large start-up within 300 ms
     // after the splash's 150 ms, given here in units of the floor.
     std::printf("  budget:                         %8.1f ms\n", budgetMs);

@@ -106,6 +106,7 @@ private slots:
 
     void init()
     {
+        clearSession();
         m_home = std::make_unique<TempHome>();
         m_home->write(LocalizationFile::fileName(), localizationFile());
         m_messages = std::make_unique<MessageRecorder>();

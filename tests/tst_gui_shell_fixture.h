@@ -28,6 +28,12 @@ inline void isolateSettings(const QTemporaryDir &dir)
     settings.setValue(QStringLiteral("Settings/Language"), QStringLiteral("English"));
 }
 
+// No tabs of an earlier test's session come back at the next Load().
+inline void clearSession()
+{
+    QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane")).remove(QStringLiteral("Session"));
+}
+
 // feeds.fdb from the fixture, its URLs under base.
 inline void writeCatalogue(const TempHome &home, const QString &base = QStringLiteral("http://127.0.0.1:9"))
 {

@@ -79,6 +79,7 @@ private slots:
 
     void init()
     {
+        clearSession();
         m_home = std::make_unique<TempHome>();
         m_server = std::make_unique<LoopbackServer>();
         const QByteArray feed = TempHome::fixture(QStringLiteral("gui/sample-feed.xml"));

@@ -7,10 +7,12 @@
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "tst_gui_shell_fixture.h"
+#include "viewer/ui/frmViewFeed.h"
 
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QSettings>
 #include <QtTest>
 
 using namespace ShellFixture;
@@ -23,9 +25,12 @@ class TestShellTree : public QObject
 private slots:
     void initTestCase() { isolateSettings(m_settings); }
     void unreadCountsShowInTheTree();
+    void nextUnreadGoesToTheNextFeed();
+    void lastSessionTabsComeBack();
 
     void init()
     {
+        clearSession();
         m_home = std::make_unique<TempHome>();
         writeCatalogue(*m_home);
         m_messages = std::make_unique<MessageRecorder>();
@@ -506,6 +511,48 @@ void TestShellTree::unreadCountsShowInTheTree()
     // A rebuild of the tree keeps the counts.
     QVERIFY(m_main->catalogue()->addCategory(QStringLiteral("Harbour")) == Catalogue::Change::Applied);
     QCOMPARE(frmOptionBar::shownText(m_main->optionBar()->categoryNode("arts")), QStringLiteral("arts (3)"));
+}
+
+// A feed window with nothing unread left asks for the next feed: the next
+// one in the tree's order that has unread items opens.
+void TestShellTree::nextUnreadGoesToTheNextFeed()
+{
+    m_home->write(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb"), dataFile({true}));
+    m_home->write(QStringLiteral("Data/") + zetaId + QStringLiteral(".fdb"), dataFile({false, true}));
+    m_main = std::make_unique<frmMain>();
+    m_main->Load();
+    QTreeWidget *tree = m_main->optionBar()->tvCategories();
+    QTRY_COMPARE(frmOptionBar::unreadOf(findNode(tree, zetaId)), 1);
+    m_main->OpenFeed(*m_main->catalogue()->feed(galleryId), false);
+    frmViewFeed *gallery = m_main->activeFeedWindow();
+    QVERIFY(gallery);
+    emit gallery->nextFeedWithUnreadRequested();
+    QVERIFY(m_main->activeFeedWindow());
+    QCOMPARE(m_main->activeFeedWindow()->FeedID(), zetaId); // Alpha Cast has no unread items
+    QCOMPARE(tree->currentItem(), findNode(tree, zetaId));
+}
+
+// The tabs of the last session open again, each with its item selected;
+// a feed deleted meanwhile is left out.
+void TestShellTree::lastSessionTabsComeBack()
+{
+    m_home->write(QStringLiteral("Data/") + zetaId + QStringLiteral(".fdb"), dataFile({false, true, false}));
+    {
+        QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
+        settings.beginGroup(QStringLiteral("Session"));
+        settings.setValue(QStringLiteral("OpenFeeds"),
+            QStringList {zetaId, QStringLiteral("99999999-9999-4999-8999-999999999999"), planetId});
+        settings.setValue(QStringLiteral("SelectedItems"), QStringList {QStringLiteral("i1"), {}, {}});
+    }
+    m_main = std::make_unique<frmMain>();
+    m_main->Load();
+    QStringList open;
+    for (const frmViewFeed *window : m_main->feedWindows())
+        open << window->FeedID();
+    QCOMPARE(open, QStringList({zetaId, planetId}));
+    const frmViewFeed *zeta = m_main->feedWindows().first();
+    QTRY_COMPARE(zeta->selectedItemId(), QStringLiteral("i1"));
+    QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane")).remove(QStringLiteral("Session"));
 }
 
 QTEST_MAIN(TestShellTree)

@@ -92,12 +92,10 @@ void frmMain::saveOpenTabs() const
         feeds << window->FeedID();
         items << window->selectedItemId();
     }
-    const frmViewFeed *active = activeFeedWindow();
     QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
     settings.beginGroup(sessionGroup);
     settings.setValue(QStringLiteral("OpenFeeds"), feeds);
     settings.setValue(QStringLiteral("SelectedItems"), items);
-    settings.setValue(QStringLiteral("ActiveFeed"), active ? active->FeedID() : QString());
 }
 
 void frmMain::restoreOpenTabs()
@@ -106,23 +104,19 @@ void frmMain::restoreOpenTabs()
     settings.beginGroup(sessionGroup);
     const QStringList feeds = settings.value(QStringLiteral("OpenFeeds")).toStringList();
     const QStringList items = settings.value(QStringLiteral("SelectedItems")).toStringList();
-    const QString activeId = settings.value(QStringLiteral("ActiveFeed")).toString();
-    frmViewFeed *active = nullptr;
     for (qsizetype i = 0; i < feeds.size(); ++i) {
         // A feed deleted meanwhile is simply not opened.
         const std::optional<FeedRecord> feed = m_catalogue->feed(feeds.at(i));
         if (!feed || IsFeedOpen(feed->FeedURL, false))
             continue;
         OpenFeed(*feed, false);
-        frmViewFeed *window = activeFeedWindow();
-        if (!window)
+        // The window just opened is the newest.
+        const QList<frmViewFeed *> windows = feedWindows();
+        frmViewFeed *window = windows.isEmpty() ? nullptr : windows.last();
+        if (!window || window->FeedID() != feed->FeedID)
             continue;
         window->selectItemWhenLoaded(items.value(i));
-        if (feed->FeedID == activeId)
-            active = window;
     }
-    if (active)
-        m_tabs->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(active->parentWidget()));
 }
 
 // "Check All Feeds": the open windows refresh themselves, and a run of the
