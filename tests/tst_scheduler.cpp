@@ -1,5 +1,6 @@
 #include "config/Settings.h"
 #include "feeds/FeedStore.h"
+#include "feeds/FeedFile.h"
 #include "scheduler/ScheduledCheck.h"
 #include "support/HostileServers.h"
 #include "support/LoopbackServer.h"
@@ -240,6 +241,11 @@ void TestScheduler::checkOfGivenFeeds()
     QSignalSpy progress(m_check.get(), &ScheduledCheck::progress);
     QSignalSpy types(m_check.get(), &ScheduledCheck::feedTypeFound);
     QSignalSpy popups(m_check.get(), &ScheduledCheck::notificationRequested);
+    // The data files' owners tell the new unread counts (on this thread).
+    QHash<QString, int> unread;
+    QObject receiver;
+    connect(FeedFile::notifier(), &FeedFileNotifier::unreadChanged, &receiver,
+        [&unread](const QString &id, int count) { unread.insert(id, count); });
     m_check->RunCheckOf({atom, rss});
     QVERIFY(finished.wait(60000));
     QCOMPARE(progress.size(), 2);
@@ -247,6 +253,8 @@ void TestScheduler::checkOfGivenFeeds()
     QCOMPARE(types.size(), 1);
     QCOMPARE(types.first(), QList<QVariant>({atom.FeedID, 1}));
     QCOMPARE(popups.size(), 1);
+    QTRY_COMPARE(unread.value(rss.FeedID, -1), 3);
+    QCOMPARE(unread.value(atom.FeedID, -1), 2);
 }
 
 void TestScheduler::secondRunFindsNothing()

@@ -333,8 +333,10 @@ void FeedFile::deleteItem(const QString &id, QObject *context, std::function<voi
         context,
         [this, id] {
             const Saved saved = saveChanges([&id](FeedDocument &doc) { return doc.remove(id); });
+            // Told now: an owner let go at once (a scheduled run's) is gone
+            // before a queued count would run.
             if (saved.changed)
-                QMetaObject::invokeMethod(this, &FeedFile::recountUnread, Qt::QueuedConnection);
+                recountUnread();
             return saved;
         },
         std::move(done));
@@ -397,7 +399,7 @@ void FeedFile::mergeKeeping(const FeedEntries &entries, const std::optional<Fetc
                 result.error = FeedStore::saveFailureText(m_fileName, DefaultTexts::english);
             }
             if (saved.ok && result.added > 0)
-                QMetaObject::invokeMethod(this, &FeedFile::recountUnread, Qt::QueuedConnection);
+                recountUnread();
             return result;
         },
         std::move(done));
