@@ -2,6 +2,7 @@
 // moving feeds between categories and the delete commands.
 
 #include "catalogue/Catalogue.h"
+#include "feeds/FeedFile.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
 #include "support/MessageRecorder.h"
@@ -9,6 +10,7 @@
 #include "tst_gui_shell_fixture.h"
 #include "viewer/ui/frmViewFeed.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -26,6 +28,7 @@ private slots:
     void initTestCase() { isolateSettings(m_settings); }
     void unreadCountsShowInTheTree();
     void nextUnreadGoesToTheNextFeed();
+    void categoryMarkedAllRead();
     void lastSessionTabsComeBack();
 
     void init()
@@ -530,6 +533,26 @@ void TestShellTree::nextUnreadGoesToTheNextFeed()
     QVERIFY(m_main->activeFeedWindow());
     QCOMPARE(m_main->activeFeedWindow()->FeedID(), zetaId); // Alpha Cast has no unread items
     QCOMPARE(tree->currentItem(), findNode(tree, zetaId));
+}
+
+// "Mark All as Read" on a category marks every feed of it, and the counts
+// follow.
+void TestShellTree::categoryMarkedAllRead()
+{
+    m_home->write(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb"), dataFile({false, false}));
+    m_home->write(QStringLiteral("Data/") + alphaId + QStringLiteral(".fdb"), dataFile({false}));
+    m_home->write(QStringLiteral("Data/") + planetId + QStringLiteral(".fdb"), dataFile({false}));
+    m_main = std::make_unique<frmMain>();
+    m_main->Load();
+    QTreeWidget *tree = m_main->optionBar()->tvCategories();
+    QTRY_COMPARE(frmOptionBar::unreadOf(m_main->optionBar()->categoryNode("arts")), 3);
+    tree->setCurrentItem(m_main->optionBar()->categoryNode("arts"));
+    m_main->findChild<QAction *>(QStringLiteral("mnuCatAllRead"))->trigger();
+    QTRY_COMPARE(frmOptionBar::unreadOf(m_main->optionBar()->categoryNode("arts")), 0);
+    QCOMPARE(frmOptionBar::shownText(findNode(tree, galleryId)), QStringLiteral("Gallery Notes"));
+    QCOMPARE(frmOptionBar::unreadOf(findNode(tree, planetId)), 1); // another category
+    FeedFile::waitForRequests();
+    QVERIFY(!m_home->read(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb")).contains("status=\"0\""));
 }
 
 // The tabs of the last session open again, each with its item selected;
