@@ -127,13 +127,30 @@ void TestCliCatalogue::feedAddChecksTheUrl_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected"); // the list line's name, type and path; empty: refused
     QTest::addColumn<QString>("message");
-    QTest::newRow("feed, its title") << "/rss.xml" << "" << "Plain News\t0\t/rss.xml" << "";
-    QTest::newRow("feed, named") << "/atom.xml" << "Mine" << "Mine\t1\t/atom.xml" << "";
-    QTest::newRow("page, one link") << "/one.html" << "" << "Plain News\t0\t/feeds/rss.xml"
+    QTest::newRow("feed, its title") << "/rss.xml"
+                                     << ""
+                                     << "Plain News\t0\t/rss.xml"
+                                     << "";
+    QTest::newRow("feed, named") << "/atom.xml"
+                                 << "Mine"
+                                 << "Mine\t1\t/atom.xml"
+                                 << "";
+    QTest::newRow("page, one link") << "/one.html"
+                                    << ""
+                                    << "Plain News\t0\t/feeds/rss.xml"
                                     << "Feed found on the page";
-    QTest::newRow("page, two links") << "/two.html" << "Blog" << "Blog\t1\t/atom.xml" << "taking the first";
-    QTest::newRow("page, no link") << "/none.html" << "Blog" << "" << "Invalid Feed Data Format!";
-    QTest::newRow("not found") << "/missing.xml" << "Blog" << "" << "404";
+    QTest::newRow("page, two links") << "/two.html"
+                                     << "Blog"
+                                     << "Blog\t1\t/atom.xml"
+                                     << "taking the first";
+    QTest::newRow("page, no link") << "/none.html"
+                                   << "Blog"
+                                   << ""
+                                   << "Invalid Feed Data Format!";
+    QTest::newRow("not found") << "/missing.xml"
+                               << "Blog"
+                               << ""
+                               << "404";
 }
 
 void TestCliCatalogue::feedAddChecksTheUrl()

@@ -67,7 +67,8 @@ void TestCliSend::init()
             .toUtf8());
     m_home->write(QStringLiteral("Data/") + feedId + QStringLiteral(".fdb"),
         TempHome::fixture(QStringLiteral("viewer/stored.fdb")));
-    m_home->write(QStringLiteral("email.tpl"), "<p>[[from_name]] says: [[personal_message]]</p>[[description]]");
+    m_home->write(
+        QStringLiteral("email.tpl"), "<p>[[from_name]] says: [[personal_message]]</p>[[description]]");
 }
 
 void TestCliSend::cleanup()
@@ -129,8 +130,8 @@ void TestCliSend::sendsTheItem_data()
         << QStringList {"says: Look\r\n<br>\r\nhere",
                "View Online: <a href='https://example.test/charlie.ogg'>https://example.test/charlie.ogg</a>"}
         << "Subject: =?UTF-8?B?";
-    QTest::newRow("blank message") << QStringList {"--message", "  "} << false << QStringList {"says: - None -"}
-                                   << "Subject: An Article";
+    QTest::newRow("blank message") << QStringList {"--message", "  "} << false
+                                   << QStringList {"says: - None -"} << "Subject: An Article";
 }
 
 void TestCliSend::sendsTheItem()
@@ -147,7 +148,8 @@ void TestCliSend::sendsTheItem()
     const QString item = charlieId();
     QVERIFY(!item.isEmpty());
 
-    const Run r = cli(QStringList {"send", feedId, item, "--to", "bob@example.org; cy@example.net"} + options);
+    const Run r
+        = cli(QStringList {"send", feedId, item, "--to", "bob@example.org; cy@example.net"} + options);
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(r.err.contains("%)"));
     const QList<SmtpServer::Received> received = server.waitForMessages(1);
@@ -168,10 +170,18 @@ void TestCliSend::failuresExitOne_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("recipient");
     QTest::addColumn<QString>("explains");
-    QTest::newRow("refused port") << false << true << "secret" << "bob@example.org" << "";
-    QTest::newRow("wrong password") << true << true << "wrong" << "bob@example.org" << "535";
-    QTest::newRow("no AUTH offered") << true << false << "secret" << "bob@example.org" << "";
-    QTest::newRow("refused recipient") << true << true << "secret" << "refused@example.org" << "550";
+    QTest::newRow("refused port") << false << true << "secret"
+                                  << "bob@example.org"
+                                  << "";
+    QTest::newRow("wrong password") << true << true << "wrong"
+                                    << "bob@example.org"
+                                    << "535";
+    QTest::newRow("no AUTH offered") << true << false << "secret"
+                                     << "bob@example.org"
+                                     << "";
+    QTest::newRow("refused recipient") << true << true << "secret"
+                                       << "refused@example.org"
+                                       << "550";
 }
 
 void TestCliSend::failuresExitOne()
@@ -216,8 +226,7 @@ void TestCliSend::usageAndSetupErrors_data()
     QTest::newRow("unknown option") << QStringList {"send", feedId, "x", "--to", "a@b", "--bcc"} << true << 2
                                     << "usage:";
     QTest::newRow("no such feed") << QStringList {"send", "0A1B2C3D-0000-4000-8000-00000000000B", "x", "--to",
-                                         "a@b"}
-                                  << true << 1 << "No feed";
+        "a@b"} << true << 1 << "No feed";
     QTest::newRow("no such item") << QStringList {"send", feedId, "nothing", "--to", "a@b"} << true << 1
                                   << "No item nothing";
     QTest::newRow("no server") << QStringList {"send", feedId, "CHARLIE", "--to", "a@b"} << false << 1

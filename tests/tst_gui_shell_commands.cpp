@@ -2,10 +2,10 @@
 // (menus, tool bar, tray, shortcuts) and the keyboard of the tree and the
 // item list.
 
+#include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmMain.h"
-#include "catalogue/Catalogue.h"
 #include "shell/frmOptionBar.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"

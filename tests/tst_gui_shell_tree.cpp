@@ -499,7 +499,8 @@ static QByteArray dataFile(const QList<bool> &read)
 // feeds; the label itself stays the bare name.
 void TestShellTree::unreadCountsShowInTheTree()
 {
-    m_home->write(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb"), dataFile({false, false, true}));
+    m_home->write(
+        QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb"), dataFile({false, false, true}));
     m_home->write(QStringLiteral("Data/") + alphaId + QStringLiteral(".fdb"), dataFile({false}));
     m_main = std::make_unique<frmMain>();
     m_main->Load();
@@ -552,7 +553,8 @@ void TestShellTree::categoryMarkedAllRead()
     QCOMPARE(frmOptionBar::shownText(findNode(tree, galleryId)), QStringLiteral("Gallery Notes"));
     QCOMPARE(frmOptionBar::unreadOf(findNode(tree, planetId)), 1); // another category
     FeedFile::waitForRequests();
-    QVERIFY(!m_home->read(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb")).contains("status=\"0\""));
+    QVERIFY(
+        !m_home->read(QStringLiteral("Data/") + galleryId + QStringLiteral(".fdb")).contains("status=\"0\""));
 }
 
 // The tabs of the last session open again, each with its item selected;

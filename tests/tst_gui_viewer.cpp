@@ -1,5 +1,5 @@
-#include "feeds/FeedFile.h"
 #include "config/Settings.h"
+#include "feeds/FeedFile.h"
 #include "feeds/FeedParser.h"
 #include "i18n/Languages.h"
 #include "mail/ui/frmSendEmail.h"
@@ -817,11 +817,12 @@ void tst_GuiViewer::emailAction_data()
     QTest::addColumn<Messages::Answer>("answer");
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QString>("dialog");
-    QTest::newRow("no server, not now") << "" << true << Messages::Answer::No
-                                        << QStringList {"MSG_EMAIL_NOTCONFIGURED_TITLE", "MSG_EMAIL_CANNOTSEND_TITLE"}
-                                        << "";
-    QTest::newRow("no server, set it now") << " " << true << Messages::Answer::Yes
-                                           << QStringList {"MSG_EMAIL_NOTCONFIGURED_TITLE"} << "frmEmailSettings";
+    QTest::newRow("no server, not now")
+        << "" << true << Messages::Answer::No
+        << QStringList {"MSG_EMAIL_NOTCONFIGURED_TITLE", "MSG_EMAIL_CANNOTSEND_TITLE"} << "";
+    QTest::newRow("no server, set it now")
+        << " " << true << Messages::Answer::Yes << QStringList {"MSG_EMAIL_NOTCONFIGURED_TITLE"}
+        << "frmEmailSettings";
     QTest::newRow("no template") << "mail.example.org" << false << Messages::Answer::Ok
                                  << QStringList {"MSG_EMAIL_NOTEMPLATE_TITLE"} << "";
     QTest::newRow("ready") << "mail.example.org" << true << Messages::Answer::Ok << QStringList {}

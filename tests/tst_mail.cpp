@@ -103,19 +103,26 @@ void TestMail::bodyFromTheTemplate_data()
     QTest::addColumn<bool>("complete");
     QTest::addColumn<QString>("expected");
     const QString all = QStringLiteral("[[from_name]]|[[personal_message]]|[[title]]|[[description]]");
-    QTest::newRow("all placeholders") << all << "Hi" << true
-                                      << "Ann|Hi|Lighthouse restored|<p>The lantern shines.</p>";
+    QTest::newRow("all placeholders")
+        << all << "Hi" << true << "Ann|Hi|Lighthouse restored|<p>The lantern shines.</p>";
     QTest::newRow("blank message") << all << "  \r\n " << true
                                    << "Ann|- None -|Lighthouse restored|<p>The lantern shines.</p>";
-    QTest::newRow("empty message") << "[[personal_message]]" << "" << true << "- None -";
-    QTest::newRow("two lines") << "[[personal_message]]" << "one\r\ntwo" << true << "one\r\n<br>\r\ntwo";
-    QTest::newRow("lines typed with LF") << "[[personal_message]]" << "one\ntwo" << true << "one\r\n<br>\r\ntwo";
-    QTest::newRow("link only") << "[[description]]" << "" << false
-                               << "View Online: <a href='http://example.org/light'>http://example.org/light</a>";
-    QTest::newRow("no description placeholder") << "[[title]]" << "" << true << "Lighthouse restored";
-    QTest::newRow("app stays in the template") << "[[app]] [[title]] [[title]]" << "" << true
-                                               << "[[app]] Lighthouse restored Lighthouse restored";
-    QTest::newRow("placeholders are case-sensitive") << "[[TITLE]]" << "" << true << "[[TITLE]]";
+    QTest::newRow("empty message") << "[[personal_message]]"
+                                   << "" << true << "- None -";
+    QTest::newRow("two lines") << "[[personal_message]]"
+                               << "one\r\ntwo" << true << "one\r\n<br>\r\ntwo";
+    QTest::newRow("lines typed with LF") << "[[personal_message]]"
+                                         << "one\ntwo" << true << "one\r\n<br>\r\ntwo";
+    QTest::newRow("link only")
+        << "[[description]]"
+        << "" << false << "View Online: <a href='http://example.org/light'>http://example.org/light</a>";
+    QTest::newRow("no description placeholder") << "[[title]]"
+                                                << "" << true << "Lighthouse restored";
+    QTest::newRow("app stays in the template")
+        << "[[app]] [[title]] [[title]]"
+        << "" << true << "[[app]] Lighthouse restored Lighthouse restored";
+    QTest::newRow("placeholders are case-sensitive") << "[[TITLE]]"
+                                                     << "" << true << "[[TITLE]]";
 }
 
 void TestMail::bodyFromTheTemplate()
@@ -124,16 +131,18 @@ void TestMail::bodyFromTheTemplate()
     QFETCH(QString, message);
     QFETCH(bool, complete);
     QFETCH(QString, expected);
-    const QString body = MailComposer::composeBody(templateText, QStringLiteral("Ann"), message, item(), complete);
+    const QString body
+        = MailComposer::composeBody(templateText, QStringLiteral("Ann"), message, item(), complete);
     QCOMPARE(body, expected + crlf + MailComposer::disclaimer());
 }
 
 void TestMail::disclaimerEndsEveryBody()
 {
     QCOMPARE(MailComposer::disclaimer(),
-        QStringLiteral("<p><font face='Verdana' size='1' color='#666666'><center>:: <u>Disclaimer</u> :: <br>This "
-                       "Email is manually sent using Quorvane. In case of dispute, please contact Sender "
-                       "directly.</center></font></p><hr size='1' color='#666666'>"));
+        QStringLiteral(
+            "<p><font face='Verdana' size='1' color='#666666'><center>:: <u>Disclaimer</u> :: <br>This "
+            "Email is manually sent using Quorvane. In case of dispute, please contact Sender "
+            "directly.</center></font></p><hr size='1' color='#666666'>"));
     QCOMPARE(MailComposer::defaultSubject(QStringLiteral("Harbour News")),
         QStringLiteral("An Article from \"Harbour News\""));
     QVERIFY(MailComposer::defaultMessage().startsWith(QStringLiteral("Hello,\r\n\r\nI have found")));
@@ -163,9 +172,10 @@ void TestMail::messageHeadersAndParts()
     QVERIFY(!QRegularExpression(QStringLiteral("[^\r]\n")).match(QString::fromLatin1(bytes)).hasMatch());
     const Parsed parsed = parse(bytes);
 
-    QVERIFY(QRegularExpression(QStringLiteral("^\\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} [+-]\\d{4}$"))
-                .match(QString::fromLatin1(parsed.headers.value("Date")))
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^\\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} [+-]\\d{4}$"))
+            .match(QString::fromLatin1(parsed.headers.value("Date")))
+            .hasMatch());
     QVERIFY(parsed.headers.value("Message-ID").endsWith("@example.org>"));
     QCOMPARE(parsed.headers.value("From"), QByteArray("\"Ann \\\"the reader\\\" Lee\" <ann@example.org>"));
     QCOMPARE(parsed.headers.value("To"), QByteArray("bob@example.org, cy@example.net"));
@@ -174,7 +184,8 @@ void TestMail::messageHeadersAndParts()
     QVERIFY(parsed.headers.value("Content-Type").startsWith("multipart/alternative; boundary="));
     QCOMPARE(parsed.parts.size(), 2);
     QCOMPARE(parsed.parts.at(0).first, QByteArray("text/plain"));
-    QCOMPARE(parsed.parts.at(0).second, QStringLiteral("Caf\u00e9 & quay\r\n\r\n") + QString(100, QLatin1Char('x')));
+    QCOMPARE(parsed.parts.at(0).second,
+        QStringLiteral("Caf\u00e9 & quay\r\n\r\n") + QString(100, QLatin1Char('x')));
     QCOMPARE(parsed.parts.at(1).first, QByteArray("text/html"));
     QCOMPARE(parsed.parts.at(1).second, message.html);
     for (const QByteArray &line : bytes.split('\n'))
@@ -187,7 +198,8 @@ void TestMail::nonAsciiSubjectIsEncoded()
     message.fromName = QStringLiteral("\u00c5sa");
     message.fromAddress = QStringLiteral("asa@example.org");
     message.recipients = {QStringLiteral("bob@example.org")};
-    message.subject = QStringLiteral("Ein Artikel aus \u201eHafen\u201c: \u0421\u0442\u0430\u0442\u044c\u044f ")
+    message.subject
+        = QStringLiteral("Ein Artikel aus \u201eHafen\u201c: \u0421\u0442\u0430\u0442\u044c\u044f ")
         + QString(40, QChar(0x00e9));
     const Parsed parsed = parse(message.toBytes());
     const QByteArray subject = parsed.headers.value("Subject");
@@ -201,7 +213,8 @@ void TestMail::lineBreaksCannotStartHeaders()
 {
     MailMessage message;
     message.fromAddress = QStringLiteral("ann@example.org");
-    message.recipients = MailMessage::splitRecipients(QStringLiteral("bob@example.org\r\nBcc: eve@example.org"));
+    message.recipients
+        = MailMessage::splitRecipients(QStringLiteral("bob@example.org\r\nBcc: eve@example.org"));
     message.subject = QStringLiteral("Hi\r\nBcc: eve@example.org");
     const QByteArray bytes = message.toBytes();
     QVERIFY(!bytes.contains("\r\nBcc:"));
@@ -219,12 +232,16 @@ void TestMail::plainTextOfHtml_data()
 {
     QTest::addColumn<QString>("html");
     QTest::addColumn<QString>("text");
-    QTest::newRow("line breaks") << "a<br>b<BR/>c" << "a\r\nb\r\nc";
-    QTest::newRow("paragraphs") << "<p>one</p>\n  <p>two   words</p>" << "one\r\n\r\ntwo words";
+    QTest::newRow("line breaks") << "a<br>b<BR/>c"
+                                 << "a\r\nb\r\nc";
+    QTest::newRow("paragraphs") << "<p>one</p>\n  <p>two   words</p>"
+                                << "one\r\n\r\ntwo words";
     QTest::newRow("entities") << "&lt;tag&gt; &amp; &#233;&#x20AC;&nbsp;&quot;q&quot; &bogus;"
                               << "<tag> & \u00e9\u20ac \"q\" &bogus;";
-    QTest::newRow("hidden content") << "<style>p{}</style><script>x()</script>shown" << "shown";
-    QTest::newRow("list") << "<ul><li>a</li><li>b</li></ul>" << "- a\r\n- b";
+    QTest::newRow("hidden content") << "<style>p{}</style><script>x()</script>shown"
+                                    << "shown";
+    QTest::newRow("list") << "<ul><li>a</li><li>b</li></ul>"
+                          << "- a\r\n- b";
 }
 
 void TestMail::plainTextOfHtml()

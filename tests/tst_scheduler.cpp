@@ -1,6 +1,6 @@
 #include "config/Settings.h"
-#include "feeds/FeedStore.h"
 #include "feeds/FeedFile.h"
+#include "feeds/FeedStore.h"
 #include "scheduler/ScheduledCheck.h"
 #include "support/HostileServers.h"
 #include "support/LoopbackServer.h"

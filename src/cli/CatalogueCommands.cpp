@@ -93,8 +93,8 @@ CheckedFeed checkFeed(const QString &url)
     CheckedFeed result;
     bool ended = false;
     QEventLoop loop;
-    QObject::connect(&check, &FeedCheck::finished, &loop,
-        [&](int type, const QString &title, const QString &checked) {
+    QObject::connect(
+        &check, &FeedCheck::finished, &loop, [&](int type, const QString &title, const QString &checked) {
             result = {type, title.trimmed(), checked};
             ended = true;
             loop.quit();

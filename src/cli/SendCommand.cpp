@@ -88,9 +88,8 @@ int sendAndWait(const ItemMailer::Request &request)
     ItemMailer mailer;
     QEventLoop loop;
     int status = 1;
-    QObject::connect(&mailer, &ItemMailer::progress, [](int percent) {
-        say(QStringLiteral("Sending ... (%1%)").arg(percent));
-    });
+    QObject::connect(&mailer, &ItemMailer::progress,
+        [](int percent) { say(QStringLiteral("Sending ... (%1%)").arg(percent)); });
     QObject::connect(&mailer, &ItemMailer::status, [](const QString &text) { say(text); });
     QObject::connect(&mailer, &ItemMailer::succeeded, &loop, [&] {
         say(QStringLiteral("Email Successfully Sent!"));
@@ -114,8 +113,8 @@ int runSend(const QStringList &args)
 {
     const std::optional<SendArguments> parsed = parse(args);
     if (!parsed)
-        return usageError(
-            QStringLiteral("send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]"));
+        return usageError(QStringLiteral(
+            "send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]"));
     Catalogue catalogue;
     const std::optional<FeedRecord> feed = catalogue.feed(parsed->feedId);
     if (!feed)

@@ -1,6 +1,5 @@
 #include "feeds/FeedFile.h"
 
-
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
 #include "util/Utilities.h"

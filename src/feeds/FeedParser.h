@@ -50,8 +50,8 @@ Result parseByType(int feedType, const QByteArray &data, const QString &httpChar
 // The parser of the stored type; when the document is of the other kind
 // (an Atom feed stored as RSS, as imported subscriptions often are), the
 // parser of its kind, with the type it shows in correctedType (else -1).
-Result parseCorrecting(
-    int feedType, const QByteArray &data, const QString &httpCharset = QString(), int *correctedType = nullptr);
+Result parseCorrecting(int feedType, const QByteArray &data, const QString &httpCharset = QString(),
+    int *correctedType = nullptr);
 
 // Title and text of the message box for a failure (the text also goes to
 // the scheduler's log, in English).

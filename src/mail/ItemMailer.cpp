@@ -49,7 +49,8 @@ bool ItemMailer::send(const Request &request)
         return false;
     m_running = true;
     // The settings are read fresh for every send.
-    PasswordStore::loadEmailSettings(this, [this, request] { sendWithPassword(request, mSettings::email().Password); });
+    PasswordStore::loadEmailSettings(
+        this, [this, request] { sendWithPassword(request, mSettings::email().Password); });
     return true;
 }
 

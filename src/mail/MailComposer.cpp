@@ -43,13 +43,14 @@ ItemMail itemMail(const QString &channelName, const FeedItem &item)
 
 QString defaultSubject(const QString &channelName)
 {
-    return getMessages(QStringLiteral("MSG_MAIL_SUBJECT")) + QLatin1Char('"') + channelName + QLatin1Char('"');
+    return getMessages(QStringLiteral("MSG_MAIL_SUBJECT")) + QLatin1Char('"') + channelName
+        + QLatin1Char('"');
 }
 
 QString defaultMessage()
 {
-    return getMessages(QStringLiteral("MSG_MAIL_HELLO")) + crlf + crlf + getMessages(QStringLiteral("MSG_MAIL_FOUND"))
-        + crlf;
+    return getMessages(QStringLiteral("MSG_MAIL_HELLO")) + crlf + crlf
+        + getMessages(QStringLiteral("MSG_MAIL_FOUND")) + crlf;
 }
 
 QString disclaimer()

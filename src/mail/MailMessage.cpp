@@ -43,8 +43,9 @@ void appendQuotedLine(QByteArray &out, const QByteArray &line)
         const auto c = static_cast<unsigned char>(line.at(i));
         const bool last = i == line.size() - 1;
         const bool plain = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !last);
-        const QByteArray piece = plain ? QByteArray(1, char(c))
-                                       : QByteArray("=") + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+        const QByteArray piece = plain
+            ? QByteArray(1, char(c))
+            : QByteArray("=") + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
         if (width + piece.size() > maxQuotedLine - 1) {
             out += "=\r\n";
             width = 0;
@@ -94,7 +95,8 @@ QByteArray dateHeader(const QDateTime &when)
                              .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                              .arg(qAbs(offset) / 60, 2, 10, QLatin1Char('0'))
                              .arg(qAbs(offset) % 60, 2, 10, QLatin1Char('0'));
-    return (QLocale::c().toString(local, QStringLiteral("ddd, dd MMM yyyy hh:mm:ss")) + QLatin1Char(' ') + zone)
+    return (
+        QLocale::c().toString(local, QStringLiteral("ddd, dd MMM yyyy hh:mm:ss")) + QLatin1Char(' ') + zone)
         .toLatin1();
 }
 
@@ -107,7 +109,8 @@ QByteArray mailbox(const QString &name, const QString &address)
     QByteArray phrase;
     if (isPlainAscii(display)) {
         QString quoted = display;
-        quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('"'), QLatin1String("\\\""));
         phrase = '"' + quoted.toLatin1() + '"';
     } else {
         phrase = MailMessage::encodeHeaderText(display);
@@ -141,7 +144,8 @@ QString decodeEntities(const QString &text)
         QString value = m.captured(0);
         if (name.startsWith(QLatin1Char('#'))) {
             bool ok = false;
-            const bool hex = name.size() > 1 && (name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X'));
+            const bool hex
+                = name.size() > 1 && (name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X'));
             const uint code = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
             if (ok && code > 0 && code <= 0x10FFFF)
                 value = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
@@ -199,12 +203,13 @@ QString MailMessage::plainText(const QString &html)
     static const QRegularExpression hidden(QStringLiteral("<(script|style|head)\\b[^>]*>.*?</\\1\\s*>"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>|<hr\\b[^>]*>"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression lineBreak(
+        QStringLiteral("<br\\s*/?>|<hr\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression block(
         QStringLiteral("</?(p|div|h[1-6]|tr|table|blockquote|pre|ul|ol|center)\\b[^>]*>"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression listItem(QStringLiteral("<li\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression listItem(
+        QStringLiteral("<li\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     static const QRegularExpression lineEdges(QStringLiteral("[ \\t]*\\n[ \\t]*"));
     static const QRegularExpression manyBreaks(QStringLiteral("\\n{3,}"));

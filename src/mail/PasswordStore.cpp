@@ -41,15 +41,16 @@ void loadEmailSettings(QObject *context, std::function<void()> done)
     auto *job = new QKeychain::ReadPasswordJob(service);
     job->setAutoDelete(true);
     job->setKey(key);
-    QObject::connect(job, &QKeychain::Job::finished, context, [done = std::move(done)](QKeychain::Job *finished) {
-        if (finished->error() == QKeychain::NoError) {
-            mSettings::email().Password = static_cast<QKeychain::ReadPasswordJob *>(finished)->textData();
-            place = QStringLiteral("keyring");
-        } else {
-            place = QStringLiteral("file");
-        }
-        done();
-    });
+    QObject::connect(
+        job, &QKeychain::Job::finished, context, [done = std::move(done)](QKeychain::Job *finished) {
+            if (finished->error() == QKeychain::NoError) {
+                mSettings::email().Password = static_cast<QKeychain::ReadPasswordJob *>(finished)->textData();
+                place = QStringLiteral("keyring");
+            } else {
+                place = QStringLiteral("file");
+            }
+            done();
+        });
     job->start();
 }
 

@@ -75,8 +75,8 @@ bool saveDialogs(frmMain *main, const QString &folder)
     frmSendEmail sendEmail(main);
     sendEmail.ChannelName = QStringLiteral("Harbour Town Gazette");
     bool saved = true;
-    for (QDialog *dialog : std::initializer_list<QDialog *> {
-             &confirmClose, &languages, &category, &appSettings, &addFeed, &scheduler, &emailSettings, &sendEmail})
+    for (QDialog *dialog : std::initializer_list<QDialog *> {&confirmClose, &languages, &category,
+             &appSettings, &addFeed, &scheduler, &emailSettings, &sendEmail})
         saved = saveDialog(*dialog, folder) && saved;
     return saved;
 }
@@ -110,7 +110,8 @@ void saveAndQuit(frmMain *main, const QString &path, const QString &dialogs, boo
         return;
     }
     box->setText(filter);
-    QTimer::singleShot(renderMs, main, [main, filtered, complete] { quitAfter(saveWindow(main, filtered), complete); });
+    QTimer::singleShot(
+        renderMs, main, [main, filtered, complete] { quitAfter(saveWindow(main, filtered), complete); });
 }
 
 void waitForItems(QPointer<frmMain> main, const QString &path, const QString &dialogs, int waited)

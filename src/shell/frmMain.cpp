@@ -156,8 +156,8 @@ void frmMain::buildMenus()
         tools, QStringLiteral("mnuToolsExecute"), QStringLiteral("Execute Schedule Now"),
         [this] { RunScheduleTick(); }, Qt::Key_F9);
     m_checkAll = addCommand(
-        tools, QStringLiteral("mnuToolsCheckAll"), QStringLiteral("Check All Feeds"), [this] { CheckAllFeeds(); },
-        Qt::Key_F6);
+        tools, QStringLiteral("mnuToolsCheckAll"), QStringLiteral("Check All Feeds"),
+        [this] { CheckAllFeeds(); }, Qt::Key_F6);
     tools->addSeparator();
     m_optionBarToggle = addCommand(
         tools, QStringLiteral("mnuToolsOptionBar"), QStringLiteral("Option Bar"),
@@ -440,8 +440,8 @@ bool frmMain::MakeLocalizationFile()
     frmEmailSettings emailSettings(this);
     frmSendEmail sendEmail(this);
     QList<QPair<QString, QString>> items = WindowTexts::collect(this);
-    for (QWidget *window : std::initializer_list<QWidget *> {&confirmClose, &languages, &category, &appSettings,
-             &addFeed, &scheduler, &emailSettings, &sendEmail})
+    for (QWidget *window : std::initializer_list<QWidget *> {&confirmClose, &languages, &category,
+             &appSettings, &addFeed, &scheduler, &emailSettings, &sendEmail})
         items += WindowTexts::collect(window);
     QString error;
     if (Languages().makeLocalizationFile(items, &error))

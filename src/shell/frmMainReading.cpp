@@ -4,9 +4,9 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/Opml.h"
+#include "feeds/FeedFile.h"
 #include "feeds/UnreadCounts.h"
 #include "i18n/Languages.h"
-#include "feeds/FeedFile.h"
 #include "scheduler/ScheduledCheck.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
@@ -49,13 +49,13 @@ void frmMain::countUnknownFeeds()
     m_unread->recount(unknown);
 }
 
-
 namespace
 {
 
 QString chooseOpmlFile(QWidget *parent, bool save)
 {
-    const QString title = getMessages(save ? QStringLiteral("MSG_OPML_EXPORT_TITLE") : QStringLiteral("MSG_OPML_IMPORT_TITLE"));
+    const QString title = getMessages(
+        save ? QStringLiteral("MSG_OPML_EXPORT_TITLE") : QStringLiteral("MSG_OPML_IMPORT_TITLE"));
     if (save)
         return QFileDialog::getSaveFileName(parent, title, QStringLiteral("feeds.opml"), Opml::fileFilter());
     return QFileDialog::getOpenFileName(parent, title, QString(), Opml::fileFilter());
@@ -157,7 +157,8 @@ void frmMain::showCheckProgress(int done, int total)
 // A feed window or a scheduled run learnt something the catalogue keeps.
 void frmMain::followFeedWindow(frmViewFeed *feed)
 {
-    connect(feed, &frmViewFeed::nextFeedWithUnreadRequested, this, [this, feed] { OpenNextUnreadFeed(feed->FeedID()); });
+    connect(feed, &frmViewFeed::nextFeedWithUnreadRequested, this,
+        [this, feed] { OpenNextUnreadFeed(feed->FeedID()); });
     connect(feed, &frmViewFeed::addressChangeAccepted, this, [this](const QString &id, const QString &url) {
         changeFeed(id, [&url](FeedRecord &record) { record.FeedURL = url; });
     });

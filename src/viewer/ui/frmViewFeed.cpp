@@ -828,7 +828,8 @@ void frmViewFeed::selectRestoredItem()
     if (row < 0)
         return;
     const QModelIndex index = m_model->index(row, 0);
-    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_list->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_list->scrollTo(index);
 }
 
