@@ -3,6 +3,7 @@
 // items (the rows made, sorted, taken by the model, laid out and painted, as
 // a feed window does when it opens), measured in the same run.
 #include "BenchFeed.h"
+#include "BenchTiming.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedStore.h"
 #include "util/AppFolder.h"
@@ -29,19 +30,8 @@ const int kItems = 20000;
 const int kRuns = 9;
 const QString kFeedId = QStringLiteral("0A1B2C3D-0000-4000-8000-00000000F17E");
 
-double elapsedMs(const std::function<void()> &run)
-{
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using BenchTiming::elapsedMs;
+using BenchTiming::median;
 
 // What the filter looks in once the window has read the descriptions.
 QHash<QString, QString> filterTexts(const QString &file, const QVector<FeedStore::Row> &rows)

@@ -2,6 +2,7 @@
 // window lists them, against the time to load that file as an XML document
 // (the floor), measured in the same run.
 #include "BenchFeed.h"
+#include "BenchTiming.h"
 #include "feeds/FeedStore.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
@@ -30,19 +31,8 @@ const int kItems = 20000;
 const int kRuns = 7;
 const QString kFeedId = QStringLiteral("0A1B2C3D-0000-4000-8000-00000000B0B0");
 
-double elapsedMs(const std::function<void()> &run)
-{
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using BenchTiming::elapsedMs;
+using BenchTiming::median;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "catalogue/FeedCheck.h"
 
 #include "feeds/FetchFailure.h"
+#include "feeds/XmlRepair.h"
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
@@ -58,11 +59,8 @@ QString attributeOf(const QString &tag, const QString &name)
         const QRegularExpressionMatch match = it.next();
         if (match.captured(1).compare(name, Qt::CaseInsensitive) != 0)
             continue;
-        QString value = match.captured(2) + match.captured(3) + match.captured(4);
-        value.replace(QLatin1String("&amp;"), QLatin1String("&"));
-        value.replace(QLatin1String("&quot;"), QLatin1String("\""));
-        value.replace(QLatin1String("&#39;"), QLatin1String("'"));
-        return value.trimmed();
+        return XmlRepair::resolveReferences(match.captured(2) + match.captured(3) + match.captured(4))
+            .trimmed();
     }
     return QString();
 }

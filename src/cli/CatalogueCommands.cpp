@@ -5,22 +5,10 @@
 
 #include <QEventLoop>
 
-#include <cstdio>
 #include <optional>
 
 namespace
 {
-
-void out(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-}
-
-int failed(const QString &message)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-    return 1;
-}
 
 std::optional<qint16> feedType(const QString &text)
 {
@@ -85,9 +73,9 @@ CheckedFeed checkFeed(const QString &url)
 {
     FeedCheck check;
     check.setChooser([](const QList<FeedLink> &links) {
-        std::fprintf(stderr, "The page names %d feeds; taking the first:\n", int(links.size()));
+        printError(QStringLiteral("The page names %1 feeds; taking the first:").arg(links.size()));
         for (const FeedLink &link : links)
-            std::fprintf(stderr, "  %s\t%s\n", qPrintable(link.url), qPrintable(link.title));
+            printError(QStringLiteral("  %1\t%2").arg(link.url, link.title));
         return 0;
     });
     CheckedFeed result;
@@ -123,7 +111,7 @@ int addFeed(Catalogue &catalogue, const QStringList &a)
         if (!named && mUtil::IsBlank(feed.title))
             return failed(QStringLiteral("The feed has no title; give it a name."));
         if (feed.url != record.FeedURL)
-            std::fprintf(stderr, "Feed found on the page: %s\n", qPrintable(feed.url));
+            printError(QStringLiteral("Feed found on the page: ") + feed.url);
         record.FeedType = qint16(feed.type);
         record.FeedURL = feed.url;
         if (!named)
@@ -134,7 +122,7 @@ int addFeed(Catalogue &catalogue, const QStringList &a)
         return 1;
     if (catalogue.addFeed(record) != Catalogue::Change::Applied)
         return 1;
-    out(record.FeedID);
+    printLine(record.FeedID);
     return 0;
 }
 
@@ -178,9 +166,10 @@ int runList(const QStringList &args)
     Catalogue catalogue;
     const bool ok = catalogue.reload();
     for (const CatalogueCategory &category : catalogue.categories()) {
-        out(QStringLiteral("C\t") + category.name);
+        printLine(QStringLiteral("C\t") + category.name);
         for (const FeedRecord &f : category.feeds) {
-            out(QStringLiteral("F\t%1\t%2\t%3\t%4\t%5")
+            printLine(
+                QStringLiteral("F\t%1\t%2\t%3\t%4\t%5")
                     .arg(category.name, f.FeedCaption, QString::number(f.FeedType), f.FeedID, f.FeedURL));
         }
     }

@@ -10,12 +10,6 @@
 namespace
 {
 
-void out(const QString &line)
-{
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-}
-
 // One field of a tab-separated line: no tabs or line breaks inside.
 QString field(QString text)
 {
@@ -38,7 +32,7 @@ int runCheck(const QStringList &args)
     check.RunScheduledCheck();
     run.exec();
     for (const QString &line : check.notificationLines())
-        out(line);
+        printLine(line);
     std::fflush(stdout);
     return 0;
 }
@@ -54,9 +48,9 @@ int runItems(const QStringList &args)
     if (!store.LoadInbox(rows))
         return 1;
     for (const FeedStore::Row &row : rows) {
-        out(QStringList {row.read ? QStringLiteral("1") : QStringLiteral("0"), field(row.dateText), row.id,
-            field(row.title), field(row.link)}
-                .join(QLatin1Char('\t')));
+        printLine(QStringList {row.read ? QStringLiteral("1") : QStringLiteral("0"), field(row.dateText),
+            row.id, field(row.title), field(row.link)}
+                      .join(QLatin1Char('\t')));
     }
     std::fflush(stdout);
     return 0;

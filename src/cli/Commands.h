@@ -16,3 +16,8 @@ int runOpml(const QStringList &args);
 
 // Writes a usage message to standard error and returns 2.
 int usageError(const QString &message);
+// One line on standard output, or on standard error, in UTF-8.
+void printLine(const QString &line);
+void printError(const QString &line);
+// The message on standard error, and 1.
+int failed(const QString &message);

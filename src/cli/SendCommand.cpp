@@ -1,34 +1,14 @@
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
 #include "feeds/FeedStore.h"
-#include "i18n/Languages.h"
 #include "mail/ItemMailer.h"
-#include "util/Messages.h"
 
 #include <QEventLoop>
 
-#include <cstdio>
 #include <optional>
 
 namespace
 {
-
-void say(const QString &line)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(line));
-}
-
-int failed(const QString &message)
-{
-    say(message);
-    return 1;
-}
-
-void box(const char *key)
-{
-    const QString name = QString::fromLatin1(key);
-    Messages::exclamation(getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
-}
 
 // FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]
 struct SendArguments {
@@ -67,37 +47,21 @@ std::optional<SendArguments> parse(const QStringList &args)
     return parsed;
 }
 
-// The checks a feed window makes before its send dialog opens.
-bool readyToSend()
-{
-    switch (ItemMailer::readiness()) {
-    case ItemMailer::Readiness::NoServer:
-        box("MSG_EMAIL_CANNOTSEND");
-        return false;
-    case ItemMailer::Readiness::NoTemplate:
-        box("MSG_EMAIL_NOTEMPLATE");
-        return false;
-    case ItemMailer::Readiness::Ready:
-        break;
-    }
-    return true;
-}
-
 int sendAndWait(const ItemMailer::Request &request)
 {
     ItemMailer mailer;
     QEventLoop loop;
     int status = 1;
     QObject::connect(&mailer, &ItemMailer::progress,
-        [](int percent) { say(QStringLiteral("Sending ... (%1%)").arg(percent)); });
-    QObject::connect(&mailer, &ItemMailer::status, [](const QString &text) { say(text); });
+        [](int percent) { printError(QStringLiteral("Sending ... (%1%)").arg(percent)); });
+    QObject::connect(&mailer, &ItemMailer::status, [](const QString &text) { printError(text); });
     QObject::connect(&mailer, &ItemMailer::succeeded, &loop, [&] {
-        say(QStringLiteral("Email Successfully Sent!"));
+        printError(QStringLiteral("Email Successfully Sent!"));
         status = 0;
         loop.quit();
     });
     QObject::connect(&mailer, &ItemMailer::failed, &loop, [&](const QString &explanation) {
-        say(QStringLiteral("Failed to Send Email due to following error: ") + explanation);
+        printError(QStringLiteral("Failed to Send Email due to following error: ") + explanation);
         loop.quit();
     });
     mailer.setCaFile(qEnvironmentVariable("QUORVANE_SMTP_CA_FILE"));
@@ -123,8 +87,12 @@ int runSend(const QStringList &args)
     FeedStore store(feed->FeedID);
     if (!store.ItemAction(parsed->itemId, FeedStore::Action::GetInfo, false, &item))
         return failed(QStringLiteral("No item %1 in feed %2.").arg(parsed->itemId, feed->FeedID));
-    if (!readyToSend())
+    // The checks a feed window makes before its send dialog opens.
+    const ItemMailer::Readiness readiness = ItemMailer::readiness();
+    if (readiness != ItemMailer::Readiness::Ready) {
+        ItemMailer::refuse(readiness);
         return 1;
+    }
     ItemMailer::Request request;
     request.item = MailComposer::itemMail(feed->FeedCaption, item);
     request.to = *parsed->to;

@@ -9,19 +9,20 @@
 namespace
 {
 
-const char *usageText = "usage: quorvane-cli [--home DIR] VERB [ARGUMENTS]\n"
-                        "verbs:\n"
-                        "  list\n"
-                        "  category add NAME | rename OLD NEW | delete NAME\n"
-                        "  feed add CATEGORY NAME TYPE|auto URL\n"
-                        "  feed edit CATEGORY FEEDID NAME TYPE URL\n"
-                        "  feed move CATEGORY FEEDID NEWCATEGORY\n"
-                        "  feed delete CATEGORY FEEDID\n"
-                        "  parse [--json] FILE|-\n"
-                        "  check\n"
-                        "  items FEEDID\n"
-                        "  send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]\n"
-                        "  opml import FILE | opml export [FILE|-]\n";
+const char *usageText
+    = "usage: quorvane-cli [--home DIR] VERB [ARGUMENTS]\n"
+      "verbs:\n"
+      "  list\n"
+      "  category add NAME | rename OLD NEW | delete NAME\n"
+      "  feed add CATEGORY NAME TYPE|auto URL\n"
+      "  feed edit CATEGORY FEEDID NAME TYPE URL\n"
+      "  feed move CATEGORY FEEDID NEWCATEGORY\n"
+      "  feed delete CATEGORY FEEDID\n"
+      "  parse [--json] FILE|-\n"
+      "  check\n"
+      "  items FEEDID\n"
+      "  send FEEDID ITEMID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only]\n"
+      "  opml import FILE | opml export [FILE|-]\n";
 
 } // namespace
 
@@ -31,6 +32,24 @@ int usageError(const QString &message)
         std::fprintf(stderr, "quorvane-cli: %s\n", qPrintable(message));
     std::fputs(usageText, stderr);
     return 2;
+}
+
+void printLine(const QString &line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void printError(const QString &line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+int failed(const QString &message)
+{
+    printError(message);
+    return 1;
 }
 
 int main(int argc, char **argv)

@@ -780,4 +780,14 @@ char16_t *resolveToUtf16(std::string_view text, char16_t *out)
     return sink.to;
 }
 
+QString resolveReferences(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QString out(utf8.size(), Qt::Uninitialized);
+    auto *begin = reinterpret_cast<char16_t *>(out.data());
+    const char16_t *end = resolveToUtf16(std::string_view(utf8.constData(), size_t(utf8.size())), begin);
+    out.truncate(end - begin);
+    return out;
+}
+
 } // namespace XmlRepair

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -66,5 +68,8 @@ void appendResolved(
 // document without declared entities. out must have room for as many units
 // as text has bytes; returns the end of what was written.
 char16_t *resolveToUtf16(std::string_view text, char16_t *out);
+// The same for a QString: HTML text outside a document (an attribute of a
+// web page, an item's description made plain).
+QString resolveReferences(const QString &text);
 
 } // namespace XmlRepair

@@ -1,10 +1,12 @@
 #include "mail/ItemMailer.h"
 
 #include "config/Settings.h"
+#include "i18n/Languages.h"
 #include "mail/MailMessage.h"
 #include "mail/PasswordStore.h"
 #include "mail/SmtpSender.h"
 #include "util/AppFolder.h"
+#include "util/Messages.h"
 #include "util/Utilities.h"
 
 namespace
@@ -35,6 +37,15 @@ ItemMailer::Readiness ItemMailer::readiness()
     if (!mUtil::FileExists(AppFolder::file(QStringLiteral("email.tpl"))))
         return Readiness::NoTemplate;
     return Readiness::Ready;
+}
+
+void ItemMailer::refuse(Readiness readiness)
+{
+    if (readiness == Readiness::Ready)
+        return;
+    const QString key = readiness == Readiness::NoServer ? QStringLiteral("MSG_EMAIL_CANNOTSEND")
+                                                         : QStringLiteral("MSG_EMAIL_NOTEMPLATE");
+    Messages::exclamation(getMessages(key + QStringLiteral("_TITLE")), getMessages(key));
 }
 
 ItemMailer::ItemMailer(QObject *parent) : QObject(parent)

@@ -28,6 +28,9 @@ public:
     // settings are read for it) and email.tpl is in the application folder.
     enum class Readiness { Ready, NoServer, NoTemplate };
     static Readiness readiness();
+    // The box that says why an item cannot be sent ("Cannot Send Email!"
+    // without a server, the missing template's "Error!").
+    static void refuse(Readiness readiness);
 
     explicit ItemMailer(QObject *parent = nullptr);
     ~ItemMailer() override;

@@ -1,5 +1,7 @@
 #include "mail/MailMessage.h"
 
+#include "feeds/XmlRepair.h"
+
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -124,40 +126,6 @@ QByteArray partHeader(const char *type)
         + "; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n";
 }
 
-// Entities an item's HTML commonly uses, besides the numeric ones.
-QString decodeEntities(const QString &text)
-{
-    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|[A-Za-z]+);"));
-    static const QHash<QString, QString> named = {{QStringLiteral("amp"), QStringLiteral("&")},
-        {QStringLiteral("lt"), QStringLiteral("<")}, {QStringLiteral("gt"), QStringLiteral(">")},
-        {QStringLiteral("quot"), QStringLiteral("\"")}, {QStringLiteral("apos"), QStringLiteral("'")},
-        {QStringLiteral("nbsp"), QStringLiteral(" ")}, {QStringLiteral("mdash"), QString(QChar(0x2014))},
-        {QStringLiteral("ndash"), QString(QChar(0x2013))}, {QStringLiteral("hellip"), QString(QChar(0x2026))},
-        {QStringLiteral("copy"), QString(QChar(0xA9))}, {QStringLiteral("laquo"), QString(QChar(0xAB))},
-        {QStringLiteral("raquo"), QString(QChar(0xBB))}};
-    QString out;
-    qsizetype from = 0;
-    for (auto it = entity.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out += text.mid(from, m.capturedStart() - from);
-        const QString name = m.captured(1);
-        QString value = m.captured(0);
-        if (name.startsWith(QLatin1Char('#'))) {
-            bool ok = false;
-            const bool hex
-                = name.size() > 1 && (name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X'));
-            const uint code = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
-            if (ok && code > 0 && code <= 0x10FFFF)
-                value = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
-        } else if (named.contains(name)) {
-            value = named.value(name);
-        }
-        out += value;
-        from = m.capturedEnd();
-    }
-    return out + text.mid(from);
-}
-
 } // namespace
 
 QStringList MailMessage::splitRecipients(const QString &text, const QString &separator)
@@ -219,7 +187,8 @@ QString MailMessage::plainText(const QString &html)
     text.replace(block, QStringLiteral("\n\n"));
     text.replace(listItem, QStringLiteral("\n- "));
     text.remove(tag);
-    text = decodeEntities(text);
+    // A no-break space is a space in plain text.
+    text = XmlRepair::resolveReferences(text).replace(QChar(0x00A0), QLatin1Char(' '));
     text.replace(lineEdges, QStringLiteral("\n"));
     text.replace(manyBreaks, QStringLiteral("\n\n"));
     return text.trimmed().replace(QLatin1Char('\n'), QLatin1String("\r\n"));

@@ -928,25 +928,17 @@ void frmViewFeed::keepingSelection(const std::function<void()> &change)
 
 void frmViewFeed::emailCurrentItem()
 {
-    const auto box = [](const char *key) {
-        const QString name = QString::fromLatin1(key);
-        Messages::exclamation(getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
-    };
-    switch (ItemMailer::readiness()) {
-    case ItemMailer::Readiness::NoServer:
-        if (Messages::askYesNo(getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED_TITLE")),
-                getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED")))) {
-            frmEmailSettings settings(window());
-            settings.exec();
-        } else {
-            box("MSG_EMAIL_CANNOTSEND");
-        }
+    const ItemMailer::Readiness readiness = ItemMailer::readiness();
+    if (readiness == ItemMailer::Readiness::NoServer
+        && Messages::askYesNo(getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED_TITLE")),
+            getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED")))) {
+        frmEmailSettings settings(window());
+        settings.exec();
         return;
-    case ItemMailer::Readiness::NoTemplate:
-        box("MSG_EMAIL_NOTEMPLATE");
+    }
+    if (readiness != ItemMailer::Readiness::Ready) {
+        ItemMailer::refuse(readiness);
         return;
-    case ItemMailer::Readiness::Ready:
-        break;
     }
     const MailComposer::ItemMail mail = MailComposer::itemMail(FeedCaption(), CurrentItem());
     frmSendEmail dialog(window());
