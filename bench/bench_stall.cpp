@@ -4,7 +4,9 @@
 //   (a) a feed whose data file holds 20,000 items opens,
 //   (b) it refreshes with 1,000 new entries from a loopback server,
 //   (c) 200 unread items are walked with the Down key, each previewed,
-//   (d) a scheduled check of 100 feeds runs, one of them 10,000 items (10 MB).
+//   (d) a scheduled check of 100 feeds runs, one of them 10,000 items (10 MB),
+//   (e) a category is added while another process holds the folder's lock
+//       for 2 s (the catalogue is saved once the lock is let go).
 // Each is given in ms and as a fraction of the whole operation's time. The
 // feeds are served by a process of their own. An operation ends when its
 // result is on the screen, so the list's paint counts to the one that
@@ -12,6 +14,7 @@
 #include "BenchFeed.h"
 #include "BenchHome.h"
 #include "BenchServer.h"
+#include "catalogue/Catalogue.h"
 #include "config/Settings.h"
 #include "feeds/FeedFile.h"
 #include "scheduler/ScheduledCheck.h"
@@ -23,6 +26,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -222,6 +226,21 @@ int main(int argc, char **argv)
     if (!waitFor(&check, SIGNAL(finished())))
         return 1;
     report("(d) scheduled check of 100 feeds, one of 10 MB", meter.stop());
+
+    Catalogue catalogue;
+    catalogue.setSavesInBackground(true);
+    QProcess holder;
+    const QString lockFile = AppFolder::file(QStringLiteral(".quorvane.lock"));
+    holder.start(
+        QStringLiteral("flock"), {lockFile, QStringLiteral("-c"), QStringLiteral("echo held; sleep 2")});
+    if (!holder.waitForReadyRead(10000))
+        return 1;
+    meter.start();
+    QSignalSpy saved(&catalogue, &Catalogue::saved);
+    if (catalogue.addCategory(QStringLiteral("Bench")) != Catalogue::Change::Applied || !saved.wait(20000))
+        return 1;
+    report("(e) add a category while the lock is held 2 s", meter.stop());
+    holder.waitForFinished();
 
     std::printf("bench_stall: %.3f (target <= 0.1)\n", worst);
     window.close();

@@ -2,6 +2,7 @@
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "support/Unsavable.h"
+#include "util/FileLock.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -24,6 +25,8 @@ private slots:
     void changesReachTheFileAndTheSignals();
     void changeByAnotherProcessIsChecked();
     void failedSaveIsRefused();
+    void backgroundSaveWaitsForTheLockNotTheCaller();
+    void failedBackgroundSaveShowsItsBoxAndRereads();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -228,6 +231,48 @@ void TestCatalogue::failedSaveIsRefused()
     QCOMPARE(m_messages->last().icon, Messages::Icon::Critical);
     QVERIFY(!catalogue.categoryExists(QStringLiteral("Sport")));
     QCOMPARE(added.count(), 0);
+}
+
+// In the background a change is applied at once, while another writer
+// holds the folder's lock, and reaches the file when the lock is let go.
+void TestCatalogue::backgroundSaveWaitsForTheLockNotTheCaller()
+{
+    Catalogue catalogue;
+    catalogue.setSavesInBackground(true);
+    QSignalSpy saved(&catalogue, &Catalogue::saved);
+    auto other = std::make_unique<FileLock>(m_home->file(QStringLiteral("feeds.fdb")));
+    QVERIFY(other->isLocked());
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(catalogue.addCategory(QStringLiteral("Sport")), Change::Applied);
+    QCOMPARE(catalogue.renameCategory(QStringLiteral("Tech"), QStringLiteral("Science")), Change::Applied);
+    QVERIFY(clock.elapsed() < 1000);
+    QVERIFY(catalogue.categoryExists(QStringLiteral("Sport")));
+    QVERIFY(catalogue.savesPending());
+    QVERIFY(!m_home->read(QStringLiteral("feeds.fdb")).contains("Sport"));
+    other.reset();
+    QVERIFY(saved.wait(5000));
+    QCOMPARE(saved.count(), 1);
+    const QString file = m_home->read(QStringLiteral("feeds.fdb"));
+    QVERIFY(file.contains("Sport") && file.contains("Science"));
+    QVERIFY(m_messages->titles().isEmpty());
+}
+
+// A background save that fails shows its operation's box once it is over,
+// and the catalogue is read again: it holds what the file holds.
+void TestCatalogue::failedBackgroundSaveShowsItsBoxAndRereads()
+{
+    Catalogue catalogue;
+    catalogue.setSavesInBackground(true);
+    QSignalSpy reset(&catalogue, &Catalogue::reset);
+    const Unsavable locked(m_home->file(QStringLiteral("feeds.fdb")));
+    if (!locked.active())
+        QSKIP("feeds.fdb cannot be made unsavable here");
+    QCOMPARE(catalogue.addCategory(QStringLiteral("Sport")), Change::Applied);
+    catalogue.waitForSaves();
+    QCOMPARE(m_messages->last().title, QStringLiteral("AddCategory Function"));
+    QCOMPARE(reset.count(), 1);
+    QVERIFY(!catalogue.categoryExists(QStringLiteral("Sport")));
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

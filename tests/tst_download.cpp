@@ -96,7 +96,7 @@ void TestDownload::completeResponse()
     download.FeedData = "previous";
     QCOMPARE(run(download), FeedDownload::Outcome::Complete);
     QCOMPARE(download.FeedData, body);
-    QCOMPARE(download.FeedCharset, charset);
+    QCOMPARE(download.feedCharset, charset);
     QVERIFY(!download.StillExecuting);
     QVERIFY(m_server->lastRequestHead().startsWith("GET /feed HTTP/1.1\r\n"));
     QVERIFY(m_server->lastRequestHead().toLower().contains("\r\ncache-control: no-cache"));

@@ -6,6 +6,7 @@
 #include "support/LoopbackServer.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
+#include "util/BackgroundWrite.h"
 #include "util/XmlDocument.h"
 
 #include <QtTest>
@@ -151,8 +152,10 @@ void TestFeedCheck::checksTheResponse()
     if (status >= 400)
         QVERIFY2(
             m_messages->last().text.contains(QString::number(status)), qPrintable(m_messages->last().text));
-    if (result.type >= 0)
+    if (result.type >= 0) {
+        BackgroundWrite::wait(); // written off the window thread
         QCOMPARE(m_home->read("Debug.xml").trimmed(), fixture(file).trimmed());
+    }
 }
 
 void TestFeedCheck::severalFeedsGoThroughTheChooser()

@@ -298,7 +298,7 @@ void TestPoliteFetch::unusableValidatorsAreDropped()
     QCOMPARE(m_server->lastRequestHeader("If-None-Match"), QByteArray());
     QCOMPARE(m_server->lastRequestHeader("If-Modified-Since"), QByteArray());
     QCOMPARE(m_server->lastRequestHeader("X-Evil"), QByteArray());
-    QCOMPARE(download.FeedValidators, FetchState());
+    QCOMPARE(download.feedValidators, FetchState());
 }
 
 // A 429 with Retry-After: the log says until when, and the next run does
@@ -346,9 +346,9 @@ void TestPoliteFetch::windowDownloadKeepsThePause()
             + "</notbefore></data>");
     QCOMPARE(run(download), FeedDownload::Outcome::Complete);
     QCOMPARE(m_server->hits("/feed"), 1);
-    const FeedParser::Result parsed = FeedParser::parseByType(0, download.FeedData, download.FeedCharset);
+    const FeedParser::Result parsed = FeedParser::parseByType(0, download.FeedData, download.feedCharset);
     bool done = false;
-    FeedFile::open(FeedId)->merge(parsed.items, download.FeedValidators, this,
+    FeedFile::open(FeedId)->merge(parsed.items, download.feedValidators, this,
         [&done](const FeedStore::MergeResult &) { done = true; });
     QTRY_VERIFY(done);
     QVERIFY(!storedState().notBefore.isValid());

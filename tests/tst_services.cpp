@@ -29,6 +29,8 @@ private slots:
     void httpFollowsRedirects();
     void httpsAndInsecureRedirect();
     void httpSendsUserAgentAndNoCache();
+    void httpOwnsCacheRangeAndEncoding();
+    void httpTimesOut();
     void httpAbortResetsState();
 
 private:
@@ -286,6 +288,48 @@ void TestServices::httpSendsUserAgentAndNoCache()
     QVERIFY(received.contains("User-Agent: Quorvane/" QUORVANE_VERSION " (+https://quorvane.org)\r\n"));
     QVERIFY(received.contains("Cache-Control: no-cache\r\n"));
     QCOMPARE(request.responseText(), QStringLiteral("ok"));
+}
+
+// The request's own headers: no cache whatever the caller sets, and the
+// identity encoding and byte range a media download asks for.
+void TestServices::httpOwnsCacheRangeAndEncoding()
+{
+    LoopbackServer server;
+    server.serve("/x", "ok");
+    HttpRequest request;
+    request.open("GET", server.url("/x"));
+    request.send();
+    waitDone(request);
+    QCOMPARE(server.lastRequestHeader("cache-control"), QByteArray("no-cache"));
+    QCOMPARE(server.lastRequestHeader("pragma"), QByteArray("no-cache"));
+    QVERIFY(server.lastRequestHeader("range").isEmpty());
+
+    request.open("GET", server.url("/x"));
+    request.setIdentityEncoding(true);
+    request.setRange(1000, "\"v1\"");
+    request.send();
+    waitDone(request);
+    QCOMPARE(server.lastRequestHeader("accept-encoding"), QByteArray("identity"));
+    QCOMPARE(server.lastRequestHeader("range"), QByteArray("bytes=1000-"));
+    QCOMPARE(server.lastRequestHeader("if-range"), QByteArray("\"v1\""));
+}
+
+// The time-out is the request's: a server that never answers ends it as
+// TimedOut, with the cap and the failure words of the others.
+void TestServices::httpTimesOut()
+{
+    LoopbackServer server;
+    LoopbackServer::Route silent;
+    silent.silent = true;
+    server.route("/silent", silent);
+    HttpRequest request;
+    request.open("GET", server.url("/silent"));
+    request.setTimeout(200);
+    request.send();
+    waitDone(request);
+    QCOMPARE(request.failure(), HttpRequest::Failure::TimedOut);
+    QCOMPARE(request.readyState(), int(HttpRequest::Done));
+    QCOMPARE(FetchFailure::of(request, DefaultTexts::english)->title, QStringLiteral("Server Timeout!"));
 }
 
 void TestServices::httpAbortResetsState()

@@ -1,16 +1,21 @@
 #include "catalogue/Catalogue.h"
 
+#include "feeds/FeedFile.h"
 #include "i18n/Languages.h"
 #include "util/FileLock.h"
+#include "util/Log.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace
 {
+
+bool backgroundDefault = false;
 
 bool sameName(const QString &a, const QString &b)
 {
@@ -19,9 +24,105 @@ bool sameName(const QString &a, const QString &b)
 
 } // namespace
 
-Catalogue::Catalogue(QObject *parent) : QObject(parent)
+// What a save on the store thread answers.
+struct Catalogue::Written {
+    bool ok = false;
+    bool foreign = false; // another writer changed the file since our last save
+    QList<Messages::Box> boxes;
+    std::pair<QDateTime, qint64> stamp;
+};
+
+Catalogue::Catalogue(QObject *parent)
+    : QObject(parent),
+      m_background(backgroundDefault),
+      m_lastSaved(std::make_shared<std::pair<QDateTime, qint64>>())
 {
     reload();
+}
+
+void Catalogue::setBackgroundSavesDefault(bool background)
+{
+    backgroundDefault = background;
+}
+
+std::pair<QDateTime, qint64> Catalogue::fileStamp()
+{
+    const QFileInfo file(mFeeds::DatabaseFile());
+    return file.exists() ? std::make_pair(file.lastModified(), file.size())
+                         : std::make_pair(QDateTime(), qint64(-1));
+}
+
+bool Catalogue::staleFile()
+{
+    if (!m_background)
+        return fileChanged();
+    if (m_pending == 0 && fileChanged())
+        reload();
+    return false;
+}
+
+bool Catalogue::write(std::function<bool()> operation)
+{
+    if (!m_background) {
+        // The operation's boxes wait until it has let the lock go.
+        QList<Messages::Box> boxes;
+        bool ok = false;
+        {
+            Messages::Capture capture;
+            ok = operation();
+            boxes = capture.take();
+        }
+        Messages::Capture::replay(boxes);
+        return ok;
+    }
+    std::optional<std::pair<QDateTime, qint64>> baseline;
+    if (m_pending == 0)
+        baseline = std::make_pair(m_fileTime, m_fileSize);
+    ++m_pending;
+    FeedFile::onStoreThread<Written>(
+        this,
+        [operation = std::move(operation), baseline, lastSaved = m_lastSaved] {
+            Written written;
+            const std::pair<QDateTime, qint64> before = fileStamp();
+            written.foreign = before != (baseline ? *baseline : *lastSaved);
+            {
+                // Boxes wait until the lock is let go and the window shows them.
+                Messages::Capture capture;
+                written.ok = operation();
+                written.boxes = capture.take();
+            }
+            written.stamp = fileStamp();
+            *lastSaved = written.stamp;
+            return written;
+        },
+        [this](const Written &written) { onWritten(written); });
+    return true;
+}
+
+void Catalogue::onWritten(const Written &written)
+{
+    --m_pending;
+    qCDebug(lcStore) << "feeds.fdb saved" << written.ok << "changed by another writer" << written.foreign;
+    if (!written.ok || written.foreign)
+        m_reloadDue = true;
+    Messages::Capture::replay(written.boxes);
+    if (m_pending > 0)
+        return;
+    if (std::exchange(m_reloadDue, false)) {
+        reload();
+    } else {
+        m_fileTime = written.stamp.first;
+        m_fileSize = written.stamp.second;
+    }
+    emit saved();
+}
+
+void Catalogue::waitForSaves()
+{
+    while (m_pending > 0) {
+        FeedFile::waitForRequests();
+        QCoreApplication::sendPostedEvents();
+    }
 }
 
 bool Catalogue::reload()
@@ -61,6 +162,13 @@ bool Catalogue::feedTaken(const FeedRecord &record, bool stale) const
 
 bool Catalogue::settle(bool stale)
 {
+    if (m_background) {
+        // The save answers later; a catalogue that does not hold what was
+        // changed is read again then.
+        if (stale)
+            m_reloadDue = true;
+        return !stale;
+    }
     if (stale) {
         reload();
         return false;
@@ -149,12 +257,12 @@ Catalogue::Change Catalogue::addCategory(const QString &name)
 {
     if (mUtil::IsBlank(name))
         return Change::Blank;
-    const bool stale = fileChanged();
+    const bool stale = staleFile();
     if (nameTaken(name, stale)) {
         reportCategoryExists();
         return Change::Refused;
     }
-    if (!mCategories::AddCategory(name))
+    if (!write([name] { return mCategories::AddCategory(name); }))
         return Change::Refused;
     if (settle(stale)) {
         m_categories.append({name, {}});
@@ -180,15 +288,19 @@ Catalogue::Change Catalogue::nameCheck(const QString &oldName, const QString &ne
 
 Catalogue::Change Catalogue::renameCategory(const QString &oldName, const QString &newName)
 {
-    const bool stale = fileChanged();
+    const bool stale = staleFile();
     const Change check = nameCheck(oldName, newName, stale);
     if (check != Change::Applied)
         return check;
-    if (!mCategories::EditCategory(oldName, newName)) {
+    const bool written = write([oldName, newName] {
+        if (mCategories::EditCategory(oldName, newName))
+            return true;
         Messages::exclamation(getMessages(QStringLiteral("MSG_ALERT")),
             getMessages(QStringLiteral("MSG_CATEGORYEDITFAILED")).arg(oldName));
+        return false;
+    });
+    if (!written)
         return Change::Refused;
-    }
     const int index = categoryIndex(oldName);
     if (settle(stale || index < 0)) {
         CatalogueCategory &category = m_categories[index];
@@ -202,7 +314,7 @@ Catalogue::Change Catalogue::renameCategory(const QString &oldName, const QStrin
 
 Catalogue::Change Catalogue::renameFeed(const FeedRecord &feed, const QString &newName)
 {
-    const Change check = nameCheck(feed.FeedCaption, newName, fileChanged());
+    const Change check = nameCheck(feed.FeedCaption, newName, staleFile());
     if (check != Change::Applied)
         return check;
     FeedRecord renamed = feed;
@@ -212,8 +324,8 @@ Catalogue::Change Catalogue::renameFeed(const FeedRecord &feed, const QString &n
 
 Catalogue::Change Catalogue::deleteCategory(const QString &name)
 {
-    const bool stale = fileChanged();
-    if (!mCategories::DeleteCategory(name))
+    const bool stale = staleFile();
+    if (!write([name] { return mCategories::DeleteCategory(name); }))
         return Change::Refused;
     const int index = categoryIndex(name);
     if (settle(stale || index < 0)) {
@@ -225,12 +337,12 @@ Catalogue::Change Catalogue::deleteCategory(const QString &name)
 
 Catalogue::Change Catalogue::addFeed(const FeedRecord &record)
 {
-    const bool stale = fileChanged();
+    const bool stale = staleFile();
     if (feedTaken(record, stale)) {
         reportFeedExists(record.Category);
         return Change::Refused;
     }
-    if (!mFeeds::AddFeed(record))
+    if (!write([record] { return mFeeds::AddFeed(record); }))
         return Change::Refused;
     const int index = categoryIndex(record.Category);
     if (settle(stale || index < 0)) {
@@ -246,18 +358,38 @@ Catalogue::Change Catalogue::addFeed(const FeedRecord &record)
 std::optional<QList<Catalogue::Addition>> Catalogue::addFeeds(
     const QList<FeedRecord> &feeds, const QStringList &categories)
 {
-    const QString path = mFeeds::DatabaseFile();
-    const FileLock lock(path);
-    if (!lock.isLocked()) {
-        Messages::runtimeError(QStringLiteral("AddFeeds"),
-            getMessages(QStringLiteral("MSG_DBLOCKED")).arg(QDir::toNativeSeparators(path)));
-        return std::nullopt;
+    if (!m_background) {
+        QList<CatalogueCategory> current;
+        std::optional<QList<Addition>> answers;
+        write([&] {
+            answers = addToFile(feeds, categories, &current);
+            return answers.has_value();
+        });
+        // Only a batch that changed the file hands back its catalogue.
+        if (answers && !current.isEmpty()) {
+            m_categories = current;
+            noteFile();
+            emit reset();
+        }
+        return answers;
     }
-    // The file as it stands, under the lock, is what the rules are checked
-    // against, so nothing another process stored meanwhile is lost.
-    QList<CatalogueCategory> current;
-    if (!mCategories::LoadCategories(current))
-        return std::nullopt;
+    staleFile();
+    // The rules are met here against the catalogue, and again on the store
+    // thread against the file as it stands under the lock, so nothing
+    // another process stored meanwhile is lost.
+    QList<CatalogueCategory> current = m_categories;
+    const auto [answers, additions] = addTo(current, feeds, categories);
+    if (additions.first.isEmpty() && additions.second.isEmpty())
+        return answers;
+    write([feeds, categories] { return addToFile(feeds, categories, nullptr).has_value(); });
+    m_categories = current;
+    emit reset();
+    return answers;
+}
+
+std::pair<QList<Catalogue::Addition>, std::pair<QStringList, QList<FeedRecord>>> Catalogue::addTo(
+    QList<CatalogueCategory> &current, const QList<FeedRecord> &feeds, const QStringList &categories)
+{
     QStringList created;
     const auto categoryOf = [&](const QString &name) {
         for (qsizetype i = 0; i < current.size(); ++i) {
@@ -286,13 +418,31 @@ std::optional<QList<Catalogue::Addition>> Catalogue::addFeeds(
         }
         answers.append(answer);
     }
-    if (created.isEmpty() && added.isEmpty())
-        return answers;
-    if (!writeAdditions(created, added))
+    return {answers, {created, added}};
+}
+
+std::optional<QList<Catalogue::Addition>> Catalogue::addToFile(
+    const QList<FeedRecord> &feeds, const QStringList &categories, QList<CatalogueCategory> *result)
+{
+    const QString path = mFeeds::DatabaseFile();
+    const FileLock lock(path);
+    if (!lock.isLocked()) {
+        Messages::runtimeError(QStringLiteral("AddFeeds"),
+            getMessages(QStringLiteral("MSG_DBLOCKED")).arg(QDir::toNativeSeparators(path)));
         return std::nullopt;
-    m_categories = current;
-    noteFile();
-    emit reset();
+    }
+    // The file as it stands, under the lock, is what the rules are checked
+    // against, so nothing another process stored meanwhile is lost.
+    QList<CatalogueCategory> current;
+    if (!mCategories::LoadCategories(current))
+        return std::nullopt;
+    const auto [answers, additions] = addTo(current, feeds, categories);
+    if (additions.first.isEmpty() && additions.second.isEmpty())
+        return answers;
+    if (!writeAdditions(additions.first, additions.second))
+        return std::nullopt;
+    if (result)
+        *result = current;
     return answers;
 }
 
@@ -327,8 +477,8 @@ bool Catalogue::writeAdditions(const QStringList &categories, const QList<FeedRe
 
 Catalogue::Change Catalogue::editFeed(const FeedRecord &record)
 {
-    const bool stale = fileChanged();
-    if (!mFeeds::EditFeed(record, false, QString()))
+    const bool stale = staleFile();
+    if (!write([record] { return mFeeds::EditFeed(record, false, QString()); }))
         return Change::Refused;
     const auto [category, index] = findFeed(record.Category, record.FeedID);
     if (settle(stale || index < 0)) {
@@ -352,14 +502,14 @@ Catalogue::Change Catalogue::moveFeed(const FeedRecord &feed, const QString &toC
 {
     if (toCategory == feed.Category)
         return Change::Unchanged;
-    const bool stale = fileChanged();
+    const bool stale = staleFile();
     FeedRecord there = feed;
     there.Category = toCategory;
     if (feedTaken(there, stale)) {
         reportFeedExists(toCategory);
         return Change::Refused;
     }
-    if (!mFeeds::EditFeed(feed, true, toCategory))
+    if (!write([feed, toCategory] { return mFeeds::EditFeed(feed, true, toCategory); }))
         return Change::Refused;
     const auto [from, index] = findFeed(feed.Category, feed.FeedID);
     const int to = categoryIndex(toCategory);
@@ -375,8 +525,8 @@ Catalogue::Change Catalogue::moveFeed(const FeedRecord &feed, const QString &toC
 
 Catalogue::Change Catalogue::deleteFeed(const FeedRecord &feed)
 {
-    const bool stale = fileChanged();
-    if (!mFeeds::DeleteFeed(feed))
+    const bool stale = staleFile();
+    if (!write([feed] { return mFeeds::DeleteFeed(feed); }))
         return Change::Refused;
     const auto [category, index] = findFeed(feed.Category, feed.FeedID);
     if (settle(stale || index < 0)) {

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 // The catalogue in memory: the categories and feeds of feeds.fdb, with every
@@ -31,6 +33,19 @@ public:
     enum class Addition { Added, UrlPresent, NamePresent };
 
     explicit Catalogue(QObject *parent = nullptr);
+
+    // Where the changes are saved. Inline (the default, for the command
+    // line), each change is saved to feeds.fdb before its call returns. In
+    // the background (the desktop program), a change is applied here at
+    // once and saved on the store thread, so the window never waits for the
+    // folder's lock or the disk; a save that fails shows its boxes once it
+    // is over and the file is read again.
+    static void setBackgroundSavesDefault(bool background);
+    void setSavesInBackground(bool background) { m_background = background; }
+    bool savesPending() const { return m_pending > 0; }
+    // Waits until every save asked for is done and answered (tests and the
+    // end of the program).
+    void waitForSaves();
 
     // Reads feeds.fdb afresh (a broken file is reported as LoadCategories
     // reports it, and what was read before the fault is kept).
@@ -83,6 +98,8 @@ public:
     static void reportFeedExists(const QString &category);
 
 signals:
+    // Every save asked for is done and answered.
+    void saved();
     // Anything may have changed (the file was read again).
     void reset();
     void categoryAdded(const QString &name);
@@ -95,6 +112,14 @@ signals:
     void feedRemoved(const FeedRecord &feed);
 
 private:
+    struct Written;
+    // Whether the rules must be checked against the file, which changed
+    // behind our back. In the background the catalogue is read again
+    // instead, and the answer is false.
+    bool staleFile();
+    // Runs a file operation now (its result), or on the store thread (true).
+    bool write(std::function<bool()> operation);
+    void onWritten(const Written &written);
     // Whether the file changed since it was last read or written here.
     bool fileChanged() const;
     void noteFile();
@@ -111,7 +136,21 @@ private:
     // catalogue; the caller holds the lock.
     static bool writeAdditions(const QStringList &categories, const QList<FeedRecord> &feeds);
 
+    // The batch's rules met on current, which gets the additions: the
+    // answers, and the categories and feeds added.
+    static std::pair<QList<Addition>, std::pair<QStringList, QList<FeedRecord>>> addTo(
+        QList<CatalogueCategory> &current, const QList<FeedRecord> &feeds, const QStringList &categories);
+    static std::optional<QList<Addition>> addToFile(
+        const QList<FeedRecord> &feeds, const QStringList &categories, QList<CatalogueCategory> *result);
+    static std::pair<QDateTime, qint64> fileStamp();
+
     QList<CatalogueCategory> m_categories;
     QDateTime m_fileTime;
     qint64 m_fileSize = -1;
+    bool m_background;
+    int m_pending = 0;
+    bool m_reloadDue = false;
+    // The stamp the file had after this catalogue's last save, as the store
+    // thread saw it; another writer's change shows as a different one.
+    std::shared_ptr<std::pair<QDateTime, qint64>> m_lastSaved;
 };

@@ -1,5 +1,6 @@
 #include "catalogue/FeedCheck.h"
 
+#include "feeds/FeedDownload.h"
 #include "feeds/FetchFailure.h"
 #include "feeds/XmlRepair.h"
 #include "i18n/Languages.h"
@@ -11,7 +12,6 @@
 
 #include <QRegularExpression>
 
-#include <QTimer>
 #include <algorithm>
 
 namespace
@@ -95,16 +95,21 @@ void reportInvalid(const QString &detail)
 
 } // namespace FeedCheckTexts
 
-FeedCheck::FeedCheck(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
+FeedCheck::FeedCheck(QObject *parent) : QObject(parent), m_download(new FeedDownload(this))
 {
-    m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, &FeedCheck::onTimeout);
+    // The check writes Debug.xml itself, once the document has parsed.
+    m_download->setKeepsDebugCopy(false);
+    connect(m_download, &FeedDownload::finished, this, &FeedCheck::onDone);
 }
 
 FeedCheck::~FeedCheck()
 {
-    if (m_request)
-        m_request->abort();
+    m_download->abandon();
+}
+
+bool FeedCheck::running() const
+{
+    return !m_ended;
 }
 
 bool FeedCheck::start(const QString &url)
@@ -116,22 +121,16 @@ bool FeedCheck::start(const QString &url)
             return false;
     }
     m_followed = false;
+    m_ended = false;
     send(url);
     return true;
 }
 
 void FeedCheck::send(const QString &url)
 {
-    mUtil::ClearUrlCache(url);
-    if (m_request)
-        m_request.release()->deleteLater();
-    m_request = std::make_unique<HttpRequest>();
-    m_request->setProperty("checkedUrl", url);
-    connect(m_request.get(), &HttpRequest::done, this, &FeedCheck::onDone);
-    m_request->open(QStringLiteral("GET"), url);
-    m_request->setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
-    m_timer->start(m_timeout);
-    m_request->send();
+    m_download->FeedURL = url;
+    m_download->setTimeout(m_timeout);
+    m_download->start();
 }
 
 void FeedCheck::cancel()
@@ -140,21 +139,16 @@ void FeedCheck::cancel()
         end(-1);
 }
 
-void FeedCheck::onTimeout()
+void FeedCheck::onDone(FeedDownload::Outcome outcome)
 {
-    if (!running())
+    if (outcome == FeedDownload::Outcome::Abandoned || m_ended)
         return;
-    m_request->abort();
-    box(Messages::Icon::Information, "MSG_ADDFEED_TIMEOUT");
-    end(-1);
-}
-
-void FeedCheck::onDone()
-{
-    if (!running())
+    if (outcome == FeedDownload::Outcome::TimedOut) {
+        box(Messages::Icon::Information, "MSG_ADDFEED_TIMEOUT");
+        end(-1);
         return;
-    m_timer->stop();
-    const QString url = m_request->property("checkedUrl").toString();
+    }
+    const QString url = m_download->FeedURL;
     QString title;
     QString next;
     bool again = false;
@@ -170,7 +164,7 @@ void FeedCheck::onDone()
 // a web page names in checkedUrl.
 int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
 {
-    const HttpRequest &request = *m_request;
+    const HttpRequest &request = *m_download->response();
     if (request.failure() != HttpRequest::Failure::None) {
         const auto failure = FetchFailure::of(request, getMessages);
         Messages::exclamation(failure->title, failure->text);
@@ -199,7 +193,7 @@ int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
         FeedCheckTexts::reportInvalid();
         return -1;
     }
-    mUtil::WriteTextFile(AppFolder::file(QStringLiteral("Debug.xml")), body, request.charset());
+    FeedDownload::writeDebugCopy(body, request.charset());
     if (type < 0)
         box(Messages::Icon::Information, "MSG_ADDFEED_UNSUPPORTED");
     else
@@ -226,11 +220,9 @@ bool FeedCheck::followPage(const QByteArray &body, const QUrl &base, QString *ne
 
 void FeedCheck::end(int type, const QString &title, const QString &url)
 {
-    m_timer->stop();
-    if (m_request) {
-        m_request->abort();
-        m_request.release()->deleteLater();
-    }
+    m_ended = true;
+    m_download->abandon();
+    m_download->release();
     emit finished(type, title, url);
 }
 

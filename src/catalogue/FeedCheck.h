@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feeds/FeedDownload.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -8,8 +10,6 @@
 #include <functional>
 #include <memory>
 
-class HttpRequest;
-class QTimer;
 class XmlDocument;
 
 // A feed a web page names with <link rel="alternate">.
@@ -35,7 +35,7 @@ public:
 
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     void setChooser(Chooser chooser) { m_chooser = std::move(chooser); }
-    bool running() const { return m_request != nullptr; }
+    bool running() const;
 
     // Starts the check of url; false (and no finished()) when the user gave
     // up at the connection test.
@@ -56,14 +56,13 @@ signals:
 
 private:
     void send(const QString &url);
-    void onDone();
-    void onTimeout();
+    void onDone(FeedDownload::Outcome outcome);
     int examine(QString *title, QString *checkedUrl, bool *again);
     bool followPage(const QByteArray &body, const QUrl &base, QString *next);
     void end(int type, const QString &title = QString(), const QString &url = QString());
 
-    std::unique_ptr<HttpRequest> m_request;
-    QTimer *m_timer;
+    FeedDownload *m_download;
+    bool m_ended = true;
     int m_timeout = 6000;
     bool m_followed = false; // a page's feed is checked once, not its page again
     Chooser m_chooser;

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "util/AppFolder.h"
+#include "util/Log.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -10,7 +11,7 @@ namespace
 {
 
 const char *usageText
-    = "usage: quorvane-cli [--home DIR] VERB [ARGUMENTS]\n"
+    = "usage: quorvane-cli [--home DIR] [--verbose] VERB [ARGUMENTS]\n"
       "verbs:\n"
       "  list\n"
       "  category add NAME | rename OLD NEW | delete NAME\n"
@@ -54,7 +55,10 @@ int failed(const QString &message)
 
 int main(int argc, char **argv)
 {
+    const bool verbose = Log::takeVerboseFlag(argc, argv);
     QCoreApplication app(argc, argv);
+    if (verbose)
+        Log::beVerbose();
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
 

@@ -66,19 +66,27 @@ bool writeLines(const QStringList &lines)
 
 // Runs a change of the file's lines with the other processes kept out, and
 // saves them; false when the file could not be locked or saved.
+// Its boxes are shown once the lock is let go, so that no other change
+// waits on the lock behind a box.
 template<class Change> bool changeLines(Change change)
 {
-    const FileLock lock(iniFile);
-    if (!lock.isLocked()) {
-        Messages::utilityError(75,
-            getMessages(QStringLiteral("MSG_PATHERROR"))
-                .arg(iniFile, getMessages(QStringLiteral("MSG_FILELOCKED"))));
-        return false;
+    QList<Messages::Box> boxes;
+    bool done = false;
+    {
+        Messages::Capture capture;
+        const FileLock lock(iniFile);
+        if (!lock.isLocked()) {
+            Messages::utilityError(75,
+                getMessages(QStringLiteral("MSG_PATHERROR"))
+                    .arg(iniFile, getMessages(QStringLiteral("MSG_FILELOCKED"))));
+        } else {
+            QStringList lines = readLines();
+            done = !change(lines) || writeLines(lines);
+        }
+        boxes = capture.take();
     }
-    QStringList lines = readLines();
-    if (!change(lines))
-        return true;
-    return writeLines(lines);
+    Messages::Capture::replay(boxes);
+    return done;
 }
 
 // The section name of a "[name]" line, or a null string.

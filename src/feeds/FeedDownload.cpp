@@ -1,50 +1,48 @@
 #include "feeds/FeedDownload.h"
 
 #include "feeds/FeedFile.h"
-#include "i18n/Languages.h"
-
 #include "util/AppFolder.h"
 #include "util/BackgroundWrite.h"
 #include "util/HttpRequest.h"
+#include "util/Log.h"
 #include "util/Utilities.h"
 
-#include <QTimer>
-
-FeedDownload::FeedDownload(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
+FeedDownload::FeedDownload(QObject *parent) : QObject(parent)
 {
-    m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, [this] {
-        if (StillExecuting)
-            end(Outcome::TimedOut);
-    });
 }
 
 FeedDownload::~FeedDownload() = default;
 
-void FeedDownload::sendRequest(HttpRequest &request, const QString &url, const FetchState &state)
+QString FeedDownload::hostOf(const QString &url)
 {
-    request.abort();
-    request.open(QStringLiteral("GET"), url);
-    request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
-    PoliteFetch::addValidators(request, state);
-    request.send();
+    const QUrl parsed(url.trimmed());
+    return parsed.host().isEmpty() ? url : parsed.host();
 }
 
 QString FeedDownload::host() const
 {
-    const QUrl url(FeedURL.trimmed());
-    return url.host().isEmpty() ? FeedURL : url.host();
+    return hostOf(FeedURL);
+}
+
+const HttpRequest *FeedDownload::response() const
+{
+    return m_hasResponse ? m_request.get() : nullptr;
+}
+
+void FeedDownload::writeDebugCopy(const QByteArray &data, const QString &charset)
+{
+    BackgroundWrite::textFile(AppFolder::file(QStringLiteral("Debug.xml")), data, charset);
 }
 
 void FeedDownload::start()
 {
-    m_failure.reset();
     m_answer = PoliteFetch::Answer();
+    m_sent = false;
+    m_hasResponse = false;
     mUtil::ClearUrlCache(FeedURL);
     if (m_request)
         m_request->abort();
     StillExecuting = true;
-    m_timer->start(m_timeout);
     const int attempt = ++m_attempt;
     if (FeedID.isEmpty()) {
         send(FetchState());
@@ -65,17 +63,32 @@ void FeedDownload::start()
 
 void FeedDownload::send(const FetchState &state)
 {
-    m_request = std::make_unique<HttpRequest>();
-    connect(m_request.get(), &HttpRequest::done, this, [this] {
-        if (StillExecuting)
-            onDone();
-    });
-    sendRequest(*m_request, FeedURL, state);
+    if (!m_request) {
+        m_request = std::make_unique<HttpRequest>();
+        connect(m_request.get(), &HttpRequest::done, this, [this] {
+            if (StillExecuting)
+                onDone();
+        });
+    }
+    m_request->open(QStringLiteral("GET"), FeedURL);
+    m_request->setTimeout(m_timeout);
+    PoliteFetch::addValidators(*m_request, state);
+    m_sent = true;
+    qCDebug(lcFetch) << "GET" << FeedURL;
+    m_request->send();
 }
 
 void FeedDownload::onDone()
 {
-    m_answer = PoliteFetch::classify(*m_request, QDateTime::currentDateTimeUtc());
+    m_hasResponse = true;
+    const HttpRequest &request = *m_request;
+    qCDebug(lcFetch) << "answer" << request.status() << request.lastUrl().toString() << "failure"
+                     << int(request.failure()) << request.responseBytes().size() << "bytes";
+    if (request.failure() == HttpRequest::Failure::TimedOut) {
+        end(Outcome::TimedOut);
+        return;
+    }
+    m_answer = PoliteFetch::classify(request, QDateTime::currentDateTimeUtc());
     switch (m_answer.kind) {
     case PoliteFetch::Answer::Kind::NotModified:
         end(Outcome::NotModified);
@@ -91,17 +104,23 @@ void FeedDownload::onDone()
     case PoliteFetch::Answer::Kind::Normal:
         break;
     }
-    m_failure = FetchFailure::of(*m_request, getMessages);
-    if (m_failure) {
+    if (FetchFailure::of(request, DefaultTexts::english)) {
         end(Outcome::Failed);
         return;
     }
-    FeedData = m_request->responseBytes();
-    FeedCharset = m_request->charset();
-    FeedValidators = m_answer.validators;
-    // Written behind the window's back, in the order of the downloads.
-    BackgroundWrite::textFile(AppFolder::file(QStringLiteral("Debug.xml")), FeedData, FeedCharset);
+    FeedData = request.responseBytes();
+    feedCharset = request.charset();
+    feedValidators = m_answer.validators;
+    if (m_debugCopy)
+        writeDebugCopy(FeedData, feedCharset);
     end(Outcome::Complete);
+}
+
+std::optional<FetchFailure> FeedDownload::failure(DefaultTexts::Source texts) const
+{
+    if (!response())
+        return std::nullopt;
+    return FetchFailure::of(*m_request, texts);
 }
 
 void FeedDownload::abandon()
@@ -110,14 +129,21 @@ void FeedDownload::abandon()
         end(Outcome::Abandoned);
 }
 
-void FeedDownload::end(Outcome outcome)
+void FeedDownload::release()
 {
-    StillExecuting = false;
-    m_timer->stop();
-    // The request goes once this call is over: it may be the one calling.
+    FeedData = QByteArray();
+    m_hasResponse = false;
     if (m_request) {
         m_request->abort();
         m_request.release()->deleteLater();
     }
+}
+
+void FeedDownload::end(Outcome outcome)
+{
+    StillExecuting = false;
+    if (outcome == Outcome::Abandoned && m_request)
+        m_request->abort();
+    qCDebug(lcFetch) << FeedURL << outcome;
     emit finished(outcome);
 }

@@ -2,6 +2,7 @@
 
 #include "feeds/FetchFailure.h"
 #include "feeds/PoliteFetch.h"
+#include "i18n/Languages.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -11,12 +12,14 @@
 #include <optional>
 
 class HttpRequest;
-class QTimer;
 
-// Fetches a feed's document for a feed window without waiting for it: one
-// GET with a time-out, told by finished(). A time-out is reported, not
-// asked about: the window puts the Retry/Cancel question and starts again.
-// A complete response becomes FeedData and is copied to Debug.xml.
+// The one way a feed's document is fetched, by the feed window, the
+// scheduled check, the add-feed check and the language update alike: one
+// GET through HttpRequest (whose time-out, cache headers and body cap hold),
+// told by finished() without waiting for it. A time-out is reported, not
+// asked about: the feed window puts the Retry/Cancel question and starts
+// again. A complete response becomes FeedData and, unless switched off, is
+// copied to Debug.xml off the window thread.
 //
 // With a FeedID the request is a polite one: the validators stored in the
 // feed's data file go with it, a pause its server asked for is kept (the
@@ -43,29 +46,41 @@ public:
     QString FeedURL;
     QString FeedID; // the feed whose data file keeps its fetch state ("" for none)
     QByteArray FeedData; // the last complete response, unchanged otherwise
-    QString FeedCharset; // the charset its Content-Type named
-    FetchState FeedValidators; // its ETag and Last-Modified, to store once it is merged
+    QString feedCharset; // the charset its Content-Type named
+    FetchState feedValidators; // its ETag and Last-Modified, to store once it is merged
     bool StillExecuting = false;
 
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     int timeout() const { return m_timeout; }
+    // Whether a complete response is copied to Debug.xml (on by default).
+    void setKeepsDebugCopy(bool keep) { m_debugCopy = keep; }
 
     // Sends the request afresh for FeedURL (a request still running is
     // dropped first); finished() follows once.
     void start();
     // Ends a download in progress without a result (its owner is going away).
     void abandon();
-    // What made the last download fail.
-    std::optional<FetchFailure> failure() const { return m_failure; }
+    // Lets the last response's memory go (FeedData included).
+    void release();
+
+    // What made the last download fail, in the words of texts.
+    std::optional<FetchFailure> failure(DefaultTexts::Source texts = getMessages) const;
     // What the last answer meant: its kind, pause, validators, and the
     // address a permanent redirect led to.
     const PoliteFetch::Answer &answer() const { return m_answer; }
+    // The last finished request (status, headers, final address, body), kept
+    // until release() or the next start(); null before any.
+    const HttpRequest *response() const;
+    // Whether the last start() sent a request at all (not when its server's
+    // pause was still running, or when it was abandoned first).
+    bool sent() const { return m_sent; }
     // The server of FeedURL, as the messages name it.
     QString host() const;
+    static QString hostOf(const QString &url);
 
-    // Starts a feed request afresh: abort, GET without credentials, no
-    // cache, the validators of state.
-    static void sendRequest(HttpRequest &request, const QString &url, const FetchState &state = {});
+    // Writes the copy of a downloaded document that Debug.xml keeps, behind
+    // the caller's back and in the order of the calls.
+    static void writeDebugCopy(const QByteArray &data, const QString &charset);
 
 signals:
     void finished(FeedDownload::Outcome outcome);
@@ -76,9 +91,10 @@ private:
     void end(Outcome outcome);
 
     std::unique_ptr<HttpRequest> m_request;
-    QTimer *m_timer;
     int m_timeout = 10000;
-    std::optional<FetchFailure> m_failure;
+    bool m_debugCopy = true;
+    bool m_sent = false;
+    bool m_hasResponse = false;
     PoliteFetch::Answer m_answer;
     int m_attempt = 0; // tells the fetch state read for an earlier start apart
 };

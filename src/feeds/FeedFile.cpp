@@ -105,6 +105,11 @@ void drain(Store &s)
 
 } // namespace
 
+QObject *FeedFile::storeAnchor()
+{
+    return &store().anchor;
+}
+
 void FeedFile::waitForRequests()
 {
     const QMutexLocker locker(&storeMutex);

@@ -2,6 +2,7 @@
 
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedStore.h"
+#include "util/Worker.h"
 
 #include <QObject>
 #include <QPointer>
@@ -78,6 +79,22 @@ public:
     // file is read on the store thread; the call returns at once).
     static void announceUnread(const QStringList &feedIds);
 
+    // Runs work on the store thread, after what was asked of it before, and
+    // hands its result to done on the main thread while context lives. The
+    // folder's other files (feeds.fdb) are saved this way too, so the window
+    // thread never waits for the folder's lock or the disk.
+    template<class Result>
+    static void onStoreThread(
+        QObject *context, std::function<Result()> work, std::function<void(const Result &)> done)
+    {
+        QMetaObject::invokeMethod(
+            storeAnchor(),
+            [guard = QPointer<QObject>(context), work = std::move(work), done = std::move(done)]() mutable {
+                Worker::deliver(std::move(guard), std::move(done), work());
+            },
+            Qt::QueuedConnection);
+    }
+
     QString feedId() const { return m_feedId; }
     QString fileName() const { return m_fileName; }
 
@@ -119,6 +136,7 @@ signals:
     void saveFailed(const QString &fileName, const QString &error);
 
 private:
+    static QObject *storeAnchor();
     FeedFile(const QString &feedId, const QString &fileName);
     ~FeedFile() override;
 

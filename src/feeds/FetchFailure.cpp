@@ -42,7 +42,9 @@ FetchFailure connectionFailure(const HttpRequest &request, DefaultTexts::Source 
         return failure("MSG_INSECUREREDIRECT", text("MSG_INSECUREREDIRECT").arg(host, request.errorString()));
     case HttpRequest::Failure::TooLarge:
         return failure(
-            "MSG_TOOLARGE", text("MSG_TOOLARGE").arg(host).arg(HttpRequest::MaxBodyBytes / (1024 * 1024)));
+            "MSG_TOOLARGE", text("MSG_TOOLARGE").arg(host).arg(request.maxBodyBytes() / (1024 * 1024)));
+    case HttpRequest::Failure::TimedOut:
+        return failure("MSG_TIMEOUT", text("MSG_TIMEOUT"));
     case HttpRequest::Failure::Network:
     case HttpRequest::Failure::None:
         break;

@@ -9,12 +9,21 @@
 
 #include <QSettings>
 
-LanguageUpdate::LanguageUpdate(QObject *parent) : QObject(parent)
+LanguageUpdate::LanguageUpdate(QObject *parent) : QObject(parent), m_download(new FeedDownload(this))
 {
-    m_timer.setSingleShot(true);
-    m_timer.setInterval(10000);
-    connect(
-        &m_timer, &QTimer::timeout, this, [this] { end(getMessages(QStringLiteral("MSG_UPDATETIMEOUT"))); });
+    m_download->setTimeout(10000);
+    m_download->setKeepsDebugCopy(false);
+    connect(m_download, &FeedDownload::finished, this, &LanguageUpdate::onDone);
+}
+
+bool LanguageUpdate::running() const
+{
+    return m_download->StillExecuting;
+}
+
+void LanguageUpdate::setTimeout(int ms)
+{
+    m_download->setTimeout(ms);
 }
 
 LanguageUpdate::~LanguageUpdate() = default;
@@ -30,21 +39,21 @@ QString LanguageUpdate::serviceAddress()
 
 void LanguageUpdate::start(const QString &url)
 {
-    if (m_request)
+    if (running())
         return;
-    m_request = new HttpRequest(this);
-    connect(m_request, &HttpRequest::done, this, &LanguageUpdate::onDone);
-    // Always the server's current file, never a cached copy.
-    m_request->open(QStringLiteral("GET"), url);
-    m_request->setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
-    m_request->setRequestHeader(QStringLiteral("Pragma"), QStringLiteral("no-cache"));
-    m_timer.start();
-    m_request->send();
+    m_download->FeedURL = url;
+    m_download->start();
 }
 
-void LanguageUpdate::onDone()
+void LanguageUpdate::onDone(FeedDownload::Outcome outcome)
 {
-    const HttpRequest &request = *m_request;
+    if (outcome == FeedDownload::Outcome::Abandoned)
+        return;
+    if (outcome == FeedDownload::Outcome::TimedOut) {
+        end(getMessages(QStringLiteral("MSG_UPDATETIMEOUT")));
+        return;
+    }
+    const HttpRequest &request = *m_download->response();
     if (request.failure() != HttpRequest::Failure::None) {
         end(getMessages(QStringLiteral("MSG_UPDATEFAILED")) + QLatin1Char(' ') + request.errorString());
         return;
@@ -69,12 +78,6 @@ void LanguageUpdate::onDone()
 
 void LanguageUpdate::end(const QString &problem)
 {
-    m_timer.stop();
-    if (m_request) {
-        m_request->disconnect(this);
-        m_request->abort();
-        m_request->deleteLater();
-        m_request = nullptr;
-    }
+    m_download->release();
     emit finished(problem);
 }

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "feeds/FeedDownload.h"
+
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QUrl>
-
-class HttpRequest;
 
 // Fetches a newer Localization.txt from the language service and stores it
 // in the application folder. A download that fails, or that brings no
@@ -22,17 +21,16 @@ public:
     static QString serviceAddress();
 
     void start(const QString &url = serviceAddress());
-    bool running() const { return m_request != nullptr; }
-    void setTimeout(int ms) { m_timer.setInterval(ms); }
+    bool running() const;
+    void setTimeout(int ms);
 
 signals:
     // problem is empty when the new file is stored.
     void finished(const QString &problem);
 
 private:
-    void onDone();
+    void onDone(FeedDownload::Outcome outcome);
     void end(const QString &problem);
 
-    HttpRequest *m_request = nullptr;
-    QTimer m_timer;
+    FeedDownload *m_download;
 };

@@ -82,14 +82,13 @@ signals:
     void feedTypeFound(const QString &feedId, int feedType);
 
 private:
-    QList<FeedRecord> LoadScheduledFeeds();
+    QList<FeedRecord> loadScheduledFeeds();
     void startRun(const QList<FeedRecord> &feeds);
     // The feeds are worked on one after another in the stored order.
     void nextFeed();
     void onFetched(int index);
     bool FetchFeedContent(int index);
-    bool politeAnswer(int index);
-    void ParseAndMerge(int index);
+    void parseAndMerge(int index);
     void MergeNewItems(int index, const FeedParser::Result &parsed);
     void onMerged(int index, const FeedStore::MergeResult &merged);
     void feedDone(int index);
@@ -108,7 +107,6 @@ private:
     int m_current = -1;
     bool m_working = false; // the current feed is being worked on
     QList<NewItemsCount> m_results;
-    PoliteFetch::Answer m_answer; // of the feed being worked on
     std::unique_ptr<FetchQueue> m_queue; // the downloads of the run in progress
     mSettings::SchedulerSettings m_settings; // as the run read them
     QString m_logFile;

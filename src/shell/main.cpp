@@ -1,3 +1,4 @@
+#include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "shell/MessageBoxBackend.h"
 #include "shell/ScreenshotHook.h"
@@ -6,6 +7,7 @@
 #include "shell/frmSplash.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
+#include "util/Log.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -16,7 +18,10 @@
 
 int main(int argc, char *argv[])
 {
+    const bool verbose = Log::takeVerboseFlag(argc, argv);
     QApplication app(argc, argv);
+    if (verbose)
+        Log::beVerbose();
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
@@ -25,6 +30,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     mUtil::SetShellOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    // The window never waits for feeds.fdb to be saved.
+    Catalogue::setBackgroundSavesDefault(true);
     MessageBoxBackend messageBoxes;
     Messages::setBackend(&messageBoxes);
 

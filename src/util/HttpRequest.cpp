@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSslError>
 #include <QStringDecoder>
+#include <QTimer>
 
 namespace
 {
@@ -62,6 +63,18 @@ HttpRequest::HttpRequest(QObject *parent) : QObject(parent), m_manager(threadMan
 {
 }
 
+void HttpRequest::setRange(qint64 from, const QByteArray &ifRange)
+{
+    m_rangeFrom = qMax<qint64>(0, from);
+    m_ifRange = ifRange;
+}
+
+void HttpRequest::onTimeout()
+{
+    if (m_state == Sent || m_state == Loading)
+        fail(Failure::TimedOut, m_reply ? m_reply->url() : m_url, QString());
+}
+
 HttpRequest::~HttpRequest()
 {
     abort();
@@ -73,6 +86,8 @@ void HttpRequest::open(const QString &method, const QString &url)
     m_method = method.toUpper();
     m_url = QUrl(url.trimmed());
     m_headers.clear();
+    m_rangeFrom = 0;
+    m_ifRange.clear();
     m_state = Opened;
 }
 
@@ -98,6 +113,14 @@ void HttpRequest::send()
     m_redirects = 0;
     m_state = Sent;
     ++m_attempt;
+    if (m_timeout > 0) {
+        if (!m_timer) {
+            m_timer = new QTimer(this);
+            m_timer->setSingleShot(true);
+            connect(m_timer, &QTimer::timeout, this, &HttpRequest::onTimeout);
+        }
+        m_timer->start(m_timeout);
+    }
     start(m_url);
 }
 
@@ -124,6 +147,18 @@ void HttpRequest::start(const QUrl &url)
     // The body cap below applies to the inflated body; the library's own
     // ratio check would refuse some honest feeds first.
     request.setDecompressedSafetyCheckThreshold(-1);
+    // Always the server's current answer, never a cache's.
+    request.setRawHeader("Cache-Control", "no-cache");
+    request.setRawHeader("Pragma", "no-cache");
+    // Naming an encoding turns the network layer's own inflation off, so
+    // the body arrives byte for byte as stored.
+    if (m_identity)
+        request.setRawHeader("Accept-Encoding", "identity");
+    if (m_rangeFrom > 0) {
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(m_rangeFrom) + '-');
+        if (!m_ifRange.isEmpty())
+            request.setRawHeader("If-Range", m_ifRange);
+    }
     for (const auto &header : std::as_const(m_headers))
         request.setRawHeader(header.first, header.second);
 
@@ -145,7 +180,7 @@ void HttpRequest::onMetaData()
     if (!m_reply || !m_reply->rawHeader("Content-Encoding").isEmpty())
         return;
     const qint64 length = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-    if (length > MaxBodyBytes)
+    if (length > m_maxBody)
         fail(Failure::TooLarge, m_reply->url(), QString());
 }
 
@@ -164,10 +199,10 @@ void HttpRequest::onReadyRead()
 bool HttpRequest::appendBody(const QByteArray &piece)
 {
     const qint64 needed = m_body.size() + piece.size();
-    if (needed > MaxBodyBytes)
+    if (needed > m_maxBody)
         return false;
     if (needed > m_body.capacity())
-        m_body.reserve(qsizetype(qMin<qint64>(qMax<qint64>(needed, 2 * m_body.capacity()), MaxBodyBytes)));
+        m_body.reserve(qsizetype(qMin<qint64>(qMax<qint64>(needed, 2 * m_body.capacity()), m_maxBody)));
     m_body.append(piece);
     return true;
 }
@@ -188,6 +223,7 @@ void HttpRequest::fail(Failure failure, const QUrl &url, const QString &reason)
     if (m_state == Done || m_state == Unsent)
         return;
     dropReply();
+    stopTimer();
     m_failure = failure;
     m_lastUrl = url;
     m_error = reason;
@@ -225,6 +261,7 @@ void HttpRequest::onFinished()
     m_reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     m_charset = charsetOf(reply->rawHeader("Content-Type"));
     reply->deleteLater();
+    stopTimer();
     m_state = Done;
     emit done();
 }
@@ -254,9 +291,16 @@ bool HttpRequest::followRedirect(QNetworkReply *reply)
     return true;
 }
 
+void HttpRequest::stopTimer()
+{
+    if (m_timer)
+        m_timer->stop();
+}
+
 void HttpRequest::abort()
 {
     dropReply();
+    stopTimer();
     m_sslErrors.clear();
     ++m_attempt;
     if (m_state != Unsent)

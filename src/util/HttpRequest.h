@@ -8,19 +8,26 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 
-// One HTTP GET with the shape the feed code relies on: open, a request
+// One HTTP request, the one way the program talks HTTP: open, a request
 // header, send, a ready state that reaches 4 on completion (success, error
 // page or failure alike), the response, and abort.
 //
-// Redirects are followed up to 10 times, never from https to http. The body
-// is read as it arrives and the request is aborted the moment it passes
-// 64 MiB (after any gzip or deflate inflation), so memory stays bounded
-// whatever the server sends. TLS is verified and every request carries
-// "Quorvane/<version> (+<web address>)" as its User-Agent. Bodies are asked
-// for compressed: the network layer offers gzip, deflate and whatever else
-// it can inflate, and inflates it (setting Accept-Encoding here would turn
-// that off).
+// The request owns everything a transfer needs to stay bounded and polite:
+// - a time-out for the whole transfer (setTimeout), reported as TimedOut;
+// - the cache headers: every request asks for the server's current answer
+//   ("Cache-Control: no-cache", "Pragma: no-cache");
+// - the body cap (64 MiB unless set), counted as the body arrives and after
+//   any gzip or deflate inflation; the request is aborted the moment it
+//   passes it, so memory stays bounded whatever the server sends;
+// - the compression: bodies are asked for compressed (the network layer
+//   offers and inflates gzip, deflate and what else it can) unless the
+//   caller asks for the identity encoding, as a byte-exact download must;
+// - a byte range (setRange), with the validator that makes it conditional.
+// Redirects are followed up to 10 times, never from https to http. TLS is
+// verified and every request carries "Quorvane/<version> (+<web address>)"
+// as its User-Agent.
 class HttpRequest : public QObject
 {
     Q_OBJECT
@@ -38,7 +45,8 @@ public:
         Certificate, // the server's certificate is not trusted or not valid
         TooManyRedirects,
         InsecureRedirect, // from https to plain http
-        TooLarge, // the body passed MaxBodyBytes
+        TooLarge, // the body passed the cap
+        TimedOut, // no complete answer within the time-out
         Network, // any other failure of the connection
     };
 
@@ -47,6 +55,19 @@ public:
 
     void open(const QString &method, const QString &url);
     void setRequestHeader(const QString &name, const QString &value);
+    // The longest a transfer may take from send() to its last byte; 0 (the
+    // default) for no limit.
+    void setTimeout(int milliseconds) { m_timeout = milliseconds; }
+    int timeout() const { return m_timeout; }
+    // The largest body taken (MaxBodyBytes by default).
+    void setMaxBodyBytes(qint64 bytes) { m_maxBody = bytes; }
+    qint64 maxBodyBytes() const { return m_maxBody; }
+    // Asks for the body as it is stored, neither compressed nor inflated.
+    void setIdentityEncoding(bool identity) { m_identity = identity; }
+    // Asks for the body from byte `from` on (after open()); ifRange (an ETag or a
+    // Last-Modified date) makes the server send the whole body instead when
+    // it has changed. from 0 asks for no range.
+    void setRange(qint64 from, const QByteArray &ifRange = QByteArray());
     void send();
     void abort();
 
@@ -87,8 +108,16 @@ private:
     // Ends the request as failed: no body, ready state 4.
     void fail(Failure failure, const QUrl &url, const QString &reason);
     void dropReply();
+    void onTimeout();
+    void stopTimer();
 
     QNetworkAccessManager *m_manager;
+    QTimer *m_timer = nullptr;
+    int m_timeout = 0;
+    qint64 m_maxBody = MaxBodyBytes;
+    bool m_identity = false;
+    qint64 m_rangeFrom = 0;
+    QByteArray m_ifRange;
     QPointer<QNetworkReply> m_reply;
     QString m_method;
     QUrl m_url;

@@ -3,6 +3,7 @@
 #include "i18n/Languages.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace Messages
 {
@@ -10,6 +11,28 @@ namespace Messages
 namespace
 {
 Backend *installed = nullptr;
+thread_local Capture *capturing = nullptr;
+} // namespace
+
+Capture::Capture() : m_outer(capturing)
+{
+    capturing = this;
+}
+
+Capture::~Capture()
+{
+    capturing = m_outer;
+}
+
+QList<Box> Capture::take()
+{
+    return std::exchange(m_boxes, {});
+}
+
+void Capture::replay(const QList<Box> &boxes)
+{
+    for (const Box &box : boxes)
+        show(box.icon, box.title, box.text);
 }
 
 void setBackend(Backend *backend)
@@ -37,6 +60,10 @@ Answer cautiousAnswer(Buttons buttons)
 
 Answer show(Icon icon, const QString &title, const QString &text, Buttons buttons)
 {
+    if (capturing) {
+        capturing->m_boxes.append({icon, title, text});
+        return cautiousAnswer(buttons);
+    }
     if (installed)
         return installed->ask(icon, title, text, buttons);
     const QByteArray line = (title + QStringLiteral(": ") + text + QLatin1Char('\n')).toUtf8();

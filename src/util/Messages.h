@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Every message box of the program goes through this seam. The desktop
@@ -51,5 +52,33 @@ void utilityError(int number, const QString &description, const QString &title =
 
 // The answer the default backend gives for a set of buttons.
 Answer cautiousAnswer(Buttons buttons);
+
+// One box as it was asked for.
+struct Box {
+    Icon icon;
+    QString title;
+    QString text;
+};
+
+// While a Capture lives, the boxes asked for on its thread are kept instead
+// of shown (with the cautious answer), so that work done off the window
+// thread, or while a lock is held, can have its boxes shown afterwards by
+// replay() on the window thread.
+class Capture
+{
+public:
+    Capture();
+    ~Capture();
+    Capture(const Capture &) = delete;
+    Capture &operator=(const Capture &) = delete;
+
+    QList<Box> take();
+    static void replay(const QList<Box> &boxes);
+
+private:
+    friend Answer show(Icon, const QString &, const QString &, Buttons);
+    QList<Box> m_boxes;
+    Capture *m_outer;
+};
 
 } // namespace Messages

@@ -485,12 +485,12 @@ void frmViewFeed::parse()
     QPointer<frmViewFeed> window(this);
     Worker::run(
         qApp,
-        [type = m_feedType, data = m_download->FeedData, charset = m_download->FeedCharset] {
+        [type = m_feedType, data = m_download->FeedData, charset = m_download->feedCharset] {
             int corrected = -1;
             FeedParser::Result parsed = FeedParser::parseCorrecting(type, data, charset, &corrected);
             return std::make_pair(std::move(parsed), corrected);
         },
-        [window, owner, validators = m_download->FeedValidators](
+        [window, owner, validators = m_download->feedValidators](
             const std::pair<FeedParser::Result, int> &result) {
             const FeedParser::Result &parsed = result.first;
             if (window && result.second >= 0) {
@@ -519,7 +519,7 @@ void frmViewFeed::onParsed(const FeedParser::Result &parsed)
     }
     // Asked before the caption changes: the merge is done even when the
     // window goes meanwhile.
-    const FetchState &validators = m_download->FeedValidators;
+    const FetchState &validators = m_download->feedValidators;
     file().merge(parsed.items, validators, this, [this](const FeedStore::MergeResult &merged) {
         m_newItems = merged.added > 0;
         // The new rows are made on a worker.
