@@ -1,6 +1,7 @@
 #include "catalogue/FeedCheck.h"
 
 #include "feeds/FeedDownload.h"
+#include "feeds/FeedParser.h"
 #include "feeds/FetchFailure.h"
 #include "feeds/XmlRepair.h"
 #include "i18n/Languages.h"
@@ -8,7 +9,6 @@
 #include "util/HttpRequest.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
-#include "util/XmlDocument.h"
 
 #include <QRegularExpression>
 
@@ -26,29 +26,6 @@ void box(Messages::Icon icon, const char *key)
 {
     const QString name = QString::fromLatin1(key);
     Messages::show(icon, getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
-}
-
-XmlNode child(const XmlNode &node, const QString &name)
-{
-    for (const XmlNode &each : node.childNodes()) {
-        if (each.nodeName() == name)
-            return each;
-    }
-    return {};
-}
-
-// An RSS 1.0 document: its root is rdf:RDF (any prefix), its channel a child.
-int rdfType(const XmlDocument &document, QString *title)
-{
-    const XmlNode root = document.documentElement();
-    const QString name = root ? root.nodeName() : QString();
-    if (name != QLatin1String("RDF") && !name.endsWith(QLatin1String(":RDF")))
-        return -1;
-    const XmlNode channel = child(root, QStringLiteral("channel"));
-    const XmlNode caption = child(channel, QStringLiteral("title"));
-    if (caption)
-        *title = caption.text();
-    return child(channel, QStringLiteral("itunes:summary")) ? 2 : 0;
 }
 
 QString attributeOf(const QString &tag, const QString &name)
@@ -178,10 +155,11 @@ int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
         return -1;
     }
     const QByteArray body = request.responseBytes();
-    XmlDocument document;
-    const bool parsed = document.loadXML(request.responseText());
     QString found;
-    const int type = parsed ? detectType(document, &found) : -1;
+    const FeedParser::Result parsed = FeedParser::parseAny(body, request.charset());
+    const bool wellFormed = parsed.failure != FeedParser::Failure::NotXml
+        && parsed.failure != FeedParser::Failure::Empty;
+    const int type = detectType(parsed, &found);
     // A web page (XHTML included) is searched for the feeds it names.
     if (type < 0 && !m_followed && looksLikeHtml(body)) {
         *again = followPage(body, request.lastUrl(), checkedUrl);
@@ -189,7 +167,7 @@ int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
             FeedCheckTexts::reportInvalid();
         return -1;
     }
-    if (!parsed) {
+    if (!wellFormed) {
         FeedCheckTexts::reportInvalid();
         return -1;
     }
@@ -226,29 +204,19 @@ void FeedCheck::end(int type, const QString &title, const QString &url)
     emit finished(type, title, url);
 }
 
-int FeedCheck::detectType(const XmlDocument &document, QString *title)
+int FeedCheck::detectType(const FeedParser::Result &parsed, QString *title)
 {
-    struct Kind {
-        const char *query;
-        const char *podcast;
-        const char *title;
-        int type;
-    };
-    static const Kind kinds[] = {
-        {".//rss", ".//rss/channel/itunes:summary", ".//rss/channel/title", 0},
-        {".//feed", nullptr, ".//feed/title", 1},
-        {".//rdf", ".//rdf/channel/itunes:summary", ".//rdf/channel/title", 0},
-    };
-    for (const Kind &kind : kinds) {
-        if (!document.selectSingleNode(QString::fromLatin1(kind.query)))
-            continue;
-        const XmlNode caption = document.selectSingleNode(QString::fromLatin1(kind.title));
-        if (caption)
-            *title = caption.text();
-        const bool podcast = kind.podcast && document.selectSingleNode(QString::fromLatin1(kind.podcast));
-        return podcast ? 2 : kind.type;
-    }
-    return rdfType(document, title);
+    if (parsed.failure != FeedParser::Failure::None)
+        return -1;
+    *title = parsed.feedTitle;
+    if (parsed.kind == FeedParser::Kind::Atom)
+        return 1;
+    return parsed.podcast ? 2 : 0;
+}
+
+int FeedCheck::detectType(const QByteArray &document, const QString &charset, QString *title)
+{
+    return detectType(FeedParser::parseAny(document, charset), title);
 }
 
 QList<FeedLink> FeedCheck::discoverFeeds(const QByteArray &html, const QUrl &base)

@@ -10,7 +10,10 @@
 #include <functional>
 #include <memory>
 
-class XmlDocument;
+namespace FeedParser
+{
+struct Result;
+}
 
 // A feed a web page names with <link rel="alternate">.
 struct FeedLink {
@@ -44,8 +47,10 @@ public:
     void cancel();
 
     // The type of a feed document (0 RSS or RDF, 1 Atom, 2 podcast) or -1,
-    // with its channel title when it has one.
-    static int detectType(const XmlDocument &document, QString *title);
+    // with its channel title when it has one: the parser's own decoding
+    // (byte-order mark, XML declaration, then the HTTP charset) and rules.
+    static int detectType(const QByteArray &document, const QString &charset, QString *title);
+    static int detectType(const FeedParser::Result &parsed, QString *title);
     // The feeds an HTML page names, addresses resolved against base.
     static QList<FeedLink> discoverFeeds(const QByteArray &html, const QUrl &base);
 

@@ -763,6 +763,7 @@ Result FeedReader::readRss()
     forEachChild(container, [&](pugi::xml_node child, const QualifiedName &name) {
         if (child == channel) {
             readFeedTitle(channel, result);
+            result.podcast = bool(channel.child("itunes:summary"));
             forEachChild(channel, [&](pugi::xml_node item, const QualifiedName &itemName) {
                 return readEntry(result, item, isFeed(itemName, "item"), &FeedReader::rssItem);
             });

@@ -29,6 +29,7 @@ struct Result {
     Failure failure = Failure::None;
     Kind kind = Kind::Invalid;
     QString feedTitle; // null when the feed has none
+    bool podcast = false; // an RSS channel with itunes:summary
 };
 
 // Turns raw feed bytes into text: byte-order mark (or the zero bytes of
