@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/FeedRecord.h"
+#include "util/FeedRecord.h"
 
 #include <QList>
 #include <QString>

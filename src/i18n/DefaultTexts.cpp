@@ -1,6 +1,7 @@
 #include "i18n/DefaultTexts.h"
 
 #include "i18n/Languages.h"
+#include "util/UtilityTexts.h"
 
 namespace DefaultTexts
 {
@@ -8,12 +9,15 @@ namespace DefaultTexts
 namespace
 {
 const QList<QPair<QString, QString>> &base();
-}
+const QList<QPair<QString, QString>> &baseAfterUtilities();
+} // namespace
 
 const QList<QPair<QString, QString>> &table()
 {
     static const QList<QPair<QString, QString>> texts = [] {
         QList<QPair<QString, QString>> all = base();
+        all += UtilityTexts::english();
+        all += baseAfterUtilities();
         all += feedDialogTexts();
         all += categoryAndSettingsTexts();
         all += schedulerDialogTexts();
@@ -211,12 +215,14 @@ const QList<QPair<QString, QString>> &base()
             QStringLiteral("Application Settings successfully saved to Application Configuration File.")},
         {QStringLiteral("MSG_SCHEDULERSAVED"),
             QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!")},
-        // Unexpected failures.
-        {QStringLiteral("MSG_FUNCTION"), QStringLiteral("%1 Function")},
-        {QStringLiteral("MSG_ERRORONLINE"), QStringLiteral("Error on Line %1")},
-        {QStringLiteral("MSG_UTILITYERROR_TITLE"), QStringLiteral("Error !")},
-        {QStringLiteral("MSG_PATHERROR"), QStringLiteral("Path/File access error: %1 (%2)")},
-        {QStringLiteral("MSG_FILENOTFOUND"), QStringLiteral("File not found: %1")},
+    };
+    return texts;
+}
+
+// After the utilities' own texts (unexpected failures).
+const QList<QPair<QString, QString>> &baseAfterUtilities()
+{
+    static const QList<QPair<QString, QString>> texts = {
         {QStringLiteral("MSG_ERR_OBJECTNOTSET"),
             QStringLiteral("Object variable or With block variable not set")},
         {QStringLiteral("MSG_ERR_TYPEMISMATCH"), QStringLiteral("Type mismatch")},

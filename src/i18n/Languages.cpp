@@ -4,6 +4,7 @@
 #include "i18n/LocalizationFile.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
+#include "util/UtilityTexts.h"
 #include "util/AtomicSave.h"
 #include "util/Utilities.h"
 
@@ -139,6 +140,8 @@ clsLanguages &Languages()
     static clsLanguages *languages = [] {
         auto *made = new clsLanguages;
         DefaultTexts::registerAll(*made);
+        // The utilities' boxes speak the current language from now on.
+        UtilityTexts::setSource(&getMessages);
         return made;
     }();
     return *languages;

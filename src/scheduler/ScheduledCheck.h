@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/FeedRecord.h"
+#include "util/FeedRecord.h"
 #include "config/Settings.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"

@@ -1,8 +1,8 @@
 #include "util/Utilities.h"
 
-#include "i18n/Languages.h"
 #include "util/AtomicSave.h"
 #include "util/Messages.h"
+#include "util/UtilityTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +49,7 @@ bool IsBlank(const QString &text)
 
 bool ReportWriteFailure(const QString &path, const QString &error)
 {
-    Messages::utilityError(75, getMessages(QStringLiteral("MSG_PATHERROR")).arg(path, error));
+    Messages::utilityError(75, UtilityTexts::text(QStringLiteral("MSG_PATHERROR")).arg(path, error));
     return false;
 }
 
@@ -102,7 +102,7 @@ QString ReadTextFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Messages::utilityError(53, getMessages(QStringLiteral("MSG_FILENOTFOUND")).arg(path));
+        Messages::utilityError(53, UtilityTexts::text(QStringLiteral("MSG_FILENOTFOUND")).arg(path));
         return QString();
     }
     return DecodeStoredText(file.readAll());

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/FeedCheck.h"
-#include "catalogue/FeedRecord.h"
+#include "util/FeedRecord.h"
 
 #include <QDialog>
 #include <QString>

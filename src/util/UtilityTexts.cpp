@@ -1,0 +1,41 @@
+#include "util/UtilityTexts.h"
+
+#include <atomic>
+
+namespace UtilityTexts
+{
+
+namespace
+{
+std::atomic<Source> installed {nullptr};
+}
+
+const QList<QPair<QString, QString>> &english()
+{
+    static const QList<QPair<QString, QString>> texts = {
+        {QStringLiteral("MSG_FUNCTION"), QStringLiteral("%1 Function")},
+        {QStringLiteral("MSG_ERRORONLINE"), QStringLiteral("Error on Line %1")},
+        {QStringLiteral("MSG_UTILITYERROR_TITLE"), QStringLiteral("Error !")},
+        {QStringLiteral("MSG_PATHERROR"), QStringLiteral("Path/File access error: %1 (%2)")},
+        {QStringLiteral("MSG_FILENOTFOUND"), QStringLiteral("File not found: %1")},
+    };
+    return texts;
+}
+
+void setSource(Source source)
+{
+    installed = source;
+}
+
+QString text(const QString &key)
+{
+    if (const Source source = installed.load())
+        return source(key);
+    for (const auto &[name, value] : english()) {
+        if (name == key)
+            return value;
+    }
+    return QString();
+}
+
+} // namespace UtilityTexts
