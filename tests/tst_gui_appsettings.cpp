@@ -257,13 +257,13 @@ void TestGuiAppSettings::closeCompletelyLeavesTheTray()
         control<QCheckBox>(&confirm, QStringLiteral("chkDontShow"))->setChecked(true);
         control<QPushButton>(&confirm, QStringLiteral("btnOK"), 1)->click();
     }
-    QVERIFY(!CloseDecision(nullptr));
+    QVERIFY(!closeDecision(nullptr));
 
     frmAppSettings dialog;
     QVERIFY(control<QRadioButton>(&dialog, QStringLiteral("optClose"), 1)->isChecked());
     control<QRadioButton>(&dialog, QStringLiteral("optClose"), 0)->click();
     pressOk(dialog);
-    QVERIFY(CloseDecision(nullptr));
+    QVERIFY(closeDecision(nullptr));
     QVERIFY(config().contains(QStringLiteral("confirm=0")));
 }
 

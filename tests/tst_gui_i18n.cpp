@@ -249,7 +249,7 @@ void TestGuiI18n::firstStartAsksForTheLanguage()
 void TestGuiI18n::theLocalizationFileHoldsEveryWindow()
 {
     frmMain main;
-    QVERIFY(main.MakeLocalizationFile());
+    QVERIFY(main.makeLocalizationFile());
     const QString text = QString::fromUtf8(m_home->read(LocalizationFile::fileName()));
     QVERIFY(text.startsWith(QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n")));
     for (const char *key :

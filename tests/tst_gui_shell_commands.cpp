@@ -4,7 +4,9 @@
 
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
+#include "i18n/ui/WindowTexts.h"
 #include "shell/CategoryNode.h"
+#include "shell/Commands.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
 #include "support/MessageRecorder.h"
@@ -18,6 +20,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <QToolBar>
+#include <QWidgetAction>
 #include <QtTest>
 
 using namespace ShellFixture;
@@ -78,6 +82,9 @@ private slots:
         m_home.reset();
     }
 
+    void commandTableNamesAndKeysAreUnique();
+    void commandTableIsWhatEachPlaceShows_data();
+    void commandTableIsWhatEachPlaceShows();
     void commandsOpenTheirDialogs_data();
     void commandsOpenTheirDialogs();
     void shortcutsOpenTheirDialogs_data();
@@ -108,6 +115,80 @@ private:
     std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<frmMain> m_main;
 };
+
+// No two commands share a name (findChild would find either) or keys (Qt
+// runs neither of two ambiguous shortcuts); the shortcut list is the
+// table's.
+void TestShellCommands::commandTableNamesAndKeysAreUnique()
+{
+    QSet<QString> names;
+    QSet<QKeySequence> keys;
+    QList<QPair<QString, QKeySequence>> withKeys;
+    for (const Commands::Command &command : Commands::table()) {
+        if (!command.name)
+            continue;
+        QVERIFY2(!names.contains(QLatin1String(command.name)), command.name);
+        names.insert(QLatin1String(command.name));
+        if (command.shortcut.isEmpty())
+            continue;
+        QVERIFY2(!keys.contains(command.shortcut), command.name);
+        keys.insert(command.shortcut);
+        withKeys.append({QString::fromUtf8(command.text), command.shortcut});
+    }
+    QCOMPARE(Commands::shortcuts(), withKeys);
+    QVERIFY(withKeys.contains({QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5)}));
+}
+
+// Each menu, the tool bar and the window hold exactly the table's commands
+// of that place, in its order, with its shortcut, and each translated
+// command has its localization key with its text.
+void TestShellCommands::commandTableIsWhatEachPlaceShows_data()
+{
+    QTest::addColumn<QString>("place");
+    for (const Commands::Place &place : Commands::places())
+        QTest::newRow(place.name) << QString::fromLatin1(place.name);
+}
+
+void TestShellCommands::commandTableIsWhatEachPlaceShows()
+{
+    QFETCH(QString, place);
+    QList<QAction *> shown;
+    if (place == m_main->objectName())
+        shown = m_main->actions();
+    else if (auto *menu = m_main->findChild<QMenu *>(place))
+        shown = menu->actions();
+    else if (auto *bar = m_main->findChild<QToolBar *>(place))
+        shown = bar->actions();
+    QVERIFY(!shown.isEmpty());
+    QStringList names;
+    for (QAction *action : shown) {
+        // The web-site button and the Windows menu's entries are no commands.
+        if (qobject_cast<QWidgetAction *>(action) || action->objectName() == QLatin1String("mnuSubItem"))
+            continue;
+        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    }
+
+    QHash<QString, QString> texts;
+    for (const auto &[key, text] : WindowTexts::collect(m_main.get()))
+        texts.insert(key, text);
+    QStringList expected;
+    for (const Commands::Command &command : Commands::table()) {
+        if (QLatin1String(command.place) != place)
+            continue;
+        expected << (command.name ? QString::fromLatin1(command.name) : QStringLiteral("-"));
+        if (!command.name)
+            continue;
+        QAction *made = action(m_main.get(), QLatin1String(command.name));
+        QCOMPARE(made->shortcut(), command.shortcut);
+        if (command.textKey)
+            QCOMPARE(texts.value(QLatin1String(command.textKey)), QString::fromUtf8(command.text));
+        else
+            QVERIFY2(!texts.contains(QStringLiteral("frmMain_") + QLatin1String(command.name))
+                    && !texts.contains(QStringLiteral("frmMain_") + QLatin1String(command.name) + u'0'),
+                command.name);
+    }
+    QCOMPARE(names, expected);
+}
 
 void TestShellCommands::commandsOpenTheirDialogs_data()
 {

@@ -4,6 +4,7 @@
 #include "config/Settings.h"
 #include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
+#include "shell/ScheduleTimer.h"
 #include "shell/frmAbout.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmMain.h"
@@ -612,7 +613,7 @@ void TestShellMain::timerRunsChecksAndRearms()
 {
     writeConfig("[schdl]\r\nena=1\r\nfrq=2\r\n");
     m_main = std::make_unique<frmMain>();
-    m_main->setScheduleIntervals({50, 50, 50, 50, 50, 50, 50}, 50);
+    m_main->schedule()->setScheduleIntervals({50, 50, 50, 50, 50, 50, 50}, 50);
     m_main->Load();
     QTRY_VERIFY(scheduleLog().contains(QStringLiteral("Scheduled Check Finished (")));
     QVERIFY(scheduleLog().contains(QStringLiteral("***** Scheduler Timer Paused/Stopped (")));
@@ -630,7 +631,7 @@ void TestShellMain::closingStopsTimer()
     QVERIFY(scheduleLog().trimmed().endsWith(QStringLiteral(") *****")));
     QVERIFY(scheduleLog().contains(QStringLiteral("***** Scheduler Timer Paused/Stopped (")));
     // Later commands find the window unloaded and leave the timer off.
-    main->EnableSchedule(true);
+    main->schedule()->EnableSchedule(true);
     QVERIFY(!timer()->isActive());
 }
 

@@ -201,7 +201,7 @@ void TestShellTree::renameNode()
     QFETCH(QString, storedName);
 
     const QString before = catalogue();
-    QCOMPARE(bar()->RenameNode(node(key), newText), applied);
+    QCOMPARE(bar()->renameNode(node(key), newText), applied);
     QCOMPARE(node(key)->text(0), storedName);
     QVERIFY(catalogue().contains(QStringLiteral("name=\"%1\"").arg(storedName)));
     if (!applied)
@@ -221,7 +221,7 @@ void TestShellTree::renameStaleCategoryIsRefused()
 {
     // The category went from the file behind the tree's back.
     m_home->write(QStringLiteral("feeds.fdb"), "<categories><category name=\"World\"/></categories>");
-    QVERIFY(!bar()->RenameNode(node(QStringLiteral("cat_2")), QStringLiteral("Commerce")));
+    QVERIFY(!bar()->renameNode(node(QStringLiteral("cat_2")), QStringLiteral("Commerce")));
     QCOMPARE(m_messages->count(), 1);
     QCOMPARE(m_messages->last().title, QStringLiteral("Alert!"));
     QCOMPARE(m_messages->last().text,
@@ -232,7 +232,7 @@ void TestShellTree::renameStaleCategoryIsRefused()
 
 void TestShellTree::renamedCategoryKeepsSortOrder()
 {
-    QVERIFY(bar()->RenameNode(node(QStringLiteral("cat_2")), QStringLiteral("Zoo")));
+    QVERIFY(bar()->renameNode(node(QStringLiteral("cat_2")), QStringLiteral("Zoo")));
     QTreeWidgetItem *root = tree()->topLevelItem(0);
     QStringList order;
     for (int i = 0; i < root->childCount(); ++i)
@@ -336,8 +336,8 @@ void TestShellTree::dropFeed()
     const QString before = catalogue();
     m_messages->script(answers);
 
-    QVERIFY(bar()->StartDrag(node(zetaId)));
-    QCOMPARE(bar()->DropFeed(node(QStringLiteral("cat_2"))), moved);
+    QVERIFY(bar()->startDrag(node(zetaId)));
+    QCOMPARE(bar()->dropFeed(node(QStringLiteral("cat_2"))), moved);
 
     QCOMPARE(m_messages->titles(), titles);
     QCOMPARE(m_messages->entries().first().text,
@@ -358,13 +358,13 @@ void TestShellTree::dropFeed()
 
 void TestShellTree::onlyFeedsCanBeDragged()
 {
-    QVERIFY(!bar()->StartDrag(node(QStringLiteral("main"))));
-    QVERIFY(!bar()->StartDrag(node(QStringLiteral("cat_1"))));
-    QVERIFY(bar()->StartDrag(node(zetaId)));
+    QVERIFY(!bar()->startDrag(node(QStringLiteral("main"))));
+    QVERIFY(!bar()->startDrag(node(QStringLiteral("cat_1"))));
+    QVERIFY(bar()->startDrag(node(zetaId)));
     // Onto its own category, the root or another feed: nothing happens.
-    QVERIFY(!bar()->DropFeed(node(QStringLiteral("cat_1"))));
-    QVERIFY(!bar()->DropFeed(node(QStringLiteral("main"))));
-    QVERIFY(!bar()->DropFeed(node(planetId)));
+    QVERIFY(!bar()->dropFeed(node(QStringLiteral("cat_1"))));
+    QVERIFY(!bar()->dropFeed(node(QStringLiteral("main"))));
+    QVERIFY(!bar()->dropFeed(node(planetId)));
     QCOMPARE(m_messages->count(), 0);
 }
 
@@ -420,7 +420,7 @@ void TestShellTree::deleteFeed()
 void TestShellTree::deleteFeedClosesItsWindow()
 {
     select(zetaId);
-    m_main->OpenSelectedFeed(false);
+    m_main->openSelectedFeed(false);
     QCOMPARE(m_main->windowsShowing(zetaId).size(), 1);
     m_messages->script({Answer::Yes});
     m_main->findChild<QAction *>(QStringLiteral("mnuFeedsDelete"))->trigger();
@@ -446,7 +446,7 @@ void TestShellTree::treeAndWindowsFollowTheCatalogue()
 {
     Catalogue *model = m_main->catalogue();
     select(planetId);
-    m_main->OpenSelectedFeed(false);
+    m_main->openSelectedFeed(false);
     QMdiSubWindow *tab = m_main->windowsShowing(planetId).value(0);
     QVERIFY(tab);
     const auto entryTexts = [this] {

@@ -90,7 +90,7 @@ void frmConfirmClose::choose(bool closeNow)
     accept();
 }
 
-bool CloseDecision(QWidget *owner)
+bool closeDecision(QWidget *owner)
 {
     if (mSettings::ReadConfirmOnClose()) {
         frmConfirmClose dialog(owner);

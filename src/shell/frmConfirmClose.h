@@ -28,4 +28,4 @@ private:
 
 // The decision taken when the main window is asked to close: true when the
 // close goes ahead, false when the program keeps running in the tray.
-bool CloseDecision(QWidget *owner);
+bool closeDecision(QWidget *owner);

@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QHash>
-#include <QKeySequence>
+#include "shell/Commands.h"
+#include "shell/FeedTabs.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class Catalogue;
 class QAction;
@@ -18,14 +20,15 @@ class QMdiSubWindow;
 class QMenu;
 class QPushButton;
 class QSystemTrayIcon;
-class QTimer;
-class UnreadCounts;
 class QTreeWidgetItem;
+class SavedSession;
+class ScheduleTimer;
 class ScheduledCheck;
+class TrayIcon;
+class UnreadCounts;
 class frmAbout;
 class frmLanguage;
 class frmOptionBar;
-class UnreadCounts;
 class frmViewFeed;
 struct FeedRecord;
 
@@ -39,8 +42,8 @@ struct StartOptions {
     static StartOptions fromArguments(const QStringList &arguments);
 };
 
-// The frame of the program: the feed windows as tabs, the category panel,
-// the menus, the tray icon and the scheduler timer.
+// The frame of the program: the feed tabs, the category panel, the menus
+// and tool bar of the command table, the tray icon and the scheduler timer.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -49,73 +52,70 @@ public:
     ~frmMain() override;
 
     // The rest of the start-up: tray start or showing the window, the
-    // scheduler timer, captions and the first-run help.
+    // scheduler timer, captions, the first-run help and the last session.
     void Load();
 
     frmOptionBar *optionBar() const { return m_optionBar; }
     Catalogue *catalogue() const { return m_catalogue; }
-    QMdiArea *tabs() const { return m_tabs; }
-    ScheduledCheck *scheduledCheck() const { return m_check; }
+    FeedTabs *feedTabs() const { return m_tabs; }
+    QMdiArea *tabs() const { return m_tabs->area(); }
+    ScheduleTimer *schedule() const { return m_schedule; }
+    ScheduledCheck *scheduledCheck() const;
+    TrayIcon *tray() const { return m_tray; }
+    QSystemTrayIcon *trayIcon() const;
+    // A command of the table and a menu, by objectName.
+    QAction *command(const QString &name) const { return m_made.actions.value(name); }
+    QMenu *menu(const QString &name) const { return m_made.menus.value(name); }
 
     // Feed windows.
-    bool IsFeedOpen(const QString &url, bool activate);
+    bool IsFeedOpen(const QString &url, bool activate) { return m_tabs->IsFeedOpen(url, activate); }
     void OpenFeed(const QString &caption, const QString &feedId, const QString &url, int feedType,
-        bool checkForNewItems);
-    void OpenFeed(const FeedRecord &feed, bool checkForNewItems);
-    frmViewFeed *activeFeedWindow() const;
-    QList<frmViewFeed *> feedWindows() const;
-    // The tabs whose feed window shows the feed with this id.
-    QList<QMdiSubWindow *> windowsShowing(const QString &feedId) const;
-    // The close request of a tab: refused while its feed window is busy.
-    // True when the window closes.
-    bool oTabs_CloseWindow(QMdiSubWindow *window);
-
-    // Tray.
-    void AddToSystemTray();
-    void HandleSystrayMenu(const QString &sKey);
-    QSystemTrayIcon *trayIcon() const { return m_tray; }
-
-    // Scheduler.
-    void EnableSchedule(bool bReadSettings);
-    // One scheduled check now, with the timer held off until it ends.
-    void RunScheduleTick();
-    // Replaces the "frq" intervals 0..6 and the "-debug" interval (ms).
-    void setScheduleIntervals(const QList<int> &intervals, int debugInterval);
+        bool checkForNewItems)
+    {
+        m_tabs->OpenFeed(caption, feedId, url, feedType, checkForNewItems);
+    }
+    void OpenFeed(const FeedRecord &feed, bool checkForNewItems) { m_tabs->OpenFeed(feed, checkForNewItems); }
+    frmViewFeed *activeFeedWindow() const { return m_tabs->activeFeedWindow(); }
+    QList<frmViewFeed *> feedWindows() const { return m_tabs->feedWindows(); }
+    QList<QMdiSubWindow *> windowsShowing(const QString &feedId) const
+    {
+        return m_tabs->windowsShowing(feedId);
+    }
 
     // Commands.
-    void DeleteSelectedCategory();
-    void DeleteSelectedFeed();
-    void OpenSelectedFeed(bool checkForNewItems);
-    void DeleteFeedItem();
-    void ForwardToFeedWindow(const QString &action);
-    void ToggleOptionBar();
-    void RefreshCategories();
-    void OpenHelpFile();
-    void OpenWebsite();
-    void ShowAbout();
-    void ShowLanguages();
+    void deleteSelectedCategory();
+    void deleteSelectedFeed();
+    void openSelectedFeed(bool checkForNewItems);
+    void deleteFeedItem();
+    void forwardToFeedWindow(const QString &action);
+    void toggleOptionBar();
+    void refreshCategories();
+    void openHelpFile();
+    void openWebsite();
+    void showAbout();
+    void showLanguages();
+    // The windows besides the main window that close with it.
+    void closeOtherWindows();
     // The dialogs of the catalogue and the settings, modal.
     void AddCategory();
-    void EditSelectedCategory();
+    void editSelectedCategory();
     void AddFeed();
-    void EditSelectedFeed();
-    void ShowScheduler();
-    void ShowAppSettings();
-    void ShowEmailSettings();
+    void editSelectedFeed();
+    void showScheduler();
+    void showAppSettings();
+    void showEmailSettings();
+    void openNextUnreadFeed(const QString &afterFeedId);
+    void markSelectedAllRead();
     // The catalogue from and to an OPML file the user chooses.
-    // Refreshes the open feed windows and checks every other feed.
-    void CheckAllFeeds();
-    void OpenNextUnreadFeed(const QString &afterFeedId);
-    void MarkSelectedAllRead();
-    void ImportOpml();
-    void ExportOpml();
+    void importOpml();
+    void exportOpml();
     // Asks for the OPML file to read (save false) or write; "" when
     // cancelled. Tests replace it.
     using OpmlFileChooser = std::function<QString(QWidget *parent, bool save)>;
     void setOpmlFileChooser(OpmlFileChooser chooser) { m_opmlChooser = std::move(chooser); }
     // Writes Localization.txt from the texts of every window, each loaded
     // for the purpose without being shown, and of every message.
-    bool MakeLocalizationFile();
+    bool makeLocalizationFile();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -123,89 +123,47 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildMenus();
-    void buildToolbar();
+    void buildCommands();
     void buildStatusBar();
     void buildDock();
-    void buildTabs();
-    QAction *addCommand(QMenu *menu, const QString &name, const QString &text,
-        const std::function<void()> &command, const QKeySequence &shortcut = {});
     void showNodeMenu(QTreeWidgetItem *node, const QPoint &globalPos);
     void showItemMenu(const QPoint &globalPos);
-    void createTrayIcon();
-    bool trayAvailable() const;
-    void setScheduleTimer(bool enabled);
-    void onScheduledCheckFinished();
     void announceNewItems();
     void Unload();
-    void closeOtherWindows();
     // The language of the settings, and the language dialog on the first start.
     void applyStartLanguage();
     // The texts the window sets itself, in the current language.
     void showOwnTexts();
-    void showTrayState(bool windowShown);
-    void ShowCategoryDialog(int mode, const QString &name);
+    void showCategoryDialog(int mode, const QString &name);
     // The add (mode 0) or edit (mode 1, of feed) dialog of a feed.
-    void ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed);
+    void showFeedDialog(int mode, const QString &category, const FeedRecord *feed);
     // Ctrl+C goes to the focused widget when it has text selected, and
     // opens the category dialog otherwise.
     void installCopyKeyFilter();
     // Unread counts in the tree, read without holding up the start.
     void setupUnreadCounts();
     void countUnknownFeeds();
-    void saveOpenTabs() const;
-    void restoreOpenTabs();
     void followFeedWindow(frmViewFeed *feed);
     void correctFeedType(const QString &feedId, int feedType);
     void changeFeed(const QString &feedId, const std::function<void(FeedRecord &)> &change);
-    void showCheckProgress(int done, int total);
-
-    // Windows menu: one entry per open feed window, or "No Feeds Open".
-    void addWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
-    void updateWindowEntry(QMdiSubWindow *window, const QString &caption, const QString &feedId);
-    void removeWindowEntry(QMdiSubWindow *window);
-    void resetWindowsMenu();
-    // Open feed windows take a feed's new name, URL and type from the
-    // catalogue.
-    void followCatalogue();
-    void showFeedInWindows(const FeedRecord &feed);
 
     StartOptions m_options;
-    QMdiArea *m_tabs = nullptr;
-    Catalogue *m_catalogue = nullptr;
+    Catalogue *m_catalogue;
+    FeedTabs *m_tabs;
+    ScheduleTimer *m_schedule;
+    std::unique_ptr<SavedSession> m_session;
+    TrayIcon *m_tray = nullptr;
+    Commands::Made m_made;
     frmOptionBar *m_optionBar = nullptr;
     QDockWidget *m_dock = nullptr;
     QList<QLabel *> m_statusPanels;
     QPushButton *m_website = nullptr;
-    QTimer *m_schedule = nullptr;
-    ScheduledCheck *m_check = nullptr;
-    QSystemTrayIcon *m_tray = nullptr;
     QPointer<frmAbout> m_about;
     QPointer<frmLanguage> m_languages;
-
-    QMenu *m_mnuCat = nullptr;
-    QMenu *m_mnuFeeds = nullptr;
-    QMenu *m_mnuWindows = nullptr;
-    QMenu *m_mnuFeedItem = nullptr;
-    QMenu *m_mnuSysTray = nullptr;
-    QAction *m_feedsCheck = nullptr;
-    QAction *m_feedItemShow = nullptr;
     UnreadCounts *m_unread = nullptr;
     OpmlFileChooser m_opmlChooser;
-    QAction *m_execute = nullptr;
-    QAction *m_sendByEmail = nullptr;
-    QAction *m_checkAll = nullptr;
-    QAction *m_optionBarToggle = nullptr;
-    QAction *m_trayShow = nullptr;
-    QAction *m_trayAddFeed = nullptr;
-    QAction *m_addCategory = nullptr;
-    QAction *m_catNewFeed = nullptr;
-    QHash<QMdiSubWindow *, QAction *> m_windowEntries;
 
-    QList<int> m_intervals;
-    int m_debugInterval = 60000;
     bool m_sessionEnding = false;
     bool m_deciding = false;
     bool m_unloaded = false;
-    bool m_trayOffersHide = false; // the tray's first command hides the window
 };

@@ -91,33 +91,33 @@ void frmMain::installCopyKeyFilter()
 
 void frmMain::AddCategory()
 {
-    ShowCategoryDialog(0, QString());
+    showCategoryDialog(0, QString());
 }
 
-void frmMain::EditSelectedCategory()
+void frmMain::editSelectedCategory()
 {
     QTreeWidgetItem *node = m_optionBar->selectedNode();
     if (isSelectedCategory(node))
-        ShowCategoryDialog(1, node->text(0));
+        showCategoryDialog(1, node->text(0));
 }
 
 void frmMain::AddFeed()
 {
     if (m_optionBar->tvCategories()->topLevelItemCount() == 0)
         return;
-    ShowFeedDialog(0, presetCategory(m_optionBar->selectedNode()), nullptr);
+    showFeedDialog(0, presetCategory(m_optionBar->selectedNode()), nullptr);
 }
 
-void frmMain::EditSelectedFeed()
+void frmMain::editSelectedFeed()
 {
     QTreeWidgetItem *node = m_optionBar->selectedNode();
     if (!CategoryNode::isFeed(node))
         return;
     const FeedRecord feed = CategoryNode::record(node);
-    ShowFeedDialog(1, feed.Category, &feed);
+    showFeedDialog(1, feed.Category, &feed);
 }
 
-void frmMain::ShowCategoryDialog(int mode, const QString &name)
+void frmMain::showCategoryDialog(int mode, const QString &name)
 {
     frmCategory dialog(m_catalogue, this);
     dialog.Mode = qint16(mode);
@@ -126,7 +126,7 @@ void frmMain::ShowCategoryDialog(int mode, const QString &name)
         m_optionBar->revealNode(m_optionBar->categoryNode(dialog.chosenName()));
 }
 
-void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord *feed)
+void frmMain::showFeedDialog(int mode, const QString &category, const FeedRecord *feed)
 {
     frmAddFeed dialog(m_catalogue, this);
     dialog.iDisplayMode = qint16(mode);
@@ -139,19 +139,19 @@ void frmMain::ShowFeedDialog(int mode, const QString &category, const FeedRecord
         m_optionBar->revealNode(m_optionBar->feedNode(dialog.savedFeedId()));
 }
 
-void frmMain::ShowScheduler()
+void frmMain::showScheduler()
 {
     frmScheduler dialog(m_catalogue, this);
     dialog.exec();
 }
 
-void frmMain::ShowEmailSettings()
+void frmMain::showEmailSettings()
 {
     frmEmailSettings dialog(this);
     dialog.exec();
 }
 
-void frmMain::ShowAppSettings()
+void frmMain::showAppSettings()
 {
     frmAppSettings dialog(this);
     dialog.exec();

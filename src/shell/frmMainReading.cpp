@@ -1,5 +1,6 @@
 // The main window's part in everyday reading: unread counts in the tree,
-// the catalogue to and from OPML, and the feed tabs of the last session.
+// the catalogue to and from OPML, what feed windows and checks learn about
+// a feed, and the announcement of new items.
 #include "shell/frmMain.h"
 
 #include "catalogue/Catalogue.h"
@@ -8,17 +9,13 @@
 #include "feeds/UnreadCounts.h"
 #include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
+#include "scheduler/ui/frmNotification.h"
 #include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>
 #include <QFileDialog>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QSet>
-#include <QSettings>
 #include <QTreeWidget>
 
 void frmMain::setupUnreadCounts()
@@ -63,102 +60,29 @@ QString chooseOpmlFile(QWidget *parent, bool save)
 
 } // namespace
 
-void frmMain::ImportOpml()
+void frmMain::importOpml()
 {
     const QString path = m_opmlChooser ? m_opmlChooser(this, false) : chooseOpmlFile(this, false);
     if (!path.isEmpty())
         Opml::importAndReport(*m_catalogue, path);
 }
 
-void frmMain::ExportOpml()
+void frmMain::exportOpml()
 {
     const QString path = m_opmlChooser ? m_opmlChooser(this, true) : chooseOpmlFile(this, true);
     if (!path.isEmpty())
         Opml::exportAndReport(*m_catalogue, path);
 }
 
-// The open feed tabs and the selected item of each, kept in the per-user
-// settings when the program ends and opened again at the next start.
-namespace
-{
-const QString sessionGroup = QStringLiteral("Session");
-} // namespace
-
-void frmMain::saveOpenTabs() const
-{
-    QStringList feeds;
-    QStringList items;
-    for (const frmViewFeed *window : feedWindows()) {
-        feeds << window->FeedID();
-        items << window->selectedItemId();
-    }
-    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    settings.beginGroup(sessionGroup);
-    settings.setValue(QStringLiteral("OpenFeeds"), feeds);
-    settings.setValue(QStringLiteral("SelectedItems"), items);
-}
-
-void frmMain::restoreOpenTabs()
-{
-    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    settings.beginGroup(sessionGroup);
-    const QStringList feeds = settings.value(QStringLiteral("OpenFeeds")).toStringList();
-    const QStringList items = settings.value(QStringLiteral("SelectedItems")).toStringList();
-    for (qsizetype i = 0; i < feeds.size(); ++i) {
-        // A feed deleted meanwhile is simply not opened.
-        const std::optional<FeedRecord> feed = m_catalogue->feed(feeds.at(i));
-        if (!feed || IsFeedOpen(feed->FeedURL, false))
-            continue;
-        OpenFeed(*feed, false);
-        // The window just opened is the newest.
-        const QList<frmViewFeed *> windows = feedWindows();
-        frmViewFeed *window = windows.isEmpty() ? nullptr : windows.last();
-        if (!window || window->FeedID() != feed->FeedID)
-            continue;
-        window->selectItemWhenLoaded(items.value(i));
-    }
-}
-
-// "Check All Feeds": the open windows refresh themselves, and a run of the
-// scheduled check goes over every other feed of the catalogue, its
-// progress in the status bar and its new items in the pop-up.
-void frmMain::CheckAllFeeds()
-{
-    QSet<QString> open;
-    for (frmViewFeed *window : feedWindows()) {
-        open.insert(window->FeedID());
-        if (!window->StillExecuting()) {
-            window->setCheckForNewItems(true);
-            window->LoadFeedData(false);
-        }
-    }
-    if (m_check->isRunning())
-        return;
-    QList<FeedRecord> feeds;
-    for (const CatalogueCategory &category : m_catalogue->categories()) {
-        for (const FeedRecord &feed : category.feeds) {
-            if (!open.contains(feed.FeedID))
-                feeds << feed;
-        }
-    }
-    setScheduleTimer(false);
-    m_execute->setEnabled(false);
-    m_checkAll->setEnabled(false);
-    m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSEXECUTING")));
-    m_check->RunCheckOf(feeds);
-}
-
-void frmMain::showCheckProgress(int done, int total)
-{
-    if (!m_unloaded)
-        m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_CHECKALL_PROGRESS")).arg(done).arg(total));
-}
-
 // A feed window or a scheduled run learnt something the catalogue keeps.
 void frmMain::followFeedWindow(frmViewFeed *feed)
 {
+    connect(feed, &frmViewFeed::itemMenuRequested, this, &frmMain::showItemMenu);
+    connect(feed, &frmViewFeed::itemDeleteRequested, this, &frmMain::deleteFeedItem);
+    QAction *send = command(QStringLiteral("mnuToolsSendByEmail"));
+    connect(feed, &frmViewFeed::itemSelected, send, [send] { send->setEnabled(true); });
     connect(feed, &frmViewFeed::nextFeedWithUnreadRequested, this,
-        [this, feed] { OpenNextUnreadFeed(feed->FeedID()); });
+        [this, feed] { openNextUnreadFeed(feed->FeedID()); });
     connect(feed, &frmViewFeed::addressChangeAccepted, this, [this](const QString &id, const QString &url) {
         changeFeed(id, [&url](FeedRecord &record) { record.FeedURL = url; });
     });
@@ -181,7 +105,7 @@ void frmMain::changeFeed(const QString &feedId, const std::function<void(FeedRec
 
 // The first feed after this one, in the tree's order and round again, that
 // has unread items.
-void frmMain::OpenNextUnreadFeed(const QString &afterFeedId)
+void frmMain::openNextUnreadFeed(const QString &afterFeedId)
 {
     QList<FeedRecord> feeds;
     for (QTreeWidgetItemIterator it(m_optionBar->tvCategories()); *it; ++it) {
@@ -206,7 +130,7 @@ void frmMain::OpenNextUnreadFeed(const QString &afterFeedId)
 
 // "Mark All as Read" of the tree: the selected feed, or every feed of the
 // selected category.
-void frmMain::MarkSelectedAllRead()
+void frmMain::markSelectedAllRead()
 {
     QTreeWidgetItem *node = m_optionBar->selectedNode();
     QStringList ids;
@@ -218,4 +142,20 @@ void frmMain::MarkSelectedAllRead()
     }
     if (!ids.isEmpty())
         FeedFile::markAllRead(ids);
+}
+
+// New items of a scheduled check: the pop-up, whose lines open their feeds,
+// and the desktop's notification while the window is in the tray.
+void frmMain::announceNewItems()
+{
+    const auto note = scheduledCheck()->notification();
+    if (!note)
+        return;
+    frmNotification *popup = frmNotification::announce(*note);
+    connect(popup, &frmNotification::feedChosen, this, [this](const QString &feedId) {
+        if (const auto feed = m_catalogue->feed(feedId))
+            OpenFeed(*feed, false);
+    });
+    if (trayIcon() && !isVisible())
+        AnnounceInTray(trayIcon(), scheduledCheck()->notificationLines());
 }

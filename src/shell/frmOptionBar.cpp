@@ -84,13 +84,13 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override
     {
         if (event->key() == Qt::Key_F2)
-            m_owner->EditSelectedLabel();
+            m_owner->editSelectedLabel();
         QTreeWidget::keyReleaseEvent(event);
     }
 
     void startDrag(Qt::DropActions) override
     {
-        if (!m_owner->StartDrag(currentItem()))
+        if (!m_owner->startDrag(currentItem()))
             return;
         auto *data = new QMimeData;
         data->setData(dragFormat, key(currentItem()).toUtf8());
@@ -131,7 +131,7 @@ protected:
         const QPersistentModelIndex target = indexFromItem(node);
         QTimer::singleShot(0, m_owner, [this, target] {
             if (target.isValid())
-                m_owner->DropFeed(itemFromIndex(target));
+                m_owner->dropFeed(itemFromIndex(target));
         });
     }
 
@@ -172,7 +172,7 @@ public:
         const QPersistentModelIndex node(index);
         QTimer::singleShot(0, m_owner, [owner = m_owner, tree = m_tree, node, text] {
             if (node.isValid())
-                owner->RenameNode(tree->itemFromIndex(node), text);
+                owner->renameNode(tree->itemFromIndex(node), text);
         });
     }
 
@@ -413,7 +413,7 @@ void frmOptionBar::placeSorted(QTreeWidgetItem *node)
     m_tree->setCurrentItem(node);
 }
 
-bool frmOptionBar::EditSelectedLabel()
+bool frmOptionBar::editSelectedLabel()
 {
     QTreeWidgetItem *node = selectedNode();
     if (!node || isRoot(node))
@@ -422,7 +422,7 @@ bool frmOptionBar::EditSelectedLabel()
     return true;
 }
 
-bool frmOptionBar::RenameNode(QTreeWidgetItem *node, const QString &newText)
+bool frmOptionBar::renameNode(QTreeWidgetItem *node, const QString &newText)
 {
     if (!node || isRoot(node))
         return false;
@@ -431,7 +431,7 @@ bool frmOptionBar::RenameNode(QTreeWidgetItem *node, const QString &newText)
     return change == Catalogue::Change::Applied;
 }
 
-bool frmOptionBar::StartDrag(QTreeWidgetItem *node)
+bool frmOptionBar::startDrag(QTreeWidgetItem *node)
 {
     if (!node || !isFeed(node))
         return false;
@@ -439,7 +439,7 @@ bool frmOptionBar::StartDrag(QTreeWidgetItem *node)
     return true;
 }
 
-bool frmOptionBar::DropFeed(QTreeWidgetItem *target)
+bool frmOptionBar::dropFeed(QTreeWidgetItem *target)
 {
     if (!isCategory(target) || m_dragged.FeedID.isEmpty())
         return false;

@@ -30,13 +30,13 @@ public:
 
     // The end of a label edit: renames the category or feed in the
     // catalogue (the node follows), or refuses it. True when applied.
-    bool RenameNode(QTreeWidgetItem *node, const QString &newText);
+    bool renameNode(QTreeWidgetItem *node, const QString &newText);
 
     // A drag may start from a feed node only; remembers that feed.
-    bool StartDrag(QTreeWidgetItem *node);
+    bool startDrag(QTreeWidgetItem *node);
     // Moves the dragged feed into the category node after asking. True
     // when moved (the tree is then rebuilt).
-    bool DropFeed(QTreeWidgetItem *target);
+    bool dropFeed(QTreeWidgetItem *target);
 
     // The first category node of that name (letter case ignored), and the
     // node of a feed.
@@ -54,7 +54,7 @@ public:
     static int unreadOf(const QTreeWidgetItem *node);
 
     // Opens the selected node's label for editing (not the root's).
-    bool EditSelectedLabel();
+    bool editSelectedLabel();
 
 signals:
     // A feed node was double-clicked.

@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
     if (programArguments == QStringList {QStringLiteral("--write-localization")}) {
         // Every window loaded, none shown, in its design texts.
         frmMain window;
-        const bool written = window.MakeLocalizationFile();
+        const bool written = window.makeLocalizationFile();
         Messages::setBackend(nullptr);
         return written ? 0 : 1;
     }
