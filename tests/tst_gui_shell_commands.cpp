@@ -5,13 +5,13 @@
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
-#include "shell/CategoryNode.h"
 #include "shell/Commands.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "tst_gui_shell_fixture.h"
+#include "ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>

@@ -1,6 +1,7 @@
 #include "config/Settings.h"
 
 #include "config/Ini.h"
+#include "config/SettingsKeys.h"
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
@@ -12,9 +13,11 @@ namespace mSettings
 namespace
 {
 
-const QString emailSection = QStringLiteral("email");
-const QString appSection = QStringLiteral("app");
-const QString schedulerSection = QStringLiteral("schdl");
+using namespace SettingsKeys;
+
+const QString emailSection = MailServer.groupName();
+const QString appSection = StartWithSystem.groupName();
+const QString schedulerSection = ScheduleEnabled.groupName();
 const QChar fieldSeparator = QChar(5);
 
 std::function<void()> &schedulerSavedHook()
@@ -28,29 +31,29 @@ void useConfigFile()
     mINI::SetINIFile(configFile(), 5000);
 }
 
-QString read(const QString &section, const QString &key, const QString &defaultValue)
+QString read(const SettingKey &key)
 {
-    return mINI::ReadINIValue(section, key, defaultValue);
+    return mINI::ReadINIValue(key.groupName(), key.keyName(), key.fallback());
 }
 
-qint16 readInt(const QString &section, const QString &key, const QString &defaultValue)
+qint16 readInt(const SettingKey &key)
 {
-    return qint16(read(section, key, defaultValue).toInt());
+    return qint16(read(key).toInt());
 }
 
-QString readScrambled(const QString &key, const QString &defaultValue = QString())
+QString readScrambled(const SettingKey &key)
 {
-    return mUtil::ScrambleText(read(emailSection, key, defaultValue), false);
+    return mUtil::ScrambleText(read(key), false);
 }
 
-mINI::Entry scrambled(const QString &key, const QString &value)
+mINI::Entry scrambled(const SettingKey &key, const QString &value)
 {
-    return {key, mUtil::ScrambleText(value, true)};
+    return {key.keyName(), mUtil::ScrambleText(value, true)};
 }
 
-mINI::Entry number(const QString &key, int value)
+mINI::Entry number(const SettingKey &key, int value)
 {
-    return {key, QString::number(value)};
+    return {key.keyName(), QString::number(value)};
 }
 
 // A save that failed has said so already; only a save that worked is
@@ -96,13 +99,13 @@ void LoadEmailSettings()
 {
     useConfigFile();
     EmailSettings &e = email();
-    e.Server = readScrambled(QStringLiteral("sv"));
-    e.Port = readScrambled(QStringLiteral("po"));
-    e.Authentication = qint16(readScrambled(QStringLiteral("au"), QStringLiteral("6330")).toInt());
-    e.UserName = readScrambled(QStringLiteral("us"));
-    e.Password = readScrambled(QStringLiteral("pw"));
-    e.FromName = readScrambled(QStringLiteral("fn"));
-    e.FromEmail = readScrambled(QStringLiteral("fe"));
+    e.Server = readScrambled(MailServer);
+    e.Port = readScrambled(MailPort);
+    e.Authentication = qint16(readScrambled(MailAuthentication).toInt());
+    e.UserName = readScrambled(MailUser);
+    e.Password = readScrambled(MailPassword);
+    e.FromName = readScrambled(MailFromName);
+    e.FromEmail = readScrambled(MailFromAddress);
 }
 
 bool SaveEmailSettings(bool showMessage)
@@ -110,10 +113,10 @@ bool SaveEmailSettings(bool showMessage)
     useConfigFile();
     const EmailSettings &e = email();
     const bool saved = mINI::WriteINIValues(emailSection,
-        {scrambled(QStringLiteral("sv"), e.Server), scrambled(QStringLiteral("po"), e.Port),
-            scrambled(QStringLiteral("au"), QString::number(e.Authentication)),
-            scrambled(QStringLiteral("us"), e.UserName), scrambled(QStringLiteral("pw"), e.Password),
-            scrambled(QStringLiteral("fn"), e.FromName), scrambled(QStringLiteral("fe"), e.FromEmail)});
+        {scrambled(MailServer, e.Server), scrambled(MailPort, e.Port),
+            scrambled(MailAuthentication, QString::number(e.Authentication)), scrambled(MailUser, e.UserName),
+            scrambled(MailPassword, e.Password), scrambled(MailFromName, e.FromName),
+            scrambled(MailFromAddress, e.FromEmail)});
     return confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_EMAILSAVED")));
 }
 
@@ -121,9 +124,9 @@ void LoadAppSettings()
 {
     useConfigFile();
     AppSettings &a = app();
-    a.StartWithSystem = readInt(appSection, QStringLiteral("autos"), QStringLiteral("0"));
-    a.CloseCompletely = readInt(appSection, QStringLiteral("close"), QStringLiteral("0"));
-    a.MinimizeToTray = readInt(appSection, QStringLiteral("mins"), QStringLiteral("1"));
+    a.StartWithSystem = readInt(StartWithSystem);
+    a.CloseCompletely = readInt(CloseCompletely);
+    a.MinimizeToTray = readInt(MinimizeToTray);
 }
 
 bool SaveAppSettings(bool showMessage)
@@ -131,16 +134,15 @@ bool SaveAppSettings(bool showMessage)
     useConfigFile();
     const AppSettings &a = app();
     const bool saved = mINI::WriteINIValues(appSection,
-        {number(QStringLiteral("autos"), a.StartWithSystem),
-            number(QStringLiteral("close"), a.CloseCompletely),
-            number(QStringLiteral("mins"), a.MinimizeToTray)});
+        {number(StartWithSystem, a.StartWithSystem), number(CloseCompletely, a.CloseCompletely),
+            number(MinimizeToTray, a.MinimizeToTray)});
     return confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_APPSAVED")));
 }
 
 bool ReadConfirmOnClose()
 {
     useConfigFile();
-    app().ConfirmOnClose = readInt(appSection, QStringLiteral("confirm"), QStringLiteral("1")) == 1;
+    app().ConfirmOnClose = readInt(ConfirmOnClose) == 1;
     return app().ConfirmOnClose;
 }
 
@@ -148,13 +150,13 @@ bool WriteConfirmOnClose(bool confirm)
 {
     useConfigFile();
     app().ConfirmOnClose = confirm;
-    return mINI::WriteINIValue(appSection, QStringLiteral("confirm"), confirm ? 1 : 0);
+    return mINI::WriteINIValue(appSection, ConfirmOnClose.keyName(), confirm ? 1 : 0);
 }
 
 bool ReadCloseCompletely()
 {
     useConfigFile();
-    app().CloseCompletely = readInt(appSection, QStringLiteral("close"), QStringLiteral("1"));
+    app().CloseCompletely = readInt(CloseCompletelyOnClose);
     return app().CloseCompletely == 1;
 }
 
@@ -164,14 +166,15 @@ SchedulerSettings ReadSchedulerSettings(
     SchedulerSettings s;
     // The whole group in one read of the file.
     const QList<mINI::Entry> group = mINI::ReadINISectionOf(path, schedulerSection);
-    const auto value = [&group](const QString &key, const QString &defaultValue) {
-        return mINI::FindINIValue(group, key, defaultValue);
+    const auto value = [&group](const SettingKey &key, const QString &fallback = QString()) {
+        return mINI::FindINIValue(
+            group, key.keyName(), fallback.isNull() ? QString(key.fallback()) : fallback);
     };
-    s.Enabled = qint16(value(QStringLiteral("ena"), QStringLiteral("0")).toInt());
-    s.Interval = qint16(value(QStringLiteral("frq"), QStringLiteral("-1")).toInt());
-    s.Alert = qint16(value(QStringLiteral("alr"), QStringLiteral("1")).toInt());
-    s.Sound = qint16(value(QStringLiteral("snd"), QStringLiteral("0")).toInt());
-    s.SoundFile = value(QStringLiteral("sfl"), mUtil::AddBackslash(folder) + QStringLiteral("notify.wav"));
+    s.Enabled = qint16(value(ScheduleEnabled).toInt());
+    s.Interval = qint16(value(ScheduleInterval).toInt());
+    s.Alert = qint16(value(ScheduleAlert).toInt());
+    s.Sound = qint16(value(ScheduleSound).toInt());
+    s.SoundFile = value(ScheduleSoundFile, mUtil::AddBackslash(folder) + QStringLiteral("notify.wav"));
     if (!loadFeeds)
         return s;
 
@@ -181,7 +184,7 @@ SchedulerSettings ReadSchedulerSettings(
         group.begin(), group.end(), [](const mINI::Entry &e) { return e.first.contains(QLatin1Char('_')); });
     for (qsizetype k = 1; k <= count; ++k) {
         const QString key = QStringLiteral("s_%1").arg(k);
-        const QStringList fields = value(key, QString()).split(fieldSeparator);
+        const QStringList fields = mINI::FindINIValue(group, key, QString()).split(fieldSeparator);
         if (fields.size() < 4) {
             if (problem)
                 *problem = getMessages(QStringLiteral("MSG_ERR_SUBSCRIPT")).arg(key);
@@ -218,9 +221,9 @@ bool SaveSchedulerSettings(bool showMessage)
 {
     useConfigFile();
     const SchedulerSettings &s = scheduler();
-    QList<mINI::Entry> group {number(QStringLiteral("ena"), s.Enabled),
-        number(QStringLiteral("frq"), s.Interval), number(QStringLiteral("alr"), s.Alert),
-        number(QStringLiteral("snd"), s.Sound), {QStringLiteral("sfl"), s.SoundFile}};
+    QList<mINI::Entry> group {number(ScheduleEnabled, s.Enabled), number(ScheduleInterval, s.Interval),
+        number(ScheduleAlert, s.Alert), number(ScheduleSound, s.Sound),
+        {ScheduleSoundFile.keyName(), s.SoundFile}};
     for (int k = 0; k < s.Feeds.size(); ++k)
         group.append({QStringLiteral("s_%1").arg(k + 1), FeedRecordToText(s.Feeds.at(k))});
     // The section is written anew, in one save, so feeds taken off the

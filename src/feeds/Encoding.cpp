@@ -1,5 +1,7 @@
 #include "feeds/Encoding.h"
 
+#include "feeds/XmlSpace.h"
+
 #include "util/Simd.h"
 
 #include <iconv.h>
@@ -55,19 +57,14 @@ QByteArray byFirstBytes(const QByteArray &bytes)
     return {};
 }
 
-bool isXmlSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
 // The encoding named by a leading XML declaration (white space before it is
 // tolerated), lower-cased; empty when there is none.
 QByteArray declaredEncoding(const QByteArray &bytes, int from)
 {
-    while (from < bytes.size() && isXmlSpace(bytes.at(from)))
+    while (from < bytes.size() && XmlSpace::is(bytes.at(from)))
         ++from;
     if (!bytes.mid(from, 6).startsWith("<?xml") || from + 5 >= bytes.size()
-        || !isXmlSpace(bytes.at(from + 5)))
+        || !XmlSpace::is(bytes.at(from + 5)))
         return {};
     const int end = bytes.indexOf("?>", from);
     if (end < 0)
@@ -77,12 +74,12 @@ QByteArray declaredEncoding(const QByteArray &bytes, int from)
     if (at < 0)
         return {};
     at += 8;
-    while (at < declaration.size() && isXmlSpace(declaration.at(at)))
+    while (at < declaration.size() && XmlSpace::is(declaration.at(at)))
         ++at;
     if (at >= declaration.size() || declaration.at(at) != '=')
         return {};
     ++at;
-    while (at < declaration.size() && isXmlSpace(declaration.at(at)))
+    while (at < declaration.size() && XmlSpace::is(declaration.at(at)))
         ++at;
     if (at >= declaration.size() || (declaration.at(at) != '"' && declaration.at(at) != '\''))
         return {};

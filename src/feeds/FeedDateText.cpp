@@ -1,5 +1,7 @@
 #include "feeds/FeedDateText.h"
 
+#include "feeds/XmlSpace.h"
+
 #include "util/Utilities.h"
 
 #include <algorithm>
@@ -14,11 +16,6 @@ constexpr std::string_view englishMonths[] = {"january", "february", "march", "a
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 // The value of 1 to maximum digits, or -1.
@@ -133,12 +130,12 @@ size_t wordsOf(std::string_view text, std::string_view *words, size_t capacity)
     size_t count = 0;
     size_t at = 0;
     while (count < capacity) {
-        while (at < text.size() && (isSpace(text[at]) || text[at] == ','))
+        while (at < text.size() && (XmlSpace::is(text[at]) || text[at] == ','))
             ++at;
         if (at >= text.size())
             break;
         const size_t start = at;
-        while (at < text.size() && !isSpace(text[at]) && text[at] != ',')
+        while (at < text.size() && !XmlSpace::is(text[at]) && text[at] != ',')
             ++at;
         words[count++] = text.substr(start, at - start);
     }
@@ -228,20 +225,11 @@ FeedDate parseIso(std::string_view text)
     return date;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 } // namespace
 
 FeedDate parseFeedDate(std::string_view text)
 {
-    text = trimmed(text);
+    text = XmlSpace::trimmed(text);
     FeedDate date;
     if (!readCommonRfc822(text, date)) {
         date = text.size() >= 5 && number(text.substr(0, 4), 4) >= 0 && text[4] == '-' ? parseIso(text)

@@ -175,6 +175,27 @@ void FeedFile::announceUnread(const QStringList &feedIds)
         open(feedId)->announceUnread();
 }
 
+int FeedFile::storedUnread(const QString &feedId)
+{
+    if (!mUtil::IsFeedId(feedId))
+        return 0;
+    {
+        Store &s = store();
+        const QMutexLocker locker(&s.mutex);
+        if (const std::shared_ptr<FeedFile> file = s.open.value(feedId).lock()) {
+            file->announceUnread();
+            return -1;
+        }
+    }
+    FeedDocument document;
+    if (document.load(AppFolder::feedDataFile(feedId)) != FeedStore::FileState::Ready)
+        return 0;
+    int unread = 0;
+    for (const FeedStore::Row &row : document.rows())
+        unread += row.read ? 0 : 1;
+    return unread;
+}
+
 FeedFile::FeedFile(const QString &feedId, const QString &fileName) : m_feedId(feedId), m_fileName(fileName)
 {
 }

@@ -78,6 +78,11 @@ public:
     // Has the notifier tell the unread count of each of these feeds (each
     // file is read on the store thread; the call returns at once).
     static void announceUnread(const QStringList &feedIds);
+    // The unread count of a feed as its file stores it, read on the calling
+    // thread when no owner holds the file open; an open owner is asked to
+    // tell its own count instead (its read marks may not be saved yet), and
+    // the answer is -1. 0 for a missing or broken file.
+    static int storedUnread(const QString &feedId);
 
     // Runs work on the store thread, after what was asked of it before, and
     // hands its result to done on the main thread while context lives. The

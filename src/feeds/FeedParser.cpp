@@ -1,5 +1,7 @@
 #include "feeds/FeedParser.h"
 
+#include "feeds/XmlSpace.h"
+
 #include "feeds/Encoding.h"
 #include "feeds/FeedDateText.h"
 #include "feeds/XmlRepair.h"
@@ -251,14 +253,9 @@ template<class Match> pugi::xml_node findElement(const pugi::xml_document &xml, 
     return found;
 }
 
-bool isXmlSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
 bool isBlankBytes(const QByteArray &data)
 {
-    return std::all_of(data.begin(), data.end(), isXmlSpace);
+    return std::all_of(data.begin(), data.end(), XmlSpace::is);
 }
 
 // A feed document while it is read: the tree points into the buffer of what
@@ -301,15 +298,6 @@ int dayNumber(std::string_view text)
             day = day * 10 + (c - '0');
     }
     return day;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isXmlSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isXmlSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool isPermaLink(pugi::xml_node guid)
@@ -537,7 +525,7 @@ std::string_view FeedReader::valueView(const char *value)
 // The value of an attribute, trimmed; empty when there is none.
 std::string_view FeedReader::attributeView(pugi::xml_node element, const char *name)
 {
-    return trimmed(valueView(element.attribute(name).value()));
+    return XmlSpace::trimmed(valueView(element.attribute(name).value()));
 }
 
 Text FeedReader::attributeOf(pugi::xml_node element, const char *name)
@@ -553,7 +541,7 @@ bool FeedReader::isBlank(const Text &text)
         return true;
     const char *end = text.size < 0 ? nullptr : text.data + text.size;
     const char *at = text.data;
-    while (at != end && *at && isXmlSpace(*at))
+    while (at != end && *at && XmlSpace::is(*at))
         ++at;
     if (at == end || !*at)
         return true;
@@ -706,10 +694,10 @@ void FeedReader::rssItem(pugi::xml_node element, Record &record)
     m_checked.push_back(element);
     if (title.present())
         record.title = textOf(title);
-    std::string_view linkText = link.present() ? trimmed(textView(link)) : std::string_view();
+    std::string_view linkText = link.present() ? XmlSpace::trimmed(textView(link)) : std::string_view();
     if (linkText.empty() && guid.present() && isPermaLink(guid.element))
         linkText = textView(guid);
-    setLink(record, trimmed(linkText));
+    setLink(record, XmlSpace::trimmed(linkText));
     setDate(record, pubDate, dcDate, true);
     if (description.present())
         record.description = textOf(description);

@@ -1,8 +1,6 @@
 #include "feeds/UnreadCounts.h"
 
-#include "feeds/FeedDocument.h"
-#include "util/AppFolder.h"
-#include "util/Utilities.h"
+#include "feeds/FeedFile.h"
 #include "util/Worker.h"
 
 #include <QPair>
@@ -35,20 +33,6 @@ void UnreadCounts::set(const QString &feedId, int unread)
     emit changed({feedId});
 }
 
-int UnreadCounts::countInFile(const QString &feedId)
-{
-    if (!mUtil::IsFeedId(feedId))
-        return 0;
-    FeedDocument document;
-    if (document.load(AppFolder::file(QStringLiteral("Data/") + feedId + QStringLiteral(".fdb")))
-        != FeedStore::FileState::Ready)
-        return 0;
-    int unread = 0;
-    for (const FeedStore::Row &row : document.rows())
-        unread += row.read ? 0 : 1;
-    return unread;
-}
-
 void UnreadCounts::countBatch(QStringList remaining, quint64 generation)
 {
     if (remaining.isEmpty() || generation != m_generation)
@@ -60,7 +44,7 @@ void UnreadCounts::countBatch(QStringList remaining, quint64 generation)
         [batch] {
             Counted counted;
             for (const QString &id : batch)
-                counted.append({id, countInFile(id)});
+                counted.append({id, FeedFile::storedUnread(id)});
             return counted;
         },
         [this, remaining, generation](const Counted &counted) {
@@ -68,7 +52,8 @@ void UnreadCounts::countBatch(QStringList remaining, quint64 generation)
                 return;
             QStringList ids;
             for (const auto &[id, unread] : counted) {
-                if (m_told.contains(id))
+                // An open owner tells its count itself.
+                if (unread < 0 || m_told.contains(id))
                     continue;
                 m_counts.insert(id, unread);
                 ids << id;

@@ -23,10 +23,6 @@ public:
     // -1 while not known.
     int of(const QString &feedId) const { return m_counts.value(feedId, -1); }
 
-    // The unread items stored in a feed's data file; 0 when it is missing
-    // or unreadable. Safe on any thread.
-    static int countInFile(const QString &feedId);
-
 signals:
     void changed(const QStringList &feedIds);
 

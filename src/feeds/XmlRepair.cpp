@@ -1,5 +1,7 @@
 #include "feeds/XmlRepair.h"
 
+#include "feeds/XmlSpace.h"
+
 #include "util/Simd.h"
 
 #include <algorithm>
@@ -632,14 +634,9 @@ std::string declaredValue(std::string_view literal)
     return value;
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
 size_t skipSpace(std::string_view text, size_t at)
 {
-    while (at < text.size() && isSpace(text[at]))
+    while (at < text.size() && XmlSpace::is(text[at]))
         ++at;
     return at;
 }

@@ -1,5 +1,6 @@
 #include "i18n/LanguageUpdate.h"
 
+#include "config/UserSettings.h"
 #include "i18n/Languages.h"
 #include "i18n/LocalizationFile.h"
 #include "util/AppFolder.h"
@@ -30,10 +31,8 @@ LanguageUpdate::~LanguageUpdate() = default;
 
 QString LanguageUpdate::serviceAddress()
 {
-    const QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    return settings
-        .value(QStringLiteral("Settings/LanguageService"),
-            AppInfo::webAddress() + QStringLiteral("/languages/Localization.txt"))
+    return UserSettings::value(
+        SettingsKeys::LanguageService, AppInfo::webAddress() + QStringLiteral("/languages/Localization.txt"))
         .toString();
 }
 

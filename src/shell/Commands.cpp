@@ -2,9 +2,9 @@
 
 #include "i18n/Languages.h"
 #include "shell/ScheduleTimer.h"
-#include "shell/ShellIcons.h"
 #include "shell/TrayIcon.h"
 #include "shell/frmMain.h"
+#include "ui/ShellIcons.h"
 
 #include <QAction>
 #include <QCursor>

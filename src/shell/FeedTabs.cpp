@@ -2,7 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
-#include "shell/ShellIcons.h"
+#include "ui/ShellIcons.h"
 #include "util/Messages.h"
 #include "viewer/ui/frmViewFeed.h"
 
@@ -90,7 +90,7 @@ void FeedTabs::OpenFeed(
         feed->setFeedType(feedType);
         feed->setCheckForNewItems(checkForNewItems);
         updateWindowEntry(window, caption, feedId);
-        window->setWindowIcon(ShellIcons::feedImage(feedType + 3));
+        window->setWindowIcon(ShellIcons::feedIcon(feedType));
         feed->LoadFeedData(false);
         return;
     }
@@ -105,7 +105,7 @@ void FeedTabs::OpenFeed(
     QMdiSubWindow *window = m_area->addSubWindow(feed);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(caption);
-    window->setWindowIcon(ShellIcons::feedImage(feedType + 3));
+    window->setWindowIcon(ShellIcons::feedIcon(feedType));
     window->installEventFilter(this);
     connect(feed, &frmViewFeed::captionChanged, window, &QMdiSubWindow::setWindowTitle);
     emit feedWindowOpened(feed);
@@ -178,7 +178,7 @@ void FeedTabs::showFeedInWindows(const FeedRecord &feed)
         view->setFeedType(feed.FeedType);
         view->refreshCaption();
         updateWindowEntry(window, feed.FeedCaption, feed.FeedID);
-        window->setWindowIcon(ShellIcons::feedImage(feed.FeedType + 3));
+        window->setWindowIcon(ShellIcons::feedIcon(feed.FeedType));
     }
 }
 

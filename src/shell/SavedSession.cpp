@@ -1,17 +1,9 @@
 #include "shell/SavedSession.h"
 
 #include "catalogue/Catalogue.h"
+#include "config/UserSettings.h"
 #include "shell/FeedTabs.h"
 #include "viewer/ui/frmViewFeed.h"
-
-#include <QSettings>
-
-namespace
-{
-
-const QString group = QStringLiteral("Session");
-
-} // namespace
 
 SavedSession::SavedSession(FeedTabs &tabs, const Catalogue &catalogue) : m_tabs(tabs), m_catalogue(catalogue)
 {
@@ -25,18 +17,14 @@ void SavedSession::save() const
         feeds << window->FeedID();
         items << window->selectedItemId();
     }
-    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    settings.beginGroup(group);
-    settings.setValue(QStringLiteral("OpenFeeds"), feeds);
-    settings.setValue(QStringLiteral("SelectedItems"), items);
+    UserSettings::setValue(SettingsKeys::OpenFeeds, feeds);
+    UserSettings::setValue(SettingsKeys::SelectedItems, items);
 }
 
 void SavedSession::restore()
 {
-    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    settings.beginGroup(group);
-    const QStringList feeds = settings.value(QStringLiteral("OpenFeeds")).toStringList();
-    const QStringList items = settings.value(QStringLiteral("SelectedItems")).toStringList();
+    const QStringList feeds = UserSettings::value(SettingsKeys::OpenFeeds, QStringList()).toStringList();
+    const QStringList items = UserSettings::value(SettingsKeys::SelectedItems, QStringList()).toStringList();
     for (qsizetype i = 0; i < feeds.size(); ++i) {
         const std::optional<FeedRecord> feed = m_catalogue.feed(feeds.at(i));
         if (!feed || m_tabs.IsFeedOpen(feed->FeedURL, false))

@@ -7,10 +7,10 @@
 #include "mail/ui/frmEmailSettings.h"
 #include "mail/ui/frmSendEmail.h"
 #include "scheduler/ui/frmScheduler.h"
-#include "shell/CategoryNode.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
+#include "ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAbstractItemView>

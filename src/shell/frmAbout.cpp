@@ -1,6 +1,6 @@
 #include "shell/frmAbout.h"
 
-#include "shell/ShellIcons.h"
+#include "ui/ShellIcons.h"
 #include "util/AppInfo.h"
 
 #include <QGridLayout>

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/ui/frmAddFeed.h"
 #include "catalogue/ui/frmCategory.h"
+#include "config/UserSettings.h"
 #include "config/ui/frmAppSettings.h"
 #include "i18n/Languages.h"
 #include "i18n/LocalizationFile.h"
@@ -12,16 +13,16 @@
 #include "mail/ui/frmSendEmail.h"
 #include "scheduler/ScheduledCheck.h"
 #include "scheduler/ui/frmScheduler.h"
-#include "shell/CategoryNode.h"
 #include "shell/Commands.h"
 #include "shell/FeedTabs.h"
 #include "shell/SavedSession.h"
 #include "shell/ScheduleTimer.h"
-#include "shell/ShellIcons.h"
 #include "shell/TrayIcon.h"
 #include "shell/frmAbout.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmOptionBar.h"
+#include "ui/CategoryNode.h"
+#include "ui/ShellIcons.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/Messages.h"
@@ -183,11 +184,9 @@ void frmMain::Load()
     m_schedule->EnableSchedule(true);
     applyStartLanguage(); // with the window's own texts
 
-    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    settings.beginGroup(QStringLiteral("Settings"));
-    if (settings.value(QStringLiteral("showHelp"), QStringLiteral("1")).toString() == QLatin1String("1")) {
+    if (UserSettings::value(SettingsKeys::ShowHelp).toString() == QLatin1String("1")) {
         openHelpFile();
-        settings.setValue(QStringLiteral("showHelp"), QStringLiteral("0"));
+        UserSettings::setValue(SettingsKeys::ShowHelp, QStringLiteral("0"));
     }
     if (!m_options.tray)
         show();

@@ -8,8 +8,8 @@
 #include "config/ui/frmAppSettings.h"
 #include "mail/ui/frmEmailSettings.h"
 #include "scheduler/ui/frmScheduler.h"
-#include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
+#include "ui/CategoryNode.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -4,8 +4,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
-#include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
+#include "ui/CategoryNode.h"
 #include "util/Messages.h"
 #include "viewer/ui/frmViewFeed.h"
 

@@ -10,8 +10,8 @@
 #include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
 #include "scheduler/ui/frmNotification.h"
-#include "shell/CategoryNode.h"
 #include "shell/frmOptionBar.h"
+#include "ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "feeds/UnreadCounts.h"
-#include "shell/CategoryNode.h"
-#include "shell/ShellIcons.h"
+#include "ui/CategoryNode.h"
+#include "ui/ShellIcons.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -263,8 +263,8 @@ QTreeWidgetItem *frmOptionBar::feedNode(const QString &feedId) const
 void frmOptionBar::showFeed(QTreeWidgetItem *node, const FeedRecord &feed)
 {
     node->setText(0, feed.FeedCaption);
-    node->setData(0, ImageRole, feed.FeedType + 3);
-    node->setIcon(0, ShellIcons::feedImage(feed.FeedType + 3));
+    node->setData(0, ImageRole, CategoryNode::feedImage(feed.FeedType));
+    node->setIcon(0, ShellIcons::feedIcon(feed.FeedType));
     node->setData(0, TagRole, feed.FeedURL);
     node->setToolTip(0, feed.FeedURL);
 }
@@ -321,7 +321,8 @@ void frmOptionBar::rebuild()
         QTreeWidgetItem *category = makeNode(QStringLiteral("cat_%1").arg(i), categories[i].name, 2);
         category->setFlags((category->flags() | Qt::ItemIsEditable) & ~Qt::ItemIsDragEnabled);
         for (const FeedRecord &feed : categories[i].feeds) {
-            QTreeWidgetItem *node = makeNode(feed.FeedID, feed.FeedCaption, feed.FeedType + 3);
+            QTreeWidgetItem *node
+                = makeNode(feed.FeedID, feed.FeedCaption, CategoryNode::feedImage(feed.FeedType));
             showFeed(node, feed);
             node->setFlags(node->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
             category->addChild(node);

@@ -1,6 +1,7 @@
 #include "shell/frmSplash.h"
 
-#include "shell/ShellIcons.h"
+#include "config/UserSettings.h"
+#include "ui/ShellIcons.h"
 #include "util/AppInfo.h"
 
 #include <QLabel>
@@ -48,9 +49,7 @@ frmSplash::frmSplash(QWidget *parent)
 
 bool frmSplash::hiddenByMachineSetting()
 {
-    QSettings machine(QSettings::SystemScope, QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    return machine.value(QStringLiteral("Settings/chkSplash"), QStringLiteral("0")).toString()
-        == QLatin1String("1");
+    return UserSettings::machineValue(SettingsKeys::HideSplash).toString() == QLatin1String("1");
 }
 
 void frmSplash::start()

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
+#include "ui/Twips.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/ui/ComboAutoComplete.h"
@@ -165,9 +166,8 @@ void frmAddFeed::fillCategories()
 
 void frmAddFeed::setHeightTwips(int twips)
 {
-    const double scale = logicalDpiX() / 96.0;
-    const int pixelsPerTwip = 15;
-    setFixedSize(qRound(WidthTwips * scale / pixelsPerTwip), qRound(twips * scale / pixelsPerTwip));
+    const double twipsPerPixel = Twips::perPixel(logicalDpiX());
+    setFixedSize(Twips::toPixels(WidthTwips, twipsPerPixel), Twips::toPixels(twips, twipsPerPixel));
 }
 
 bool frmAddFeed::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,6 @@
 #include "i18n/ui/frmLanguage.h"
 
+#include "config/UserSettings.h"
 #include "i18n/LanguageUpdate.h"
 #include "i18n/Languages.h"
 #include "i18n/LocalizationFile.h"
@@ -21,14 +22,12 @@
 
 QString StoredLanguage(const QString &fallback)
 {
-    const QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    return settings.value(QStringLiteral("Settings/Language"), fallback).toString();
+    return UserSettings::value(SettingsKeys::Language, fallback).toString();
 }
 
 void StoreLanguage(const QString &language)
 {
-    QSettings settings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-    settings.setValue(QStringLiteral("Settings/Language"), language);
+    UserSettings::setValue(SettingsKeys::Language, language);
 }
 
 namespace

@@ -2,7 +2,8 @@
 
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
-#include "shell/ShellIcons.h"
+#include "ui/ShellIcons.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -156,8 +157,7 @@ void frmNotification::SetTransparency(QWidget *window, int percent)
 
 double frmNotification::twipsPerPixel(const QScreen *screen)
 {
-    const double dpi = screen ? screen->logicalDotsPerInchY() : 0.0;
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
+    return Twips::perPixel(screen ? screen->logicalDotsPerInchY() : 0.0);
 }
 
 QRect frmNotification::GetWorkArea()
@@ -168,7 +168,7 @@ QRect frmNotification::GetWorkArea()
 
 int frmNotification::toPixels(double twips) const
 {
-    return int(std::lround(twips / m_twipsPerPixel));
+    return Twips::toPixels(twips, m_twipsPerPixel);
 }
 
 void frmNotification::PositionWindow(const QRect &workArea)

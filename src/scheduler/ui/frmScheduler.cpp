@@ -4,8 +4,8 @@
 #include "config/Settings.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
-#include "shell/CategoryNode.h"
-#include "shell/ShellIcons.h"
+#include "ui/CategoryNode.h"
+#include "ui/ShellIcons.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
 
@@ -160,9 +160,9 @@ QTreeWidgetItem *frmScheduler::feedItem(const FeedRecord &feed)
 {
     auto *item = new QTreeWidgetItem({feed.FeedCaption});
     item->setData(0, CategoryNode::KeyRole, feed.FeedID);
-    item->setData(0, CategoryNode::ImageRole, feed.FeedType + 3);
+    item->setData(0, CategoryNode::ImageRole, CategoryNode::feedImage(feed.FeedType));
     item->setData(0, CategoryNode::TagRole, feed.FeedURL);
-    item->setIcon(0, ShellIcons::feedImage(feed.FeedType + 3));
+    item->setIcon(0, ShellIcons::feedIcon(feed.FeedType));
     return item;
 }
 

@@ -1,4 +1,4 @@
-#include "shell/CategoryNode.h"
+#include "ui/CategoryNode.h"
 
 #include <QTreeWidgetItem>
 
@@ -44,7 +44,7 @@ FeedRecord record(const QTreeWidgetItem *node)
         return feed;
     feed.Category = node->parent() ? node->parent()->text(0) : QString();
     feed.FeedURL = tag(node);
-    feed.FeedType = qint16(image(node) - 3);
+    feed.FeedType = qint16(feedTypeOf(image(node)));
     feed.FeedID = key(node);
     feed.FeedCaption = node->text(0);
     return feed;

@@ -16,6 +16,16 @@ enum Role { KeyRole = 0x0100 + 1, ImageRole, TagRole, UnreadRole };
 
 inline const QString rootKey = QStringLiteral("main");
 
+// The image index of a feed of a type, and the type of a feed image.
+constexpr int feedImage(int feedType)
+{
+    return feedType + 3;
+}
+constexpr int feedTypeOf(int image)
+{
+    return image - 3;
+}
+
 QString key(const QTreeWidgetItem *node);
 int image(const QTreeWidgetItem *node);
 QString tag(const QTreeWidgetItem *node);

@@ -1,4 +1,6 @@
-#include "shell/ShellIcons.h"
+#include "ui/ShellIcons.h"
+
+#include "ui/CategoryNode.h"
 
 #include <QHash>
 
@@ -28,3 +30,8 @@ QIcon feedImage(int index)
 }
 
 } // namespace ShellIcons
+
+QIcon ShellIcons::feedIcon(int feedType)
+{
+    return feedImage(CategoryNode::feedImage(feedType));
+}
