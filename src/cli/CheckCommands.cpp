@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/DataFiles.h"
 #include "feeds/FeedStore.h"
 #include "scheduler/ScheduledCheck.h"
 #include "util/Utilities.h"
@@ -43,11 +44,10 @@ int runItems(const QStringList &args)
         return usageError(QStringLiteral("items needs one FEEDID"));
     if (!mUtil::IsFeedId(args.first()))
         return usageError(QStringLiteral("\"%1\" is not a FeedID").arg(args.first()));
-    FeedStore store(args.first());
-    QVector<FeedStore::Row> rows;
-    if (!store.LoadInbox(rows))
+    const FeedFile::Loaded loaded = DataFiles::loadRows(args.first());
+    if (loaded.state != FeedStore::FileState::Missing && !FeedStore::reportFileState(loaded.state))
         return 1;
-    for (const FeedStore::Row &row : rows) {
+    for (const FeedStore::Row &row : loaded.rows) {
         printLine(QStringList {row.read ? QStringLiteral("1") : QStringLiteral("0"), field(row.dateText),
             row.id, field(row.title), field(row.link)}
                       .join(QLatin1Char('\t')));

@@ -1,5 +1,6 @@
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
+#include "cli/DataFiles.h"
 #include "feeds/FeedStore.h"
 #include "mail/ItemMailer.h"
 
@@ -83,10 +84,10 @@ int runSend(const QStringList &args)
     const std::optional<FeedRecord> feed = catalogue.feed(parsed->feedId);
     if (!feed)
         return failed(QStringLiteral("No feed %1.").arg(parsed->feedId));
-    FeedItem item;
-    FeedStore store(feed->FeedID);
-    if (!store.ItemAction(parsed->itemId, FeedStore::Action::GetInfo, false, &item))
+    const FeedFile::Item stored = DataFiles::readItem(feed->FeedID, parsed->itemId);
+    if (!FeedStore::reportFileState(stored.state) || !stored.found)
         return failed(QStringLiteral("No item %1 in feed %2.").arg(parsed->itemId, feed->FeedID));
+    const FeedItem &item = stored.item;
     // The checks a feed window makes before its send dialog opens.
     const ItemMailer::Readiness readiness = ItemMailer::readiness();
     if (readiness != ItemMailer::Readiness::Ready) {
