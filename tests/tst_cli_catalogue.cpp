@@ -20,6 +20,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void brokenDatabaseFailsWithMessage();
+    void verboseTellsWhatHappens();
 
 private:
     struct Run {
@@ -59,6 +60,16 @@ void TestCliCatalogue::listSeedsStarterCatalogue()
     const QStringList feedLine = r.out.split('\n').at(1).split('\t');
     QCOMPARE(feedLine.size(), 6);
     QCOMPARE(feedLine.at(3), QStringLiteral("0"));
+}
+
+// Silent by default; --verbose turns every area's log on (on standard error).
+void TestCliCatalogue::verboseTellsWhatHappens()
+{
+    QVERIFY(!cli({"list"}).err.contains("quorvane."));
+    const Run r = cli({"--verbose", "list"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("quorvane.store: application folder"), qPrintable(r.err));
+    QVERIFY(r.out.startsWith("C\tNews\n"));
 }
 
 void TestCliCatalogue::categoryCommands()

@@ -2,6 +2,7 @@
 
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
+#include "util/Log.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
 
@@ -268,12 +269,14 @@ FeedFile::Saved FeedFile::saveChanges(const std::function<bool(FeedDocument &)> 
     if (m_doc.state() != FeedDocument::State::Ready)
         return saved;
     if (!m_doc.save(m_fileName, &saved.error)) {
+        qCWarning(lcStore) << "not saved" << m_fileName << saved.error;
         saved.ok = false;
         m_loaded = false; // what the file holds is read again next time
         return saved;
     }
     m_stamp = stampOf(m_fileName);
     m_unsavedReads.clear();
+    qCDebug(lcStore) << "saved" << m_fileName;
     return saved;
 }
 

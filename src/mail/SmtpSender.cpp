@@ -1,6 +1,7 @@
 #include "mail/SmtpSender.h"
 
 #include "i18n/Languages.h"
+#include "util/Log.h"
 
 #include <QMetaObject>
 #include <QThreadPool>
@@ -384,6 +385,8 @@ bool SmtpSender::send(const SmtpOptions &options, const MailMessage &message)
         });
         return true;
     }
+    qCDebug(lcMail) << "sending to" << options.host << options.port << message.recipients.size()
+                    << "recipients";
     auto transfer = std::make_shared<Transfer>();
     transfer->channel = channel;
     transfer->status(QStringLiteral("MSG_SMTP_CONNECTING"),

@@ -139,6 +139,7 @@ void ScheduledCheck::nextFeed()
         return;
     }
     WriteScheduleLog(QStringLiteral("Checking ") + m_feeds.at(m_current).FeedCaption, false, false);
+    qCDebug(lcSchedule) << "checking" << m_feeds.at(m_current).FeedID << m_feeds.at(m_current).FeedURL;
     if (m_queue->isOver(m_current))
         onFetched(m_current);
 }
@@ -220,6 +221,8 @@ void ScheduledCheck::parseAndMerge(int index)
         [type = m_feeds.at(index).FeedType, data = download.FeedData, charset = download.feedCharset] {
             int corrected = -1;
             FeedParser::Result parsed = FeedParser::parseCorrecting(type, data, charset, &corrected);
+            qCDebug(lcParse) << data.size() << "bytes," << parsed.count << "entries, failure"
+                             << int(parsed.failure);
             return std::make_pair(std::move(parsed), corrected);
         },
         [this, index](const std::pair<FeedParser::Result, int> &parsed) {

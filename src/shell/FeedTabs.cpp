@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "ui/ShellIcons.h"
+#include "util/Log.h"
 #include "util/Messages.h"
 #include "viewer/ui/frmViewFeed.h"
 
@@ -79,6 +80,7 @@ void FeedTabs::OpenFeed(const FeedRecord &feed, bool checkForNewItems)
 void FeedTabs::OpenFeed(
     const QString &caption, const QString &feedId, const QString &url, int feedType, bool checkForNewItems)
 {
+    qCDebug(lcUi) << "open feed" << feedId << url;
     if (IsFeedOpen(url, true)) {
         QMdiSubWindow *window = m_area->activeSubWindow();
         frmViewFeed *feed = feedWindowOf(window);

@@ -1,5 +1,6 @@
 #include "util/AppFolder.h"
 
+#include "util/Log.h"
 #include "util/Utilities.h"
 
 #include <QCoreApplication>
@@ -102,6 +103,7 @@ QString feedDataFile(const QString &feedId)
 
 bool prepare()
 {
+    qCDebug(lcStore) << "application folder" << folder();
     if (folder().isEmpty() || !QDir().mkpath(folder()))
         return false;
     for (const QString &name : shippedFiles()) {
