@@ -2,6 +2,7 @@
 
 #include "util/AppFolder.h"
 #include "util/Utilities.h"
+#include "viewer/PreviewTemplate.h"
 #include "viewer/ui/PreviewWebPage.h"
 
 #include <QFile>
@@ -37,6 +38,14 @@ void PreviewPane::showPage(const QString &html, const QUrl &baseUrl)
 {
     m_state = State::Loading;
     navigate({false, html, baseUrl});
+}
+
+void PreviewPane::showItem(const QString &templateText, const FeedItem &item)
+{
+    // Relative addresses in a description belong to the item's site.
+    const QString link = PreviewTemplate::itemLink(item).trimmed();
+    showPage(PreviewTemplate::render(templateText, item),
+        PreviewTemplate::isWebLink(link) ? QUrl(link) : QUrl(QStringLiteral("about:blank")));
 }
 
 void PreviewPane::showBlank()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feeds/FeedItem.h"
+
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
@@ -24,6 +26,8 @@ public:
 
     State state() const { return m_state; }
     void showPage(const QString &html, const QUrl &baseUrl);
+    // The item through the preview template.
+    void showItem(const QString &templateText, const FeedItem &item);
     void showBlank();
     // Runs then once the pane shows what it is to show.
     void whenReady(std::function<void()> then);

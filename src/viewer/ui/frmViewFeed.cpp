@@ -19,7 +19,6 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -46,13 +45,6 @@ QString chooseSaveFile(QWidget *parent, const QString &title, const QString &fil
     return dialog.selectedFiles().constFirst();
 }
 
-QUrl previewBaseUrl(const FeedItem &item)
-{
-    // Relative addresses in a description belong to the item's site.
-    const QString link = PreviewTemplate::itemLink(item).trimmed();
-    return PreviewTemplate::isWebLink(link) ? QUrl(link) : QUrl(QStringLiteral("about:blank"));
-}
-
 void reportItemNotFound()
 {
     Messages::exclamation(getMessages(QStringLiteral("MSG_ITEMNOTFOUND_TITLE")),
@@ -62,10 +54,7 @@ void reportItemNotFound()
 } // namespace
 
 frmViewFeed::frmViewFeed(QWidget *parent)
-    : QWidget(parent),
-      m_sortColumn(ItemListModel::DateSortColumn),
-      m_chooseSaveFile(chooseSaveFile),
-      m_openLink(mUtil::ShellOpen)
+    : QWidget(parent), m_chooseSaveFile(chooseSaveFile), m_openLink(mUtil::ShellOpen)
 {
     setObjectName(QStringLiteral("frmViewFeed"));
     buildControls();
@@ -88,9 +77,6 @@ void frmViewFeed::buildControls()
     m_list->setObjectName(QStringLiteral("lstItems"));
     m_list->setModel(m_model);
     m_list->setColumnHidden(ItemListModel::DateSortColumn, true);
-    m_list->header()->setSortIndicatorShown(true);
-    m_list->setAlternatingRowColors(true);
-    m_list->viewport()->installEventFilter(this);
 
     m_preview = new PreviewPane;
     m_preview->setKeyHandler([this](const QKeyEvent &key) { return onPreviewKey(key); });
@@ -139,7 +125,6 @@ void frmViewFeed::buildControls()
             if (unread == 0 && feedId == m_feedID)
                 m_model->setAllRead();
         });
-    connect(m_list->header(), &QHeaderView::sectionClicked, this, &frmViewFeed::onHeaderClicked);
     connect(m_splitter, &QSplitter::splitterMoved, this, &frmViewFeed::keepSplitInLimits);
     connect(m_preview, &PreviewPane::shown, this, &frmViewFeed::previewShown);
     connect(m_preview, &PreviewPane::loadEnded, m_list, [this] { m_list->setFocus(); });
@@ -224,13 +209,6 @@ void frmViewFeed::layoutPanes()
         m_splitter->setSizes({inner / 2, inner - inner / 2});
 }
 
-void frmViewFeed::fitColumns()
-{
-    const int width = m_list->viewport()->width();
-    m_list->setColumnWidth(ItemListModel::TitleColumn, width * 70 / 100);
-    m_list->setColumnWidth(ItemListModel::PublishedColumn, width - width * 70 / 100);
-}
-
 void frmViewFeed::keepSplitInLimits()
 {
     const int height = m_splitter->height();
@@ -261,9 +239,9 @@ void frmViewFeed::LoadFeedData(bool bLoadInbox)
 void frmViewFeed::listStoredRows(const QVector<ItemRow> &rows)
 {
     ItemListModel::Rows made = ItemListModel::makeRows(rows);
-    ItemListModel::sortRows(made, m_sortColumn, m_sortOrder);
+    ItemListModel::sortRows(made, m_list->sortColumn(), m_list->sortOrder());
     m_model->setRows(std::move(made));
-    showSortIndicator();
+    m_list->showSortIndicator();
     if (m_model->rowCount() > 0)
         m_list->scrollToTop();
     selectRestoredItem();
@@ -274,9 +252,7 @@ void frmViewFeed::listStoredRows(const QVector<ItemRow> &rows)
 void frmViewFeed::listAddedRows(const QVector<ItemRow> &rows)
 {
     m_model->insertAtTop(ItemListModel::makeRows(rows));
-    m_sortColumn = ItemListModel::DateSortColumn;
-    m_sortOrder = Qt::DescendingOrder;
-    applySort();
+    m_list->sortBy(ItemListModel::DateSortColumn, Qt::DescendingOrder);
 }
 
 void frmViewFeed::finishCycle()
@@ -303,48 +279,11 @@ void frmViewFeed::showCaption(const QString &suffix)
     emit captionChanged(caption);
 }
 
-// Sorting
-
-void frmViewFeed::onHeaderClicked(int section)
-{
-    m_sortColumn
-        = section == ItemListModel::TitleColumn ? ItemListModel::TitleColumn : ItemListModel::DateSortColumn;
-    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    applySort();
-}
-
-void frmViewFeed::applySort()
-{
-    m_model->sort(m_sortColumn, m_sortOrder);
-    showSortIndicator();
-}
-
-void frmViewFeed::showSortIndicator()
-{
-    const int section = m_sortColumn == ItemListModel::TitleColumn ? ItemListModel::TitleColumn
-                                                                   : ItemListModel::PublishedColumn;
-    m_list->header()->setSortIndicator(section, m_sortOrder);
-}
-
 // Selection and preview
-
-int frmViewFeed::selectedRow() const
-{
-    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst().row();
-}
-
-void frmViewFeed::selectRow(int row)
-{
-    const QModelIndex index = m_model->index(row, 0);
-    m_list->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_list->scrollTo(index);
-}
 
 int frmViewFeed::requireSelectedRow() const
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     if (row < 0)
         throw std::runtime_error("No item is selected.");
     return row;
@@ -352,7 +291,7 @@ int frmViewFeed::requireSelectedRow() const
 
 void frmViewFeed::onItemPicked()
 {
-    if (selectedRow() < 0)
+    if (m_list->selectedRow() < 0)
         return;
     QPointer<frmViewFeed> self(this);
     emit itemSelected();
@@ -363,7 +302,7 @@ void frmViewFeed::onItemPicked()
 // The row is marked read at once; its owner saves the mark shortly after.
 void frmViewFeed::ShowPreview()
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     if (row < 0)
         return;
     const QString templateFile = AppFolder::file(QStringLiteral("view.tpl"));
@@ -395,8 +334,7 @@ void frmViewFeed::ShowPreview()
             return;
         }
         m_currentItem = found.item;
-        m_preview->showPage(
-            PreviewTemplate::render(templateText, m_currentItem), previewBaseUrl(m_currentItem));
+        m_preview->showItem(templateText, m_currentItem);
     });
 }
 
@@ -415,13 +353,6 @@ bool frmViewFeed::onPreviewKey(const QKeyEvent &key)
     else
         return false;
     return true;
-}
-
-bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_list->viewport() && event->type() == QEvent::Resize)
-        fitColumns();
-    return QWidget::eventFilter(watched, event);
 }
 
 // Item actions
@@ -471,7 +402,7 @@ void frmViewFeed::markAllRead()
 
 QString frmViewFeed::selectedItemId() const
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     return row >= 0 ? m_model->row(row).id : QString();
 }
 
@@ -487,19 +418,19 @@ void frmViewFeed::selectRestoredItem()
     m_itemToSelect.clear();
     if (row < 0)
         return;
-    selectRow(row);
+    m_list->selectRow(row);
 }
 
 // The next unread item is selected and shown; with none left the next feed
 // is asked for.
 void frmViewFeed::showNextUnread()
 {
-    const int row = m_model->nextUnread(selectedRow());
+    const int row = m_model->nextUnread(m_list->selectedRow());
     if (row < 0) {
         emit nextFeedWithUnreadRequested();
         return;
     }
-    selectRow(row);
+    m_list->selectRow(row);
     onItemPicked();
 }
 
@@ -507,7 +438,7 @@ void frmViewFeed::showNextUnread()
 // shows its end. The page tells its position by an answer, not a wait.
 void frmViewFeed::showNextPage()
 {
-    if (selectedRow() < 0 || m_preview->state() == PreviewPane::State::Blank) {
+    if (m_list->selectedRow() < 0 || m_preview->state() == PreviewPane::State::Blank) {
         showNextUnread();
         return;
     }
@@ -519,7 +450,7 @@ void frmViewFeed::showNextPage()
         // Quick presses at the end move on once: an answer about an item no
         // longer selected is dropped.
         m_preview->scrollPage([this, id = m_currentItem.ID](bool atEnd) {
-            if (atEnd && selectedRow() >= 0 && selectedItemId() == id)
+            if (atEnd && m_list->selectedRow() >= 0 && selectedItemId() == id)
                 showNextUnread();
         });
     });
@@ -558,13 +489,13 @@ void frmViewFeed::readFilterTexts()
 
 void frmViewFeed::keepingSelection(const std::function<void()> &change)
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     const QString id = row >= 0 ? m_model->row(row).id : QString();
     change();
     const int at = id.isEmpty() ? -1 : m_model->rowOf(id);
     if (at < 0)
         return;
-    selectRow(at);
+    m_list->selectRow(at);
 }
 
 void frmViewFeed::emailCurrentItem()
@@ -636,7 +567,7 @@ void frmViewFeed::exportPreview(bool html)
 
 void frmViewFeed::openOnline()
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     if (row < 0)
         return;
     const QString link = m_model->row(row).link;

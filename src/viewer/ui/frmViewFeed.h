@@ -110,7 +110,6 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
@@ -130,10 +129,7 @@ private:
     void deleteSelected();
     void exportPreview(bool html);
     void openOnline();
-    int selectedRow() const;
     int requireSelectedRow() const;
-    // Selects the row (without showing it) and scrolls to it.
-    void selectRow(int row);
     // "email": the send dialog for the current item, once the server is set.
     void emailCurrentItem();
 
@@ -149,11 +145,7 @@ private:
     // Runs change, then selects again the item selected before, when it is
     // still listed.
     void keepingSelection(const std::function<void()> &change);
-    void onHeaderClicked(int section);
-    void applySort();
-    void showSortIndicator();
     void layoutPanes();
-    void fitColumns();
     void keepSplitInLimits();
 
     QString m_feedID;
@@ -168,9 +160,6 @@ private:
     FeedItem m_currentItem;
     FeedRefresh *m_refresh = nullptr;
     std::shared_ptr<FeedFile> m_file;
-
-    int m_sortColumn;
-    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 
     SaveFileChooser m_chooseSaveFile;
     std::function<bool(const QString &)> m_openLink;
