@@ -6,8 +6,6 @@
 #include "mail/ItemMailer.h"
 #include "mail/ui/frmEmailSettings.h"
 #include "mail/ui/frmSendEmail.h"
-#include "util/AppFolder.h"
-#include "util/AppInfo.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
@@ -305,21 +303,11 @@ void frmViewFeed::ShowPreview()
     const int row = m_list->selectedRow();
     if (row < 0)
         return;
-    const QString templateFile = AppFolder::file(QStringLiteral("view.tpl"));
-    if (!mUtil::FileExists(templateFile)) {
-        Messages::exclamation(
-            getMessages(QStringLiteral("MSG_ERROR")), getMessages(QStringLiteral("MSG_PREVIEWMISSING")));
-        return;
-    }
+    // A box about the template may outlive the window.
     QPointer<frmViewFeed> self(this);
-    const QString templateText = mUtil::ReadTextFile(templateFile);
-    if (!self)
+    const QString templateText = PreviewTemplate::readTemplate();
+    if (!self || templateText.isEmpty())
         return;
-    if (mUtil::IsBlank(templateText)) {
-        Messages::exclamation(getMessages(QStringLiteral("MSG_PREVIEWINVALID_TITLE")),
-            getMessages(QStringLiteral("MSG_PREVIEWINVALID")));
-        return;
-    }
     const QString id = m_model->row(row).id;
     const bool unread = !m_model->row(row).read;
     m_model->setRead(row);
