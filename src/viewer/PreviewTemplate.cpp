@@ -1,6 +1,9 @@
 #include "viewer/PreviewTemplate.h"
 
+#include "i18n/Languages.h"
+#include "util/AppFolder.h"
 #include "util/AppInfo.h"
+#include "util/Messages.h"
 #include "util/Utilities.h"
 
 #include <QUrl>
@@ -11,6 +14,23 @@ namespace PreviewTemplate
 QString itemLink(const FeedItem &item)
 {
     return mUtil::IsBlank(item.Media) ? item.Link : item.Media;
+}
+
+QString readTemplate()
+{
+    const QString templateFile = AppFolder::file(QStringLiteral("view.tpl"));
+    if (!mUtil::FileExists(templateFile)) {
+        Messages::exclamation(
+            getMessages(QStringLiteral("MSG_ERROR")), getMessages(QStringLiteral("MSG_PREVIEWMISSING")));
+        return QString();
+    }
+    const QString templateText = mUtil::ReadTextFile(templateFile);
+    if (mUtil::IsBlank(templateText)) {
+        Messages::exclamation(getMessages(QStringLiteral("MSG_PREVIEWINVALID_TITLE")),
+            getMessages(QStringLiteral("MSG_PREVIEWINVALID")));
+        return QString();
+    }
+    return templateText;
 }
 
 QString escapeHtml(const QString &text)

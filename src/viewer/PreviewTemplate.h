@@ -14,6 +14,10 @@ QString itemLink(const FeedItem &item);
 // Text made safe for HTML content and quoted attribute values.
 QString escapeHtml(const QString &text);
 
+// The template of the application folder (view.tpl); "" after the box
+// that tells it is missing or blank.
+QString readTemplate();
+
 // Replaces, in this order, [[title]], [[link]], [[app]], [[desc]], [[date]]
 // and [[time]]. Every value is escaped except the description, which is
 // markup; its bare line feeds become CR LF.

@@ -1,11 +1,13 @@
 #include "viewer/ui/ItemListView.h"
 
+#include "viewer/ui/ItemListModel.h"
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-ItemListView::ItemListView(QWidget *parent) : QTreeView(parent)
+ItemListView::ItemListView(QWidget *parent) : QTreeView(parent), m_sortColumn(ItemListModel::DateSortColumn)
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -19,6 +21,52 @@ ItemListView::ItemListView(QWidget *parent) : QTreeView(parent)
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
+    header()->setSortIndicatorShown(true);
+    setAlternatingRowColors(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &ItemListView::onHeaderClicked);
+}
+
+int ItemListView::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void ItemListView::selectRow(int row)
+{
+    const QModelIndex index = model()->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+// The title sorts by its text; the date by its hidden key.
+void ItemListView::onHeaderClicked(int section)
+{
+    sortBy(section == ItemListModel::TitleColumn ? ItemListModel::TitleColumn : ItemListModel::DateSortColumn,
+        m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void ItemListView::sortBy(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    model()->sort(m_sortColumn, m_sortOrder);
+    showSortIndicator();
+}
+
+void ItemListView::showSortIndicator()
+{
+    const int section = m_sortColumn == ItemListModel::TitleColumn ? ItemListModel::TitleColumn
+                                                                   : ItemListModel::PublishedColumn;
+    header()->setSortIndicator(section, m_sortOrder);
+}
+
+void ItemListView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    const int width = viewport()->width();
+    setColumnWidth(ItemListModel::TitleColumn, width * 70 / 100);
+    setColumnWidth(ItemListModel::PublishedColumn, width - width * 70 / 100);
 }
 
 bool ItemListView::hasSelection() const

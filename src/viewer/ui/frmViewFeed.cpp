@@ -1,35 +1,28 @@
 #include "viewer/ui/frmViewFeed.h"
 
 #include "feeds/FeedFile.h"
-#include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
-#include "feeds/PoliteFetch.h"
 #include "i18n/Languages.h"
 #include "mail/ItemMailer.h"
 #include "mail/ui/frmEmailSettings.h"
 #include "mail/ui/frmSendEmail.h"
-#include "util/AppFolder.h"
-#include "util/AppInfo.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
-#include "viewer/ItemRows.h"
+#include "viewer/FeedRefresh.h"
 #include "viewer/PreviewTemplate.h"
 #include "viewer/ui/ItemListModel.h"
 #include "viewer/ui/ItemListView.h"
-#include "viewer/ui/PreviewWebPage.h"
+#include "viewer/ui/PreviewPane.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineScript>
-#include <QWebEngineView>
 
 #include <stdexcept>
 
@@ -38,9 +31,6 @@ namespace
 
 const int kDefaultLoadDelay = 400;
 const int kDefaultDownloadTimeout = 10000;
-// setHtml hands the page over as a data URL, which the view limits to 2 MB
-// (base64 grows the page by a third); larger pages go through a file.
-const qsizetype kInlinePageLimit = 1500 * 1024;
 
 QString chooseSaveFile(QWidget *parent, const QString &title, const QString &filter, const QString &suffix)
 {
@@ -53,18 +43,6 @@ QString chooseSaveFile(QWidget *parent, const QString &title, const QString &fil
     return dialog.selectedFiles().constFirst();
 }
 
-QUrl blankPage()
-{
-    return QUrl(QStringLiteral("about:blank"));
-}
-
-QUrl previewBaseUrl(const FeedItem &item)
-{
-    // Relative addresses in a description belong to the item's site.
-    const QString link = PreviewTemplate::itemLink(item).trimmed();
-    return PreviewTemplate::isWebLink(link) ? QUrl(link) : QUrl(QStringLiteral("about:blank"));
-}
-
 void reportItemNotFound()
 {
     Messages::exclamation(getMessages(QStringLiteral("MSG_ITEMNOTFOUND_TITLE")),
@@ -74,28 +52,20 @@ void reportItemNotFound()
 } // namespace
 
 frmViewFeed::frmViewFeed(QWidget *parent)
-    : QWidget(parent),
-      m_sortColumn(ItemListModel::DateSortColumn),
-      m_chooseSaveFile(chooseSaveFile),
-      m_isConnected(mUtil::IsConnected),
-      m_openLink(mUtil::ShellOpen)
+    : QWidget(parent), m_chooseSaveFile(chooseSaveFile), m_openLink(mUtil::ShellOpen)
 {
     setObjectName(QStringLiteral("frmViewFeed"));
     buildControls();
+    connectRefresh();
     // What a closed window held goes back to the system, not only to the
     // allocator.
     connect(this, &QObject::destroyed, qApp, [] { QTimer::singleShot(0, qApp, mUtil::ReturnFreedMemory); });
 }
 
-frmViewFeed::~frmViewFeed()
-{
-    // A download in progress ends here; a parse or a merge already under way
-    // finishes without the window. The data file's owner saves what waits
-    // when its last user lets go.
-    m_download->abandon();
-    if (!m_pageFile.isEmpty())
-        QFile::remove(m_pageFile);
-}
+// A download in progress ends with the refresh cycle; a parse or a merge
+// already under way finishes without the window. The data file's owner
+// saves what waits when its last user lets go.
+frmViewFeed::~frmViewFeed() = default;
 
 void frmViewFeed::buildControls()
 {
@@ -105,15 +75,9 @@ void frmViewFeed::buildControls()
     m_list->setObjectName(QStringLiteral("lstItems"));
     m_list->setModel(m_model);
     m_list->setColumnHidden(ItemListModel::DateSortColumn, true);
-    m_list->header()->setSortIndicatorShown(true);
-    m_list->setAlternatingRowColors(true);
-    m_list->viewport()->installEventFilter(this);
 
-    auto *page = new PreviewWebPage(this);
-    m_preview = new QWebEngineView;
-    m_preview->setObjectName(QStringLiteral("ucPreview"));
-    m_preview->setPage(page);
-    m_preview->setContextMenuPolicy(Qt::NoContextMenu);
+    m_preview = new PreviewPane;
+    m_preview->setKeyHandler([this](const QKeyEvent &key) { return onPreviewKey(key); });
 
     m_splitter = new QSplitter(Qt::Vertical, this);
     m_splitter->setObjectName(QStringLiteral("picSplitter"));
@@ -138,12 +102,13 @@ void frmViewFeed::buildControls()
     m_delay->setObjectName(QStringLiteral("tmrDelay"));
     m_delay->setSingleShot(true);
     m_delay->setInterval(kDefaultLoadDelay);
+    // The download's time-out, kept here by its name; the cycle runs it.
     m_timeout = new QTimer(this);
     m_timeout->setObjectName(QStringLiteral("tmrTimeout"));
     m_timeout->setSingleShot(true);
     m_timeout->setInterval(kDefaultDownloadTimeout);
-    m_download = new FeedDownload(this);
-    connect(m_download, &FeedDownload::finished, this, &frmViewFeed::onDownloaded);
+    m_refresh = new FeedRefresh(this);
+    m_refresh->setDownloadTimeout(kDefaultDownloadTimeout);
 
     connect(m_delay, &QTimer::timeout, this, [this] { LoadFeedData(true); });
     connect(m_list, &ItemListView::itemPicked, this, &frmViewFeed::onItemPicked);
@@ -158,73 +123,34 @@ void frmViewFeed::buildControls()
             if (unread == 0 && feedId == m_feedID)
                 m_model->setAllRead();
         });
-    connect(m_list->header(), &QHeaderView::sectionClicked, this, &frmViewFeed::onHeaderClicked);
     connect(m_splitter, &QSplitter::splitterMoved, this, &frmViewFeed::keepSplitInLimits);
-    connect(m_preview, &QWebEngineView::loadFinished, this, &frmViewFeed::onPreviewLoaded);
-    connect(
-        page, &PreviewWebPage::webLinkClicked, this, [this](const QUrl &url) { m_openLink(url.toString()); });
+    connect(m_preview, &PreviewPane::shown, this, &frmViewFeed::previewShown);
+    connect(m_preview, &PreviewPane::loadEnded, m_list, [this] { m_list->setFocus(); });
+    connect(m_preview, &PreviewPane::webLinkClicked, this,
+        [this](const QUrl &url) { m_openLink(url.toString()); });
 }
 
-// Properties
-
-QString frmViewFeed::FeedID() const
+void frmViewFeed::connectRefresh()
 {
-    return m_feedID;
-}
-
-void frmViewFeed::setFeedID(const QString &sFeedID)
-{
-    m_feedID = sFeedID;
-}
-
-QString frmViewFeed::FeedURL() const
-{
-    return m_feedURL;
-}
-
-void frmViewFeed::setFeedURL(const QString &sFeedURL)
-{
-    m_feedURL = sFeedURL;
-}
-
-QString frmViewFeed::FeedCaption() const
-{
-    return m_feedCaption;
-}
-
-void frmViewFeed::setFeedCaption(const QString &sFeedCaption)
-{
-    m_feedCaption = sFeedCaption;
-}
-
-int frmViewFeed::FeedType() const
-{
-    return m_feedType;
-}
-
-void frmViewFeed::setFeedType(int iFeedType)
-{
-    m_feedType = iFeedType;
-}
-
-bool frmViewFeed::CheckForNewItems() const
-{
-    return m_checkForNewItems;
-}
-
-void frmViewFeed::setCheckForNewItems(bool bCheckForNewItems)
-{
-    m_checkForNewItems = bCheckForNewItems;
+    connect(m_refresh, &FeedRefresh::captionStep, this, &frmViewFeed::showCaption);
+    connect(m_refresh, &FeedRefresh::listingStarted, this, [this] {
+        m_filterTextsAsked = false;
+        m_model->clear();
+    });
+    connect(m_refresh, &FeedRefresh::storedRowsRead, this, &frmViewFeed::listStoredRows);
+    connect(m_refresh, &FeedRefresh::rowsAdded, this, &frmViewFeed::listAddedRows);
+    connect(m_refresh, &FeedRefresh::feedTypeFound, this, [this](int type) {
+        m_feedType = type;
+        emit feedTypeFound(m_feedID, type);
+    });
+    connect(m_refresh, &FeedRefresh::addressChangeAccepted, this,
+        [this](const QString &url) { emit addressChangeAccepted(m_feedID, url); });
+    connect(m_refresh, &FeedRefresh::finished, this, &frmViewFeed::finishCycle);
 }
 
 bool frmViewFeed::StillExecuting() const
 {
-    return m_loadingInbox || m_download->StillExecuting;
-}
-
-FeedItem frmViewFeed::CurrentItem() const
-{
-    return m_currentItem;
+    return m_refresh->stillExecuting();
 }
 
 void frmViewFeed::setLoadDelay(int milliseconds)
@@ -235,21 +161,12 @@ void frmViewFeed::setLoadDelay(int milliseconds)
 void frmViewFeed::setDownloadTimeout(int milliseconds)
 {
     m_timeout->setInterval(milliseconds);
-}
-
-void frmViewFeed::setSaveFileChooser(SaveFileChooser chooser)
-{
-    m_chooseSaveFile = std::move(chooser);
+    m_refresh->setDownloadTimeout(milliseconds);
 }
 
 void frmViewFeed::setConnectionTest(std::function<bool()> test)
 {
-    m_isConnected = std::move(test);
-}
-
-void frmViewFeed::setLinkOpener(std::function<bool(const QString &)> opener)
-{
-    m_openLink = std::move(opener);
+    m_refresh->setConnectionTest(std::move(test));
 }
 
 // The owner of the feed's data file, for the FeedID the window has now.
@@ -272,7 +189,7 @@ void frmViewFeed::showEvent(QShowEvent *event)
         return;
     m_loaded = true;
     showCaption(QString());
-    showBlank();
+    m_preview->showBlank();
     m_delay->start();
 }
 
@@ -288,13 +205,6 @@ void frmViewFeed::layoutPanes()
     const int inner = m_splitter->height() - m_splitter->handleWidth();
     if (inner > 0)
         m_splitter->setSizes({inner / 2, inner - inner / 2});
-}
-
-void frmViewFeed::fitColumns()
-{
-    const int width = m_list->viewport()->width();
-    m_list->setColumnWidth(ItemListModel::TitleColumn, width * 70 / 100);
-    m_list->setColumnWidth(ItemListModel::PublishedColumn, width - width * 70 / 100);
 }
 
 void frmViewFeed::keepSplitInLimits()
@@ -313,241 +223,44 @@ void frmViewFeed::keepSplitInLimits()
 
 void frmViewFeed::LoadFeedData(bool bLoadInbox)
 {
-    if (m_cycleRunning) {
+    if (m_refresh->isRunning()) {
         // One cycle at a time per window; the request runs when this one ends.
         m_rerunRequested = true;
         m_rerunLoadInbox = m_rerunLoadInbox || bLoadInbox;
         return;
     }
-    m_cycleRunning = true;
-    if (bLoadInbox)
-        loadInbox();
-    else
-        checkForNewItems();
-}
-
-void frmViewFeed::loadInbox()
-{
-    if (!captionStep(getMessages(QStringLiteral("MSG_LOADING"))))
-        return;
-    m_loadingInbox = true;
-    m_filterTextsAsked = false;
-    m_model->clear();
-    file().loadRows(this, [this](const FeedFile::Loaded &loaded) {
-        QPointer<frmViewFeed> self(this);
-        if (loaded.state != FeedStore::FileState::Missing)
-            FeedStore::reportFileState(loaded.state);
-        if (!self)
-            return;
-        // Rows are made and put in order on a worker; the list takes them whole.
-        Worker::run(
-            this,
-            [rows = loaded.rows, column = m_sortColumn, order = m_sortOrder] {
-                ItemListModel::Rows built = ItemListModel::makeRows(ItemRowBuilder().fromStored(rows));
-                ItemListModel::sortRows(built, column, order);
-                return built;
-            },
-            [this](ItemListModel::Rows rows) {
-                m_loadingInbox = false;
-                m_model->setRows(std::move(rows));
-                showSortIndicator();
-                if (m_model->rowCount() > 0)
-                    m_list->scrollToTop();
-                selectRestoredItem();
-                if (m_model->isFiltered())
-                    readFilterTexts();
-                checkForNewItems();
-            });
-    });
-}
-
-void frmViewFeed::checkForNewItems()
-{
-    if (!m_checkForNewItems) {
-        showCaption(QString());
-        finishCycle();
-        return;
-    }
-    if (!waitUntilOnline() || !captionStep(getMessages(QStringLiteral("MSG_CHECKING"))))
-        return;
-    download();
-}
-
-// The question repeats while the machine is offline; false (the cycle
-// ended) when the user gives up or the window went away meanwhile.
-bool frmViewFeed::waitUntilOnline()
-{
-    QPointer<frmViewFeed> self(this);
-    while (!m_isConnected()) {
-        const Messages::Answer answer
-            = Messages::show(Messages::Icon::Exclamation, getMessages(QStringLiteral("MSG_OFFLINE_TITLE")),
-                getMessages(QStringLiteral("MSG_OFFLINE")), Messages::Buttons::RetryCancel);
-        if (!self)
-            return false;
-        if (answer != Messages::Answer::Retry) {
-            showCaption(QString());
-            finishCycle();
-            return false;
-        }
-    }
-    return true;
-}
-
-void frmViewFeed::download()
-{
-    m_download->FeedURL = m_feedURL;
-    m_download->FeedID = m_feedID;
-    m_download->setTimeout(m_timeout->interval());
-    m_download->start();
-}
-
-void frmViewFeed::onDownloaded(FeedDownload::Outcome outcome)
-{
-    switch (outcome) {
-    case FeedDownload::Outcome::Abandoned:
-        return;
-    case FeedDownload::Outcome::Failed: {
-        // Its box names the cause; there is nothing new to parse.
-        const FetchFailure failure = *m_download->failure();
-        QPointer<frmViewFeed> self(this);
-        Messages::exclamation(failure.title, failure.text);
-        if (self) {
-            showCaption(QString());
-            finishCycle();
-        }
-        return;
-    }
-    case FeedDownload::Outcome::TimedOut: {
-        QPointer<frmViewFeed> self(this);
-        const Messages::Answer answer
-            = Messages::show(Messages::Icon::Exclamation, getMessages(QStringLiteral("MSG_TIMEOUT_TITLE")),
-                getMessages(QStringLiteral("MSG_TIMEOUT")), Messages::Buttons::RetryCancel);
-        if (!self)
-            return;
-        if (answer == Messages::Answer::Retry) {
-            download();
-            return;
-        }
-        break; // a Cancel goes on with the previous data
-    }
-    case FeedDownload::Outcome::NotModified:
-        // Nothing to parse and nothing to save: the stored items stand.
-        if (offerAddressChange()
-            && captionStep(QStringLiteral(" (%1)").arg(PoliteFetch::notModifiedText(getMessages))))
-            finishCycle();
-        return;
-    case FeedDownload::Outcome::Deferred:
-    case FeedDownload::Outcome::Gone: {
-        QPointer<frmViewFeed> self(this);
-        if (outcome == FeedDownload::Outcome::Gone)
-            Messages::exclamation(getMessages(QStringLiteral("MSG_FETCH_GONE_TITLE")),
-                PoliteFetch::goneText(m_download->host(), getMessages));
-        else
-            Messages::exclamation(getMessages(QStringLiteral("MSG_FETCH_RETRYLATER_TITLE")),
-                PoliteFetch::retryLaterText(m_download->host(), m_download->answer().retryAt, getMessages));
-        if (self) {
-            showCaption(QString());
-            finishCycle();
-        }
-        return;
-    }
-    case FeedDownload::Outcome::Complete:
-        if (!offerAddressChange())
-            return;
-        break;
-    }
-    parse();
-}
-
-// A permanent redirect is offered as the feed's new address; false when
-// the window went away meanwhile. (The main window changes the catalogue.)
-bool frmViewFeed::offerAddressChange()
-{
-    const QUrl movedTo = m_download->answer().movedTo;
-    if (movedTo.isEmpty())
-        return true;
-    QPointer<frmViewFeed> self(this);
-    const QString text = PoliteFetch::movedText(QUrl(m_feedURL.trimmed()), movedTo, getMessages)
-        + QStringLiteral("\r\n\r\n") + getMessages(QStringLiteral("MSG_FETCH_MOVED_ASK"));
-    const bool change = Messages::askYesNo(getMessages(QStringLiteral("MSG_FETCH_MOVED_TITLE")), text);
-    if (!self)
-        return false;
-    if (change)
-        emit addressChangeAccepted(m_feedID, movedTo.toString());
-    return !self.isNull();
-}
-
-// Parsed on a worker. A window closed meanwhile still has the entries
-// merged: a completed download is never lost.
-void frmViewFeed::parse()
-{
-    const std::shared_ptr<FeedFile> owner = FeedFile::open(m_feedID);
-    QPointer<frmViewFeed> window(this);
-    Worker::run(
-        qApp,
-        [type = m_feedType, data = m_download->FeedData, charset = m_download->feedCharset] {
-            int corrected = -1;
-            FeedParser::Result parsed = FeedParser::parseCorrecting(type, data, charset, &corrected);
-            return std::make_pair(std::move(parsed), corrected);
-        },
-        [window, owner, validators = m_download->feedValidators](
-            const std::pair<FeedParser::Result, int> &result) {
-            const FeedParser::Result &parsed = result.first;
-            if (window && result.second >= 0) {
-                window->m_feedType = result.second;
-                emit window->feedTypeFound(window->m_feedID, result.second);
-            }
-            if (window)
-                window->onParsed(parsed);
-            else if (parsed.count > 0)
-                owner->merge(parsed.items, validators, qApp, [owner](const FeedStore::MergeResult &) {});
+    file();
+    m_refresh->setRowOrder(
+        [column = m_list->sortColumn(), order = m_list->sortOrder()](QVector<ItemRow> &rows) {
+            ItemListModel::Rows made = ItemListModel::makeRows(std::move(rows));
+            ItemListModel::sortRows(made, column, order);
+            rows.clear();
+            for (const std::unique_ptr<ItemRow> &row : made)
+                rows.append(std::move(*row));
         });
-    showCaption(getMessages(QStringLiteral("MSG_PARSING")));
+    m_refresh->start({m_feedID, m_feedURL, m_feedType, m_file}, bLoadInbox, m_checkForNewItems);
 }
 
-void frmViewFeed::onParsed(const FeedParser::Result &parsed)
+// The stored rows come in the list's order; the list takes them whole.
+void frmViewFeed::listStoredRows(const QVector<ItemRow> &rows)
 {
-    QPointer<frmViewFeed> self(this);
-    FeedParser::reportFailure(parsed.failure);
-    if (!self)
-        return;
-    if (parsed.count <= 0) {
-        if (captionStep(getMessages(QStringLiteral("MSG_UPDATING")))
-            && captionStep(m_newItems ? getMessages(QStringLiteral("MSG_NEW")) : QString()))
-            finishCycle();
-        return;
-    }
-    // Asked before the caption changes: the merge is done even when the
-    // window goes meanwhile.
-    const FetchState &validators = m_download->feedValidators;
-    file().merge(parsed.items, validators, this, [this](const FeedStore::MergeResult &merged) {
-        m_newItems = merged.added > 0;
-        // The new rows are made on a worker.
-        Worker::run(
-            this,
-            [merged] {
-                const ItemRowBuilder builder;
-                QVector<ItemRow> rows;
-                rows.reserve(merged.addedIndexes.size());
-                for (const FeedItem &item : merged.addedItems())
-                    rows.append(builder.fromMerged(item));
-                return ItemListModel::makeRows(std::move(rows));
-            },
-            [this](ItemListModel::Rows rows) {
-                m_model->insertAtTop(std::move(rows));
-                m_sortColumn = ItemListModel::DateSortColumn;
-                m_sortOrder = Qt::DescendingOrder;
-                applySort();
-                if (captionStep(m_newItems ? getMessages(QStringLiteral("MSG_NEW")) : QString()))
-                    finishCycle();
-            });
-    });
-    captionStep(getMessages(QStringLiteral("MSG_UPDATING")));
+    m_model->setRows(ItemListModel::makeRows(rows));
+    m_list->showSortIndicator();
+    if (m_model->rowCount() > 0)
+        m_list->scrollToTop();
+    selectRestoredItem();
+    if (m_model->isFiltered())
+        readFilterTexts();
+}
+
+void frmViewFeed::listAddedRows(const QVector<ItemRow> &rows)
+{
+    m_model->insertAtTop(ItemListModel::makeRows(rows));
+    m_list->sortBy(ItemListModel::DateSortColumn, Qt::DescendingOrder);
 }
 
 void frmViewFeed::finishCycle()
 {
-    m_cycleRunning = false;
     QPointer<frmViewFeed> self(this);
     emit cycleFinished();
     if (self && m_rerunRequested) {
@@ -562,15 +275,6 @@ void frmViewFeed::refreshCaption()
     showCaption(m_captionSuffix);
 }
 
-// A caption step: the one who watches the caption may close the window;
-// false when it is gone.
-bool frmViewFeed::captionStep(const QString &suffix)
-{
-    QPointer<frmViewFeed> self(this);
-    showCaption(suffix);
-    return !self.isNull();
-}
-
 void frmViewFeed::showCaption(const QString &suffix)
 {
     m_captionSuffix = suffix;
@@ -579,40 +283,11 @@ void frmViewFeed::showCaption(const QString &suffix)
     emit captionChanged(caption);
 }
 
-// Sorting
-
-void frmViewFeed::onHeaderClicked(int section)
-{
-    m_sortColumn
-        = section == ItemListModel::TitleColumn ? ItemListModel::TitleColumn : ItemListModel::DateSortColumn;
-    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    applySort();
-}
-
-void frmViewFeed::applySort()
-{
-    m_model->sort(m_sortColumn, m_sortOrder);
-    showSortIndicator();
-}
-
-void frmViewFeed::showSortIndicator()
-{
-    const int section = m_sortColumn == ItemListModel::TitleColumn ? ItemListModel::TitleColumn
-                                                                   : ItemListModel::PublishedColumn;
-    m_list->header()->setSortIndicator(section, m_sortOrder);
-}
-
 // Selection and preview
-
-int frmViewFeed::selectedRow() const
-{
-    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst().row();
-}
 
 int frmViewFeed::requireSelectedRow() const
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     if (row < 0)
         throw std::runtime_error("No item is selected.");
     return row;
@@ -620,7 +295,7 @@ int frmViewFeed::requireSelectedRow() const
 
 void frmViewFeed::onItemPicked()
 {
-    if (selectedRow() < 0)
+    if (m_list->selectedRow() < 0)
         return;
     QPointer<frmViewFeed> self(this);
     emit itemSelected();
@@ -631,24 +306,14 @@ void frmViewFeed::onItemPicked()
 // The row is marked read at once; its owner saves the mark shortly after.
 void frmViewFeed::ShowPreview()
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     if (row < 0)
         return;
-    const QString templateFile = AppFolder::file(QStringLiteral("view.tpl"));
-    if (!mUtil::FileExists(templateFile)) {
-        Messages::exclamation(
-            getMessages(QStringLiteral("MSG_ERROR")), getMessages(QStringLiteral("MSG_PREVIEWMISSING")));
-        return;
-    }
+    // A box about the template may outlive the window.
     QPointer<frmViewFeed> self(this);
-    const QString templateText = mUtil::ReadTextFile(templateFile);
-    if (!self)
+    const QString templateText = PreviewTemplate::readTemplate();
+    if (!self || templateText.isEmpty())
         return;
-    if (mUtil::IsBlank(templateText)) {
-        Messages::exclamation(getMessages(QStringLiteral("MSG_PREVIEWINVALID_TITLE")),
-            getMessages(QStringLiteral("MSG_PREVIEWINVALID")));
-        return;
-    }
     const QString id = m_model->row(row).id;
     const bool unread = !m_model->row(row).read;
     m_model->setRead(row);
@@ -663,105 +328,25 @@ void frmViewFeed::ShowPreview()
             return;
         }
         m_currentItem = found.item;
-        showPage(PreviewTemplate::render(templateText, m_currentItem), previewBaseUrl(m_currentItem));
+        m_preview->showItem(templateText, m_currentItem);
     });
 }
 
-void frmViewFeed::showPage(const QString &html, const QUrl &baseUrl)
+// A key pressed in the page hands the keyboard back to the list. The
+// reading keys work in the page as in the list; Space does not also scroll
+// the page itself.
+bool frmViewFeed::onPreviewKey(const QKeyEvent &key)
 {
-    m_previewState = PreviewState::Loading;
-    navigate({false, html, baseUrl});
-}
-
-void frmViewFeed::showBlank()
-{
-    m_previewState = PreviewState::Blank;
-    navigate({true, QString(), QUrl()});
-}
-
-// One navigation of the view at a time: a page asked for while another
-// loads waits for it (the view would drop one given in the middle), and
-// only the last one asked for is shown.
-void frmViewFeed::navigate(const PreviewPage &page)
-{
-    if (m_navigating) {
-        m_pendingPage = page;
-        return;
-    }
-    m_navigating = true;
-    if (!m_pageFile.isEmpty())
-        QFile::remove(m_pageFile);
-    m_pageFile.clear();
-    if (page.blank) {
-        m_preview->setUrl(blankPage());
-        return;
-    }
-    if (page.html.toUtf8().size() <= kInlinePageLimit) {
-        m_preview->setHtml(page.html, page.baseUrl);
-        return;
-    }
-    const QString file = AppFolder::file(QStringLiteral("~preview.htm"));
-    if (!mUtil::WriteTextFile(file, page.html)) {
-        m_navigating = false;
-        return;
-    }
-    m_pageFile = file;
-    m_preview->load(QUrl::fromLocalFile(file));
-}
-
-void frmViewFeed::onPreviewLoaded()
-{
-    m_navigating = false;
-    if (m_pendingPage) {
-        const PreviewPage next = *std::exchange(m_pendingPage, std::nullopt);
-        navigate(next);
-        return;
-    }
-    if (!m_pageFile.isEmpty() && mUtil::FileExists(m_pageFile))
-        QFile::remove(m_pageFile);
-    m_pageFile.clear();
-    if (m_previewState == PreviewState::Loading) {
-        m_previewState = PreviewState::Shown;
-        emit previewShown();
-    }
-    // A key pressed in the page hands the keyboard back to the list.
-    QWidget *proxy = m_preview->focusProxy();
-    if (proxy && proxy != m_previewFocusProxy) {
-        proxy->installEventFilter(this);
-        m_previewFocusProxy = proxy;
-    }
     m_list->setFocus();
-    const QList<std::function<void()>> waiting = std::exchange(m_whenPreviewReady, {});
-    for (const std::function<void()> &then : waiting)
-        then();
-}
-
-void frmViewFeed::whenPreviewReady(std::function<void()> then)
-{
-    if (m_previewState == PreviewState::Loading)
-        m_whenPreviewReady.append(std::move(then));
+    if (key.modifiers() != Qt::NoModifier)
+        return false;
+    if (key.key() == Qt::Key_N)
+        showNextUnread();
+    else if (key.key() == Qt::Key_Space)
+        showNextPage();
     else
-        then();
-}
-
-bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_previewFocusProxy && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        m_list->setFocus();
-        // The reading keys work in the page as in the list; Space does not
-        // also scroll the page itself.
-        if (key->modifiers() == Qt::NoModifier && key->key() == Qt::Key_N) {
-            showNextUnread();
-            return true;
-        }
-        if (key->modifiers() == Qt::NoModifier && key->key() == Qt::Key_Space) {
-            showNextPage();
-            return true;
-        }
-    } else if (watched == m_list->viewport() && event->type() == QEvent::Resize)
-        fitColumns();
-    return QWidget::eventFilter(watched, event);
+        return false;
+    return true;
 }
 
 // Item actions
@@ -811,7 +396,7 @@ void frmViewFeed::markAllRead()
 
 QString frmViewFeed::selectedItemId() const
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     return row >= 0 ? m_model->row(row).id : QString();
 }
 
@@ -827,25 +412,19 @@ void frmViewFeed::selectRestoredItem()
     m_itemToSelect.clear();
     if (row < 0)
         return;
-    const QModelIndex index = m_model->index(row, 0);
-    m_list->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_list->scrollTo(index);
+    m_list->selectRow(row);
 }
 
 // The next unread item is selected and shown; with none left the next feed
 // is asked for.
 void frmViewFeed::showNextUnread()
 {
-    const int row = m_model->nextUnread(selectedRow());
+    const int row = m_model->nextUnread(m_list->selectedRow());
     if (row < 0) {
         emit nextFeedWithUnreadRequested();
         return;
     }
-    const QModelIndex index = m_model->index(row, 0);
-    m_list->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_list->scrollTo(index);
+    m_list->selectRow(row);
     onItemPicked();
 }
 
@@ -853,31 +432,21 @@ void frmViewFeed::showNextUnread()
 // shows its end. The page tells its position by an answer, not a wait.
 void frmViewFeed::showNextPage()
 {
-    if (selectedRow() < 0 || m_previewState == PreviewState::Blank) {
+    if (m_list->selectedRow() < 0 || m_preview->state() == PreviewPane::State::Blank) {
         showNextUnread();
         return;
     }
-    whenPreviewReady([this] {
-        if (m_previewState != PreviewState::Shown) {
+    m_preview->whenReady([this] {
+        if (m_preview->state() != PreviewPane::State::Shown) {
             showNextUnread();
             return;
         }
-        const QString script = QStringLiteral(
-            "(function () {"
-            " var page = document.scrollingElement || document.documentElement;"
-            " if (!page || page.scrollTop + window.innerHeight >= page.scrollHeight - 1) return true;"
-            " window.scrollBy(0, Math.max(1, window.innerHeight - 40));"
-            " return false; })()");
         // Quick presses at the end move on once: an answer about an item no
         // longer selected is dropped.
-        QPointer<frmViewFeed> window(this);
-        const QString id = m_currentItem.ID;
-        m_preview->page()->runJavaScript(
-            script, QWebEngineScript::ApplicationWorld, [window, id](const QVariant &atEnd) {
-                if (window && atEnd.toBool() && window->selectedRow() >= 0
-                    && window->m_model->row(window->selectedRow()).id == id)
-                    window->showNextUnread();
-            });
+        m_preview->scrollPage([this, id = m_currentItem.ID](bool atEnd) {
+            if (atEnd && m_list->selectedRow() >= 0 && selectedItemId() == id)
+                showNextUnread();
+        });
     });
 }
 
@@ -893,7 +462,7 @@ void frmViewFeed::applyFilter(const QString &text)
 // made ready on a worker.
 void frmViewFeed::readFilterTexts()
 {
-    if (m_filterTextsAsked || m_loadingInbox)
+    if (m_filterTextsAsked || m_refresh->loadingStored())
         return;
     m_filterTextsAsked = true;
     file().readDescriptions(this, [this](const QVector<FeedFile::Description> &descriptions) {
@@ -914,16 +483,13 @@ void frmViewFeed::readFilterTexts()
 
 void frmViewFeed::keepingSelection(const std::function<void()> &change)
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     const QString id = row >= 0 ? m_model->row(row).id : QString();
     change();
     const int at = id.isEmpty() ? -1 : m_model->rowOf(id);
     if (at < 0)
         return;
-    const QModelIndex index = m_model->index(at, 0);
-    m_list->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_list->scrollTo(index);
+    m_list->selectRow(at);
 }
 
 void frmViewFeed::emailCurrentItem()
@@ -973,14 +539,12 @@ void frmViewFeed::deleteSelected()
             m_list->selectionModel()->setCurrentIndex(
                 next, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
-        showBlank();
+        m_preview->showBlank();
         emit itemDeleted();
     });
 }
 
-// The body of the page the preview shows, its text or its markup, read in
-// the page's isolated script world (which works while the page's own
-// scripts are off) once the page has loaded.
+// The body of the page the preview shows, its text or its markup.
 void frmViewFeed::exportPreview(bool html)
 {
     QPointer<frmViewFeed> self(this);
@@ -989,29 +553,15 @@ void frmViewFeed::exportPreview(bool html)
         html ? QStringLiteral("html") : QStringLiteral("txt"));
     if (!self || mUtil::IsBlank(fileName))
         return;
-    const auto write = [this, fileName, html](const QString &body) {
+    m_preview->readBody(html, [this, fileName, html](const QString &body) {
         mUtil::WriteTextFile(fileName, html ? PreviewTemplate::exportPage(m_currentItem, body) : body);
         emit itemExported(fileName);
-    };
-    whenPreviewReady([this, html, write] {
-        if (m_previewState == PreviewState::Blank) {
-            write(QString());
-            return;
-        }
-        const QString script = html ? QStringLiteral("document.body ? document.body.innerHTML : ''")
-                                    : QStringLiteral("document.body ? document.body.innerText : ''");
-        QPointer<frmViewFeed> window(this);
-        m_preview->page()->runJavaScript(
-            script, QWebEngineScript::ApplicationWorld, [window, write](const QVariant &value) {
-                if (window)
-                    write(value.toString());
-            });
     });
 }
 
 void frmViewFeed::openOnline()
 {
-    const int row = selectedRow();
+    const int row = m_list->selectedRow();
     if (row < 0)
         return;
     const QString link = m_model->row(row).link;

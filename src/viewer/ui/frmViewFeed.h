@@ -1,32 +1,27 @@
 #pragma once
 
-#include "feeds/FeedDownload.h"
 #include "feeds/FeedItem.h"
+#include "viewer/ItemRows.h"
 
-#include <QPointer>
-#include <QUrl>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class FeedFile;
+class FeedRefresh;
 class ItemListModel;
 class ItemListView;
+class PreviewPane;
+class QKeyEvent;
 class QLineEdit;
 class QSplitter;
 class QTimer;
-class QWebEngineView;
-namespace FeedParser
-{
-struct Result;
-}
 
-// The window of one open feed: the item list over the HTML preview, the
-// refresh cycle and the item actions. Nothing here waits: the download
-// reports by signal, parsing runs on a worker and the feed's data file is
-// read and written by its owner on the store thread, each step going on
+// The window of one open feed: the item list over the HTML preview, and
+// the item actions. Its refresh cycle (FeedRefresh) and its preview
+// (PreviewPane) do their own work; nothing here waits: the feed's data file
+// is read and written by its owner on the store thread, each step going on
 // when the one before has answered.
 class frmViewFeed : public QWidget
 {
@@ -41,16 +36,16 @@ public:
     explicit frmViewFeed(QWidget *parent = nullptr);
     ~frmViewFeed() override;
 
-    QString FeedID() const;
-    void setFeedID(const QString &sFeedID);
-    QString FeedURL() const;
-    void setFeedURL(const QString &sFeedURL);
-    QString FeedCaption() const;
-    void setFeedCaption(const QString &sFeedCaption);
-    int FeedType() const;
-    void setFeedType(int iFeedType);
-    bool CheckForNewItems() const;
-    void setCheckForNewItems(bool bCheckForNewItems);
+    QString FeedID() const { return m_feedID; }
+    void setFeedID(const QString &sFeedID) { m_feedID = sFeedID; }
+    QString FeedURL() const { return m_feedURL; }
+    void setFeedURL(const QString &sFeedURL) { m_feedURL = sFeedURL; }
+    QString FeedCaption() const { return m_feedCaption; }
+    void setFeedCaption(const QString &sFeedCaption) { m_feedCaption = sFeedCaption; }
+    int FeedType() const { return m_feedType; }
+    void setFeedType(int iFeedType) { m_feedType = iFeedType; }
+    bool CheckForNewItems() const { return m_checkForNewItems; }
+    void setCheckForNewItems(bool bCheckForNewItems) { m_checkForNewItems = bCheckForNewItems; }
     bool StillExecuting() const;
 
     // The refresh cycle: stored items, connection test, download, parse,
@@ -66,7 +61,7 @@ public:
     void refreshCaption();
 
     // The item last shown in the preview.
-    FeedItem CurrentItem() const;
+    FeedItem CurrentItem() const { return m_currentItem; }
     // The id of the selected item, "" for none; and the item to select
     // once the stored items are listed (a restored tab).
     QString selectedItemId() const;
@@ -81,11 +76,11 @@ public:
     // Asks for a file to save to; "" when cancelled.
     using SaveFileChooser = std::function<QString(
         QWidget *parent, const QString &title, const QString &filter, const QString &defaultSuffix)>;
-    void setSaveFileChooser(SaveFileChooser chooser);
+    void setSaveFileChooser(SaveFileChooser chooser) { m_chooseSaveFile = std::move(chooser); }
     // Tells whether the machine is online.
     void setConnectionTest(std::function<bool()> test);
     // Opens a web address in the default browser.
-    void setLinkOpener(std::function<bool(const QString &)> opener);
+    void setLinkOpener(std::function<bool(const QString &)> opener) { m_openLink = std::move(opener); }
 
 signals:
     // The caption changed; the tab strip should show it.
@@ -115,43 +110,25 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
+    void connectRefresh();
     void selectRestoredItem();
     FeedFile &file();
 
-    // The refresh cycle, step by step.
-    void loadInbox();
-    void checkForNewItems();
-    bool waitUntilOnline();
-    void download();
-    void onDownloaded(FeedDownload::Outcome outcome);
-    bool offerAddressChange();
-    void parse();
-    void onParsed(const FeedParser::Result &parsed);
+    // What the refresh cycle reports.
+    void listStoredRows(const QVector<ItemRow> &rows);
+    void listAddedRows(const QVector<ItemRow> &rows);
     void finishCycle();
     void showCaption(const QString &suffix);
-    bool captionStep(const QString &suffix);
 
     void ShowPreview();
-    void showPage(const QString &html, const QUrl &baseUrl);
-    void showBlank();
-    struct PreviewPage {
-        bool blank = true;
-        QString html;
-        QUrl baseUrl;
-    };
-    void navigate(const PreviewPage &page);
-    void onPreviewLoaded();
-    // Runs then once the preview shows what it is to show.
-    void whenPreviewReady(std::function<void()> then);
+    bool onPreviewKey(const QKeyEvent &key);
 
     void deleteSelected();
     void exportPreview(bool html);
     void openOnline();
-    int selectedRow() const;
     int requireSelectedRow() const;
     // "email": the send dialog for the current item, once the server is set.
     void emailCurrentItem();
@@ -168,11 +145,7 @@ private:
     // Runs change, then selects again the item selected before, when it is
     // still listed.
     void keepingSelection(const std::function<void()> &change);
-    void onHeaderClicked(int section);
-    void applySort();
-    void showSortIndicator();
     void layoutPanes();
-    void fitColumns();
     void keepSplitInLimits();
 
     QString m_feedID;
@@ -181,36 +154,21 @@ private:
     QString m_captionSuffix;
     int m_feedType = 0;
     bool m_checkForNewItems = false;
-    bool m_loadingInbox = false;
-    bool m_newItems = false;
-    bool m_cycleRunning = false;
     bool m_rerunRequested = false;
     bool m_rerunLoadInbox = false;
     bool m_loaded = false;
     FeedItem m_currentItem;
-    FeedDownload *m_download = nullptr;
+    FeedRefresh *m_refresh = nullptr;
     std::shared_ptr<FeedFile> m_file;
 
-    int m_sortColumn;
-    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
-
-    enum class PreviewState { Blank, Loading, Shown };
-    PreviewState m_previewState = PreviewState::Blank;
-    QString m_pageFile; // a page too large to hand over directly goes through this file
-    QPointer<QWidget> m_previewFocusProxy;
-    QList<std::function<void()>> m_whenPreviewReady;
-    bool m_navigating = false; // the view loads a page we gave it
-    std::optional<PreviewPage> m_pendingPage;
-
     SaveFileChooser m_chooseSaveFile;
-    std::function<bool()> m_isConnected;
     std::function<bool(const QString &)> m_openLink;
 
     ItemListModel *m_model = nullptr;
     ItemListView *m_list = nullptr;
     QLineEdit *m_filter = nullptr;
     bool m_filterTextsAsked = false; // the descriptions are asked once per listing
-    QWebEngineView *m_preview = nullptr;
+    PreviewPane *m_preview = nullptr;
     QSplitter *m_splitter = nullptr;
     QTimer *m_delay = nullptr;
     QTimer *m_timeout = nullptr;
