@@ -4,6 +4,7 @@
 #include "i18n/ui/WindowTexts.h"
 #include "mail/ItemMailer.h"
 #include "mail/MailComposer.h"
+#include "mail/ui/frmEmailSettings.h"
 #include "util/AppInfo.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
@@ -202,4 +203,27 @@ void frmSendEmail::failed(const QString &explanation)
     m_sending = false;
     setStatus(getMessages(QStringLiteral("MSG_SENDEMAIL_ERROR")));
     setButtonsEnabled(true);
+}
+
+void frmSendEmail::sendItem(QWidget *parent, const QString &feedCaption, const FeedItem &item)
+{
+    const ItemMailer::Readiness readiness = ItemMailer::readiness();
+    if (readiness == ItemMailer::Readiness::NoServer
+        && Messages::askYesNo(getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED_TITLE")),
+            getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED")))) {
+        frmEmailSettings settings(parent);
+        settings.exec();
+        return;
+    }
+    if (readiness != ItemMailer::Readiness::Ready) {
+        ItemMailer::refuse(readiness);
+        return;
+    }
+    const MailComposer::ItemMail mail = MailComposer::itemMail(feedCaption, item);
+    frmSendEmail dialog(parent);
+    dialog.ChannelName = mail.channelName;
+    dialog.FeedTitle = mail.feedTitle;
+    dialog.ItemDescription = mail.itemDescription;
+    dialog.ItemLink = mail.itemLink;
+    dialog.exec();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feeds/FeedItem.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -19,6 +21,11 @@ class frmSendEmail : public QDialog
     Q_OBJECT
 public:
     explicit frmSendEmail(QWidget *parent = nullptr);
+
+    // The "email" action of an item: the not-configured question (Yes opens
+    // the server settings), the refusal of a mail that cannot be sent, then
+    // this dialog with the item.
+    static void sendItem(QWidget *parent, const QString &feedCaption, const FeedItem &item);
 
     // Set by the opener before the dialog is shown.
     QString ChannelName; // the feed's caption, for the subject

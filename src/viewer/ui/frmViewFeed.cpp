@@ -3,9 +3,8 @@
 #include "feeds/FeedFile.h"
 #include "feeds/FeedStore.h"
 #include "i18n/Languages.h"
-#include "mail/ItemMailer.h"
-#include "mail/ui/frmEmailSettings.h"
 #include "mail/ui/frmSendEmail.h"
+#include "ui/PaneSplit.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
@@ -123,7 +122,7 @@ void frmViewFeed::buildControls()
             if (unread == 0 && feedId == m_feedID)
                 m_model->setAllRead();
         });
-    connect(m_splitter, &QSplitter::splitterMoved, this, &frmViewFeed::keepSplitInLimits);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { PaneSplit::keepInLimits(*m_splitter); });
     connect(m_preview, &PreviewPane::shown, this, &frmViewFeed::previewShown);
     connect(m_preview, &PreviewPane::loadEnded, m_list, [this] { m_list->setFocus(); });
     connect(m_preview, &PreviewPane::webLinkClicked, this,
@@ -197,26 +196,7 @@ void frmViewFeed::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     if (!isMinimized())
-        layoutPanes();
-}
-
-void frmViewFeed::layoutPanes()
-{
-    const int inner = m_splitter->height() - m_splitter->handleWidth();
-    if (inner > 0)
-        m_splitter->setSizes({inner / 2, inner - inner / 2});
-}
-
-void frmViewFeed::keepSplitInLimits()
-{
-    const int height = m_splitter->height();
-    const int top = m_splitter->sizes().value(0);
-    const int lowest = height * 20 / 100;
-    const int highest = height * 80 / 100;
-    if (top >= lowest && top <= highest)
-        return;
-    const int clamped = qBound(lowest, top, highest);
-    m_splitter->setSizes({clamped, height - m_splitter->handleWidth() - clamped});
+        PaneSplit::share(*m_splitter);
 }
 
 // The refresh cycle
@@ -494,25 +474,7 @@ void frmViewFeed::keepingSelection(const std::function<void()> &change)
 
 void frmViewFeed::emailCurrentItem()
 {
-    const ItemMailer::Readiness readiness = ItemMailer::readiness();
-    if (readiness == ItemMailer::Readiness::NoServer
-        && Messages::askYesNo(getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED_TITLE")),
-            getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED")))) {
-        frmEmailSettings settings(window());
-        settings.exec();
-        return;
-    }
-    if (readiness != ItemMailer::Readiness::Ready) {
-        ItemMailer::refuse(readiness);
-        return;
-    }
-    const MailComposer::ItemMail mail = MailComposer::itemMail(FeedCaption(), CurrentItem());
-    frmSendEmail dialog(window());
-    dialog.ChannelName = mail.channelName;
-    dialog.FeedTitle = mail.feedTitle;
-    dialog.ItemDescription = mail.itemDescription;
-    dialog.ItemLink = mail.itemLink;
-    dialog.exec();
+    frmSendEmail::sendItem(window(), FeedCaption(), CurrentItem());
 }
 
 // Saved at once; the row goes when the file has it gone.

@@ -145,8 +145,6 @@ private:
     // Runs change, then selects again the item selected before, when it is
     // still listed.
     void keepingSelection(const std::function<void()> &change);
-    void layoutPanes();
-    void keepSplitInLimits();
 
     QString m_feedID;
     QString m_feedURL;
