@@ -4,6 +4,7 @@
 #include "i18n/Languages.h"
 #include "util/FileLock.h"
 #include "util/Log.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
@@ -243,14 +244,12 @@ Catalogue::Addition Catalogue::feedClash(const CatalogueCategory &category, cons
 
 void Catalogue::reportCategoryExists()
 {
-    Messages::exclamation(getMessages(QStringLiteral("MSG_CATEGORYEXISTS_TITLE")),
-        getMessages(QStringLiteral("MSG_CATEGORYEXISTS")));
+    Messages::exclamation(getMessages(Msg::CATEGORYEXISTS_TITLE), getMessages(Msg::CATEGORYEXISTS));
 }
 
 void Catalogue::reportFeedExists(const QString &category)
 {
-    Messages::information(getMessages(QStringLiteral("MSG_FEEDEXISTS_TITLE")),
-        getMessages(QStringLiteral("MSG_FEEDEXISTS")).arg(category));
+    Messages::information(getMessages(Msg::FEEDEXISTS_TITLE), getMessages(Msg::FEEDEXISTS).arg(category));
 }
 
 Catalogue::Change Catalogue::addCategory(const QString &name)
@@ -295,8 +294,7 @@ Catalogue::Change Catalogue::renameCategory(const QString &oldName, const QStrin
     const bool written = write([oldName, newName] {
         if (mCategories::EditCategory(oldName, newName))
             return true;
-        Messages::exclamation(getMessages(QStringLiteral("MSG_ALERT")),
-            getMessages(QStringLiteral("MSG_CATEGORYEDITFAILED")).arg(oldName));
+        Messages::exclamation(getMessages(Msg::ALERT), getMessages(Msg::CATEGORYEDITFAILED).arg(oldName));
         return false;
     });
     if (!written)
@@ -427,8 +425,8 @@ std::optional<QList<Catalogue::Addition>> Catalogue::addToFile(
     const QString path = mFeeds::DatabaseFile();
     const FileLock lock(path);
     if (!lock.isLocked()) {
-        Messages::runtimeError(QStringLiteral("AddFeeds"),
-            getMessages(QStringLiteral("MSG_DBLOCKED")).arg(QDir::toNativeSeparators(path)));
+        Messages::runtimeError(
+            QStringLiteral("AddFeeds"), getMessages(Msg::DBLOCKED).arg(QDir::toNativeSeparators(path)));
         return std::nullopt;
     }
     // The file as it stands, under the lock, is what the rules are checked
@@ -453,8 +451,7 @@ bool Catalogue::writeAdditions(const QStringList &categories, const QList<FeedRe
     const XmlNode root
         = document.load(path) ? document.selectSingleNode(QStringLiteral(".//categories")) : XmlNode();
     if (!root) {
-        Messages::exclamation(
-            getMessages(QStringLiteral("MSG_DBFORMAT_TITLE")), getMessages(QStringLiteral("MSG_DBFORMAT")));
+        Messages::exclamation(getMessages(Msg::DBFORMAT_TITLE), getMessages(Msg::DBFORMAT));
         return false;
     }
     for (const QString &name : categories)
@@ -468,8 +465,7 @@ bool Catalogue::writeAdditions(const QStringList &categories, const QList<FeedRe
         node.setText(feed.FeedURL);
     }
     if (!document.save(path)) {
-        Messages::runtimeError(
-            QStringLiteral("AddFeeds"), getMessages(QStringLiteral("MSG_DBNOTSAVED")).arg(path));
+        Messages::runtimeError(QStringLiteral("AddFeeds"), getMessages(Msg::DBNOTSAVED).arg(path));
         return false;
     }
     return true;
@@ -494,8 +490,8 @@ Catalogue::Change Catalogue::editFeed(const FeedRecord &record)
 
 bool Catalogue::confirmMove(const FeedRecord &feed, const QString &toCategory)
 {
-    return Messages::askYesNo(getMessages(QStringLiteral("MSG_CHANGECATEGORY_TITLE")),
-        getMessages(QStringLiteral("MSG_CHANGECATEGORY")).arg(feed.Category, toCategory));
+    return Messages::askYesNo(getMessages(Msg::CHANGECATEGORY_TITLE),
+        getMessages(Msg::CHANGECATEGORY).arg(feed.Category, toCategory));
 }
 
 Catalogue::Change Catalogue::moveFeed(const FeedRecord &feed, const QString &toCategory)

@@ -7,6 +7,7 @@
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -17,14 +18,14 @@
 namespace
 {
 
-QString text(const char *key)
+QString text(const QString &key)
 {
-    return getMessages(QString::fromLatin1(key));
+    return getMessages(key);
 }
 
-void box(Messages::Icon icon, const char *key)
+void box(Messages::Icon icon, const QString &key)
 {
-    const QString name = QString::fromLatin1(key);
+    const QString &name = key;
     Messages::show(icon, getMessages(name + QStringLiteral("_TITLE")), getMessages(name));
 }
 
@@ -64,10 +65,10 @@ namespace FeedCheckTexts
 
 void reportInvalid(const QString &detail)
 {
-    QString message = text("MSG_ADDFEED_INVALID");
+    QString message = text(Msg::ADDFEED_INVALID);
     if (!detail.isEmpty())
         message += QStringLiteral("\r\n\r\n") + detail;
-    Messages::exclamation(text("MSG_ADDFEED_INVALID_TITLE"), message);
+    Messages::exclamation(text(Msg::ADDFEED_INVALID_TITLE), message);
 }
 
 } // namespace FeedCheckTexts
@@ -93,7 +94,7 @@ bool FeedCheck::start(const QString &url)
 {
     while (!mUtil::IsConnected()) {
         const Messages::Answer answer = Messages::show(Messages::Icon::Information,
-            text("MSG_ADDFEED_OFFLINE_TITLE"), text("MSG_ADDFEED_OFFLINE"), Messages::Buttons::RetryCancel);
+            text(Msg::ADDFEED_OFFLINE_TITLE), text(Msg::ADDFEED_OFFLINE), Messages::Buttons::RetryCancel);
         if (answer != Messages::Answer::Retry)
             return false;
     }
@@ -121,7 +122,7 @@ void FeedCheck::onDone(FeedDownload::Outcome outcome)
     if (outcome == FeedDownload::Outcome::Abandoned || m_ended)
         return;
     if (outcome == FeedDownload::Outcome::TimedOut) {
-        box(Messages::Icon::Information, "MSG_ADDFEED_TIMEOUT");
+        box(Messages::Icon::Information, Msg::ADDFEED_TIMEOUT);
         end(-1);
         return;
     }
@@ -151,14 +152,14 @@ int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
         const QString status = request.reasonPhrase().isEmpty()
             ? QString::number(request.status())
             : QStringLiteral("%1 %2").arg(request.status()).arg(request.reasonPhrase());
-        FeedCheckTexts::reportInvalid(text("MSG_ADDFEED_HTTPSTATUS").arg(status));
+        FeedCheckTexts::reportInvalid(text(Msg::ADDFEED_HTTPSTATUS).arg(status));
         return -1;
     }
     const QByteArray body = request.responseBytes();
     QString found;
     const FeedParser::Result parsed = FeedParser::parseAny(body, request.charset());
-    const bool wellFormed = parsed.failure != FeedParser::Failure::NotXml
-        && parsed.failure != FeedParser::Failure::Empty;
+    const bool wellFormed
+        = parsed.failure != FeedParser::Failure::NotXml && parsed.failure != FeedParser::Failure::Empty;
     const int type = detectType(parsed, &found);
     // A web page (XHTML included) is searched for the feeds it names.
     if (type < 0 && !m_followed && looksLikeHtml(body)) {
@@ -173,7 +174,7 @@ int FeedCheck::examine(QString *title, QString *checkedUrl, bool *again)
     }
     FeedDownload::writeDebugCopy(body, request.charset());
     if (type < 0)
-        box(Messages::Icon::Information, "MSG_ADDFEED_UNSUPPORTED");
+        box(Messages::Icon::Information, Msg::ADDFEED_UNSUPPORTED);
     else
         *title = found;
     return type;

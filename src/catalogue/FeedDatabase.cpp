@@ -3,6 +3,7 @@
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
@@ -24,7 +25,7 @@ struct RuntimeFailure {
 QString requiredAttribute(const XmlNode &node, int index)
 {
     if (!node.hasAttributeAt(index))
-        throw RuntimeFailure {getMessages(QStringLiteral("MSG_ERR_OBJECTNOTSET"))};
+        throw RuntimeFailure {getMessages(Msg::ERR_OBJECTNOTSET)};
     return node.attribute(index);
 }
 
@@ -41,20 +42,17 @@ public:
         if (forChange) {
             m_lock = std::make_unique<FileLock>(path);
             if (!m_lock->isLocked())
-                throw RuntimeFailure {
-                    getMessages(QStringLiteral("MSG_DBLOCKED")).arg(QDir::toNativeSeparators(path))};
+                throw RuntimeFailure {getMessages(Msg::DBLOCKED).arg(QDir::toNativeSeparators(path))};
         }
         if (!mUtil::FileExists(path))
             mUtil::WriteTextFile(path, QStringLiteral("<categories/>"));
         if (!m_doc.load(path)) {
-            Messages::exclamation(getMessages(QStringLiteral("MSG_DBFORMAT_TITLE")),
-                getMessages(QStringLiteral("MSG_DBFORMAT")));
+            Messages::exclamation(getMessages(Msg::DBFORMAT_TITLE), getMessages(Msg::DBFORMAT));
             return false;
         }
         m_root = m_doc.selectSingleNode(QStringLiteral(".//categories"));
         if (!m_root) {
-            Messages::exclamation(getMessages(QStringLiteral("MSG_DBRECORDS_TITLE")),
-                getMessages(QStringLiteral("MSG_DBRECORDS")));
+            Messages::exclamation(getMessages(Msg::DBRECORDS_TITLE), getMessages(Msg::DBRECORDS));
             return false;
         }
         return true;
@@ -65,8 +63,7 @@ public:
     {
         XmlNode node = mCategories::FindCategoryNode(m_root, name);
         if (!node) {
-            Messages::exclamation(getMessages(QStringLiteral("MSG_DBCATEGORY_TITLE")),
-                getMessages(QStringLiteral("MSG_DBCATEGORY")).arg(name));
+            Messages::exclamation(getMessages(Msg::DBCATEGORY_TITLE), getMessages(Msg::DBCATEGORY).arg(name));
         }
         return node;
     }
@@ -74,7 +71,7 @@ public:
     void save() const
     {
         if (!m_doc.save(mFeeds::DatabaseFile()))
-            throw RuntimeFailure {getMessages(QStringLiteral("MSG_DBNOTSAVED")).arg(mFeeds::DatabaseFile())};
+            throw RuntimeFailure {getMessages(Msg::DBNOTSAVED).arg(mFeeds::DatabaseFile())};
     }
 
     const XmlNode &root() const { return m_root; }
@@ -211,7 +208,7 @@ bool LoadCategories(QList<CatalogueCategory> &categories)
                 bool numeric = false;
                 const qint16 type = qint16(requiredAttribute(feed, 1).trimmed().toShort(&numeric));
                 if (!numeric)
-                    throw RuntimeFailure {getMessages(QStringLiteral("MSG_ERR_TYPEMISMATCH"))};
+                    throw RuntimeFailure {getMessages(Msg::ERR_TYPEMISMATCH)};
                 FeedRecord record;
                 record.Category = categories.last().name;
                 record.FeedCaption = feed.attribute(0);
@@ -271,8 +268,8 @@ bool EditFeed(const FeedRecord &record, bool move, const QString &newCategory)
         if (move) {
             const XmlNode target = mCategories::FindCategoryNode(db.root(), newCategory);
             if (!target) {
-                Messages::exclamation(getMessages(QStringLiteral("MSG_DBCATEGORYNOTFOUND_TITLE")),
-                    getMessages(QStringLiteral("MSG_DBCATEGORYNOTFOUND")).arg(newCategory));
+                Messages::exclamation(getMessages(Msg::DBCATEGORYNOTFOUND_TITLE),
+                    getMessages(Msg::DBCATEGORYNOTFOUND).arg(newCategory));
                 return false;
             }
             target.appendChild(feed);

@@ -4,6 +4,7 @@
 #include "i18n/Languages.h"
 #include "util/AppInfo.h"
 #include "util/AtomicSave.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
@@ -24,9 +25,9 @@ namespace
 // How many skipped outlines a report lists by name.
 constexpr int listedSkips = 50;
 
-QString message(const char *key)
+QString message(const QString &key)
 {
-    return getMessages(QString::fromLatin1(key));
+    return getMessages(key);
 }
 
 // Readers differ in the letter case of attribute names (xmlUrl, xmlurl).
@@ -242,16 +243,16 @@ Plan parse(const QByteArray &bytes, const QString &name)
 {
     XmlDocument document;
     if (!document.loadBytes(bytes)) {
-        return failure(message("MSG_OPML_MALFORMED")
+        return failure(message(Msg::OPML_MALFORMED)
                            .arg(fileName(name), QString::number(document.parseErrorLine()),
                                document.parseErrorReason()));
     }
     const pugi::xml_node root = document.raw().document_element();
     if (qstrcmp(root.name(), "opml") != 0)
-        return failure(message("MSG_OPML_NOTOPML").arg(fileName(name), QString::fromUtf8(root.name())));
+        return failure(message(Msg::OPML_NOTOPML).arg(fileName(name), QString::fromUtf8(root.name())));
     const pugi::xml_node body = root.child("body");
     if (!body)
-        return failure(message("MSG_OPML_NOBODY").arg(fileName(name)));
+        return failure(message(Msg::OPML_NOBODY).arg(fileName(name)));
     Plan plan;
     Reader(plan).read(body);
     return plan;
@@ -261,14 +262,14 @@ Plan readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(message("MSG_OPML_UNREADABLE").arg(fileName(path), file.errorString()));
+        return failure(message(Msg::OPML_UNREADABLE).arg(fileName(path), file.errorString()));
     if (file.size() > MaxFileSize)
-        return failure(message("MSG_OPML_TOOBIG").arg(fileName(path), QString::number(MaxFileSize >> 20)));
+        return failure(message(Msg::OPML_TOOBIG).arg(fileName(path), QString::number(MaxFileSize >> 20)));
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (bytes.size() > MaxFileSize)
-        return failure(message("MSG_OPML_TOOBIG").arg(fileName(path), QString::number(MaxFileSize >> 20)));
+        return failure(message(Msg::OPML_TOOBIG).arg(fileName(path), QString::number(MaxFileSize >> 20)));
     if (file.error() != QFileDevice::NoError)
-        return failure(message("MSG_OPML_UNREADABLE").arg(fileName(path), file.errorString()));
+        return failure(message(Msg::OPML_UNREADABLE).arg(fileName(path), file.errorString()));
     return parse(bytes, path);
 }
 
@@ -284,7 +285,7 @@ ImportResult apply(Catalogue &catalogue, const Plan &plan)
         feed.FeedID = mUtil::NewGUID();
     const std::optional<QList<Catalogue::Addition>> answers = catalogue.addFeeds(feeds, plan.categories);
     if (!answers) {
-        result.error = message("MSG_OPML_NOTIMPORTED");
+        result.error = message(Msg::OPML_NOTIMPORTED);
         return result;
     }
     result.skipped = plan.skipped;
@@ -313,7 +314,7 @@ ImportResult importFile(Catalogue &catalogue, const QString &path)
 ImportResult importAndReport(Catalogue &catalogue, const QString &path)
 {
     const ImportResult result = importFile(catalogue, path);
-    const QString title = message("MSG_OPML_IMPORT_TITLE");
+    const QString title = message(Msg::OPML_IMPORT_TITLE);
     if (result.ok())
         Messages::information(title, reportText(result));
     else
@@ -325,15 +326,15 @@ QString reasonText(const Skipped &skipped)
 {
     switch (skipped.reason) {
     case Reason::NoUrl:
-        return message("MSG_OPML_NOXMLURL");
+        return message(Msg::OPML_NOXMLURL);
     case Reason::NotHttp:
-        return message("MSG_OPML_NOTHTTP");
+        return message(Msg::OPML_NOTHTTP);
     case Reason::Empty:
-        return message("MSG_OPML_EMPTY");
+        return message(Msg::OPML_EMPTY);
     case Reason::TooDeep:
-        return message("MSG_OPML_TOODEEP");
+        return message(Msg::OPML_TOODEEP);
     case Reason::NameTaken:
-        return message("MSG_OPML_NAMETAKEN").arg(skipped.category);
+        return message(Msg::OPML_NAMETAKEN).arg(skipped.category);
     }
     return QString();
 }
@@ -342,17 +343,17 @@ QString reportText(const ImportResult &result)
 {
     if (!result.ok())
         return result.error;
-    QStringList lines {message("MSG_OPML_SUMMARY")
+    QStringList lines {message(Msg::OPML_SUMMARY)
                            .arg(QString::number(result.imported), QString::number(result.present),
                                QString::number(result.skipped.size()))};
     const qsizetype listed = std::min<qsizetype>(result.skipped.size(), listedSkips);
     for (qsizetype i = 0; i < listed; ++i) {
         const Skipped &skipped = result.skipped.at(i);
         const QString label = skipped.label.isEmpty() ? QStringLiteral("<outline>") : skipped.label;
-        lines.append(message("MSG_OPML_SKIPPEDLINE").arg(label, reasonText(skipped)));
+        lines.append(message(Msg::OPML_SKIPPEDLINE).arg(label, reasonText(skipped)));
     }
     if (result.skipped.size() > listed)
-        lines.append(message("MSG_OPML_MORESKIPPED").arg(QString::number(result.skipped.size() - listed)));
+        lines.append(message(Msg::OPML_MORESKIPPED).arg(QString::number(result.skipped.size() - listed)));
     return lines.join(QStringLiteral("\r\n"));
 }
 
@@ -394,7 +395,7 @@ bool exportFile(const QList<CatalogueCategory> &categories, const QString &path,
     if (mUtil::SaveFileAtomically(path, exportDocument(categories), &why))
         return true;
     if (error)
-        *error = message("MSG_OPML_EXPORTFAILED").arg(fileName(path), why);
+        *error = message(Msg::OPML_EXPORTFAILED).arg(fileName(path), why);
     return false;
 }
 
@@ -403,13 +404,13 @@ bool exportAndReport(const Catalogue &catalogue, const QString &path)
     QString error;
     if (exportFile(catalogue.categories(), path, &error))
         return true;
-    Messages::exclamation(message("MSG_OPML_EXPORT_TITLE"), error);
+    Messages::exclamation(message(Msg::OPML_EXPORT_TITLE), error);
     return false;
 }
 
 QString fileFilter()
 {
-    return message("MSG_OPML_FILTER");
+    return message(Msg::OPML_FILTER);
 }
 
 } // namespace Opml

@@ -3,6 +3,7 @@
 #include "i18n/Languages.h"
 #include "util/AppInfo.h"
 #include "util/AtomicSave.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 
 #include <QCoreApplication>
@@ -86,15 +87,14 @@ bool reportFailure(const QString &key, const QString &reason)
 bool writeUserEntry()
 {
     if (!QDir().mkpath(userFolder()))
-        return reportFailure(
-            QStringLiteral("MSG_APPSETTINGS_ENTRYNOTSAVED"), QDir::toNativeSeparators(userFolder()));
+        return reportFailure(Msg::APPSETTINGS_ENTRYNOTSAVED, QDir::toNativeSeparators(userFolder()));
     const QByteArray text = EntryText(executable());
     QFile current(userEntry());
     if (current.open(QIODevice::ReadOnly) && current.read(MaxEntrySize + 1) == text)
         return true;
     QString error;
     if (!mUtil::SaveFileAtomically(userEntry(), text, &error))
-        return reportFailure(QStringLiteral("MSG_APPSETTINGS_ENTRYNOTSAVED"), error);
+        return reportFailure(Msg::APPSETTINGS_ENTRYNOTSAVED, error);
     return true;
 }
 
@@ -107,7 +107,7 @@ bool removeUserEntry()
         return true;
     QFile file(path);
     if (!file.remove())
-        return reportFailure(QStringLiteral("MSG_APPSETTINGS_ENTRYNOTREMOVED"), file.errorString());
+        return reportFailure(Msg::APPSETTINGS_ENTRYNOTREMOVED, file.errorString());
     return true;
 }
 
@@ -178,10 +178,10 @@ bool IsStartupEnabledThisUser()
 QString StartupStatus()
 {
     if (IsStartupEnabledAllUsers())
-        return getMessages(QStringLiteral("MSG_APPSETTINGS_ALLUSERS"));
+        return getMessages(Msg::APPSETTINGS_ALLUSERS);
     if (IsStartupEnabledThisUser())
-        return getMessages(QStringLiteral("MSG_APPSETTINGS_THISUSER"));
-    return getMessages(QStringLiteral("MSG_APPSETTINGS_DISABLED"));
+        return getMessages(Msg::APPSETTINGS_THISUSER);
+    return getMessages(Msg::APPSETTINGS_DISABLED);
 }
 
 QString ExecArgument(const QString &program)

@@ -2,6 +2,7 @@
 
 #include "i18n/Languages.h"
 #include "util/FileLock.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -60,7 +61,7 @@ bool writeLines(const QStringList &lines)
     QString error;
     if (mUtil::SaveFileAtomically(iniFile, text.toUtf8(), &error))
         return true;
-    Messages::utilityError(75, getMessages(QStringLiteral("MSG_PATHERROR")).arg(iniFile, error));
+    Messages::utilityError(75, getMessages(Msg::PATHERROR).arg(iniFile, error));
     return false;
 }
 
@@ -76,9 +77,8 @@ template<class Change> bool changeLines(Change change)
         Messages::Capture capture;
         const FileLock lock(iniFile);
         if (!lock.isLocked()) {
-            Messages::utilityError(75,
-                getMessages(QStringLiteral("MSG_PATHERROR"))
-                    .arg(iniFile, getMessages(QStringLiteral("MSG_FILELOCKED"))));
+            Messages::utilityError(
+                75, getMessages(Msg::PATHERROR).arg(iniFile, getMessages(Msg::FILELOCKED)));
         } else {
             QStringList lines = readLines();
             done = !change(lines) || writeLines(lines);

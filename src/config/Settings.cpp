@@ -4,6 +4,7 @@
 #include "config/SettingsKeys.h"
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -61,7 +62,7 @@ mINI::Entry number(const SettingKey &key, int value)
 bool confirmSaved(bool saved, bool showMessage, const QString &text)
 {
     if (saved && showMessage)
-        Messages::information(getMessages(QStringLiteral("MSG_DONE")), text);
+        Messages::information(getMessages(Msg::DONE), text);
     return saved;
 }
 
@@ -117,7 +118,7 @@ bool SaveEmailSettings(bool showMessage)
             scrambled(MailAuthentication, QString::number(e.Authentication)), scrambled(MailUser, e.UserName),
             scrambled(MailPassword, e.Password), scrambled(MailFromName, e.FromName),
             scrambled(MailFromAddress, e.FromEmail)});
-    return confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_EMAILSAVED")));
+    return confirmSaved(saved, showMessage, getMessages(Msg::EMAILSAVED));
 }
 
 void LoadAppSettings()
@@ -136,7 +137,7 @@ bool SaveAppSettings(bool showMessage)
     const bool saved = mINI::WriteINIValues(appSection,
         {number(StartWithSystem, a.StartWithSystem), number(CloseCompletely, a.CloseCompletely),
             number(MinimizeToTray, a.MinimizeToTray)});
-    return confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_APPSAVED")));
+    return confirmSaved(saved, showMessage, getMessages(Msg::APPSAVED));
 }
 
 bool ReadConfirmOnClose()
@@ -187,7 +188,7 @@ SchedulerSettings ReadSchedulerSettings(
         const QStringList fields = mINI::FindINIValue(group, key, QString()).split(fieldSeparator);
         if (fields.size() < 4) {
             if (problem)
-                *problem = getMessages(QStringLiteral("MSG_ERR_SUBSCRIPT")).arg(key);
+                *problem = getMessages(Msg::ERR_SUBSCRIPT).arg(key);
             return s;
         }
         FeedRecord record;
@@ -229,7 +230,7 @@ bool SaveSchedulerSettings(bool showMessage)
     // The section is written anew, in one save, so feeds taken off the
     // schedule leave no keys and a crash cannot lose the schedule.
     const bool saved = mINI::ReplaceINISection(schedulerSection, group);
-    confirmSaved(saved, showMessage, getMessages(QStringLiteral("MSG_SCHEDULERSAVED")));
+    confirmSaved(saved, showMessage, getMessages(Msg::SCHEDULERSAVED));
     if (saved && schedulerSavedHook())
         schedulerSavedHook()();
     return saved;

@@ -3,6 +3,7 @@
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
 #include "util/Log.h"
+#include "util/MessageKeys.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
 
@@ -257,8 +258,7 @@ FeedFile::Saved FeedFile::saveChanges(const std::function<bool(FeedDocument &)> 
     const FileLock lock(m_fileName);
     if (m_fileName.isEmpty() || !lock.isLocked()) {
         saved.ok = false;
-        saved.error = DefaultTexts::english(
-            m_fileName.isEmpty() ? QStringLiteral("MSG_NOSUCHFILE") : QStringLiteral("MSG_FILELOCKED"));
+        saved.error = DefaultTexts::english(m_fileName.isEmpty() ? Msg::NOSUCHFILE : Msg::FILELOCKED);
         return saved;
     }
     ensureCurrent();

@@ -6,6 +6,7 @@
 #include "feeds/FeedDateText.h"
 #include "feeds/XmlRepair.h"
 #include "util/HttpRequest.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
@@ -927,12 +928,12 @@ QString failureTitle(Failure failure)
 {
     switch (failure) {
     case Failure::Empty:
-        return getMessages(QStringLiteral("MSG_EMPTYRESPONSE_TITLE"));
+        return getMessages(Msg::EMPTYRESPONSE_TITLE);
     case Failure::NotXml:
-        return getMessages(QStringLiteral("MSG_NOTXML_TITLE"));
+        return getMessages(Msg::NOTXML_TITLE);
     case Failure::NotRss:
     case Failure::NotAtom:
-        return getMessages(QStringLiteral("MSG_INVALIDFEED_TITLE"));
+        return getMessages(Msg::INVALIDFEED_TITLE);
     case Failure::None:
         break;
     }
@@ -943,13 +944,13 @@ QString failureText(Failure failure, DefaultTexts::Source texts)
 {
     switch (failure) {
     case Failure::Empty:
-        return texts(QStringLiteral("MSG_EMPTYRESPONSE"));
+        return texts(Msg::EMPTYRESPONSE);
     case Failure::NotXml:
-        return texts(QStringLiteral("MSG_NOTXML"));
+        return texts(Msg::NOTXML);
     case Failure::NotRss:
-        return texts(QStringLiteral("MSG_NOTRSS"));
+        return texts(Msg::NOTRSS);
     case Failure::NotAtom:
-        return texts(QStringLiteral("MSG_NOTATOM"));
+        return texts(Msg::NOTATOM);
     case Failure::None:
         break;
     }

@@ -6,6 +6,7 @@
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/FileLock.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -21,7 +22,7 @@ bool changeSaved(const QString &fileName, FeedDocument &doc, QString &error, Cha
 {
     const FileLock lock(fileName);
     if (!lock.isLocked()) {
-        error = DefaultTexts::english(QStringLiteral("MSG_FILELOCKED"));
+        error = DefaultTexts::english(Msg::FILELOCKED);
         return false;
     }
     doc.load(fileName);
@@ -55,13 +56,11 @@ bool FeedStore::reportFileState(FileState state)
 {
     switch (state) {
     case FileState::Missing:
-        Messages::exclamation(getMessages(QStringLiteral("MSG_DATAMISSING_TITLE")),
-            getMessages(QStringLiteral("MSG_DATAMISSING")));
+        Messages::exclamation(getMessages(Msg::DATAMISSING_TITLE), getMessages(Msg::DATAMISSING));
         return false;
     case FileState::Unreadable:
     case FileState::NoItems:
-        Messages::exclamation(
-            getMessages(QStringLiteral("MSG_DATAFORMAT_TITLE")), failureText(state, getMessages));
+        Messages::exclamation(getMessages(Msg::DATAFORMAT_TITLE), failureText(state, getMessages));
         return false;
     case FileState::Ready:
         break;
@@ -73,11 +72,11 @@ QString FeedStore::failureText(FileState state, DefaultTexts::Source texts)
 {
     switch (state) {
     case FileState::Missing:
-        return texts(QStringLiteral("MSG_DATANOACCESS"));
+        return texts(Msg::DATANOACCESS);
     case FileState::Unreadable:
-        return texts(QStringLiteral("MSG_DATALOADFAILED"));
+        return texts(Msg::DATALOADFAILED);
     case FileState::NoItems:
-        return texts(QStringLiteral("MSG_DATANORECORDS"));
+        return texts(Msg::DATANORECORDS);
     case FileState::Ready:
         break;
     }
@@ -86,12 +85,12 @@ QString FeedStore::failureText(FileState state, DefaultTexts::Source texts)
 
 QString FeedStore::saveFailureText(const QString &fileName, DefaultTexts::Source texts)
 {
-    return texts(QStringLiteral("MSG_DATANOTSAVED")).arg(QDir::toNativeSeparators(fileName));
+    return texts(Msg::DATANOTSAVED).arg(QDir::toNativeSeparators(fileName));
 }
 
 void FeedStore::reportSaveFailure(const QString &fileName, const QString &error)
 {
-    Messages::exclamation(getMessages(QStringLiteral("MSG_DATANOTSAVED_TITLE")),
+    Messages::exclamation(getMessages(Msg::DATANOTSAVED_TITLE),
         saveFailureText(fileName, getMessages)
             + (error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)));
 }
@@ -185,7 +184,7 @@ FeedStore::MergeResult FeedStore::UpdateItems(const FeedEntries &items)
         return result;
     if (m_fileName.isEmpty()) {
         result.ok = false;
-        result.error = DefaultTexts::english(QStringLiteral("MSG_BADFEEDID")).arg(m_feedId);
+        result.error = DefaultTexts::english(Msg::BADFEEDID).arg(m_feedId);
         return result;
     }
     FeedDocument doc;

@@ -1,6 +1,7 @@
 #include "feeds/FetchFailure.h"
 
 #include "util/HttpRequest.h"
+#include "util/MessageKeys.h"
 
 #include <algorithm>
 
@@ -21,35 +22,35 @@ QString hostOf(const HttpRequest &request)
 FetchFailure connectionFailure(const HttpRequest &request, DefaultTexts::Source texts)
 {
     const QString host = hostOf(request);
-    const QString notFetched = texts(QStringLiteral("MSG_NOTFETCHED"));
-    const auto failure = [&](const char *key, const QString &text) {
-        const QString name = QString::fromLatin1(key);
+    const QString notFetched = texts(Msg::NOTFETCHED);
+    const auto failure = [&](const QString &key, const QString &text) {
+        const QString &name = key;
         return FetchFailure {texts(name + QStringLiteral("_TITLE")), text};
     };
-    const auto text = [&](const char *key) { return texts(QString::fromLatin1(key)); };
+    const auto text = [&](const QString &key) { return texts(key); };
     switch (request.failure()) {
     case HttpRequest::Failure::BadAddress:
-        return failure("MSG_BADURL", text("MSG_BADURL").arg(request.lastUrl().toString()) + notFetched);
+        return failure(Msg::BADURL, text(Msg::BADURL).arg(request.lastUrl().toString()) + notFetched);
     case HttpRequest::Failure::HostNotFound:
-        return failure("MSG_UNKNOWNSERVER", text("MSG_UNKNOWNSERVER").arg(host) + notFetched);
+        return failure(Msg::UNKNOWNSERVER, text(Msg::UNKNOWNSERVER).arg(host) + notFetched);
     case HttpRequest::Failure::ConnectionRefused:
-        return failure("MSG_REFUSED", text("MSG_REFUSED").arg(host) + notFetched);
+        return failure(Msg::REFUSED, text(Msg::REFUSED).arg(host) + notFetched);
     case HttpRequest::Failure::Certificate:
-        return failure("MSG_CERTIFICATE", text("MSG_CERTIFICATE").arg(host, request.errorString()));
+        return failure(Msg::CERTIFICATE, text(Msg::CERTIFICATE).arg(host, request.errorString()));
     case HttpRequest::Failure::TooManyRedirects:
-        return failure("MSG_REDIRECTS", text("MSG_REDIRECTS").arg(host) + notFetched);
+        return failure(Msg::REDIRECTS, text(Msg::REDIRECTS).arg(host) + notFetched);
     case HttpRequest::Failure::InsecureRedirect:
-        return failure("MSG_INSECUREREDIRECT", text("MSG_INSECUREREDIRECT").arg(host, request.errorString()));
+        return failure(Msg::INSECUREREDIRECT, text(Msg::INSECUREREDIRECT).arg(host, request.errorString()));
     case HttpRequest::Failure::TooLarge:
         return failure(
-            "MSG_TOOLARGE", text("MSG_TOOLARGE").arg(host).arg(request.maxBodyBytes() / (1024 * 1024)));
+            Msg::TOOLARGE, text(Msg::TOOLARGE).arg(host).arg(request.maxBodyBytes() / (1024 * 1024)));
     case HttpRequest::Failure::TimedOut:
-        return failure("MSG_TIMEOUT", text("MSG_TIMEOUT"));
+        return failure(Msg::TIMEOUT, text(Msg::TIMEOUT));
     case HttpRequest::Failure::Network:
     case HttpRequest::Failure::None:
         break;
     }
-    return failure("MSG_NETWORK", text("MSG_NETWORK").arg(host, request.errorString()) + notFetched);
+    return failure(Msg::NETWORK, text(Msg::NETWORK).arg(host, request.errorString()) + notFetched);
 }
 
 } // namespace
@@ -63,7 +64,6 @@ std::optional<FetchFailure> FetchFailure::of(const HttpRequest &request, Default
     const QString status = request.reasonPhrase().isEmpty()
         ? QString::number(request.status())
         : QStringLiteral("%1 (%2)").arg(request.status()).arg(request.reasonPhrase());
-    return FetchFailure {texts(QStringLiteral("MSG_SERVERERROR_TITLE")),
-        texts(QStringLiteral("MSG_SERVERERROR")).arg(hostOf(request), status)
-            + texts(QStringLiteral("MSG_NOTFETCHED"))};
+    return FetchFailure {texts(Msg::SERVERERROR_TITLE),
+        texts(Msg::SERVERERROR).arg(hostOf(request), status) + texts(Msg::NOTFETCHED)};
 }

@@ -1,6 +1,7 @@
 #include "feeds/PoliteFetch.h"
 
 #include "util/HttpRequest.h"
+#include "util/MessageKeys.h"
 
 #include <QLocale>
 
@@ -110,23 +111,23 @@ Answer classify(const HttpRequest &request, const QDateTime &now)
 
 QString notModifiedText(DefaultTexts::Source texts)
 {
-    return texts(QStringLiteral("MSG_FETCH_NONEWITEMS"));
+    return texts(Msg::FETCH_NONEWITEMS);
 }
 
 QString retryLaterText(const QString &host, const QDateTime &when, DefaultTexts::Source texts)
 {
-    return texts(QStringLiteral("MSG_FETCH_RETRYLATER"))
+    return texts(Msg::FETCH_RETRYLATER)
         .arg(host, QLocale::system().toString(when.toLocalTime(), QLocale::ShortFormat));
 }
 
 QString goneText(const QString &host, DefaultTexts::Source texts)
 {
-    return texts(QStringLiteral("MSG_FETCH_GONE")).arg(host);
+    return texts(Msg::FETCH_GONE).arg(host);
 }
 
 QString movedText(const QUrl &from, const QUrl &to, DefaultTexts::Source texts)
 {
-    return texts(QStringLiteral("MSG_FETCH_MOVED")).arg(from.toString(), to.toString());
+    return texts(Msg::FETCH_MOVED).arg(from.toString(), to.toString());
 }
 
 } // namespace PoliteFetch

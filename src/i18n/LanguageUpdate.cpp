@@ -7,6 +7,7 @@
 #include "util/AppInfo.h"
 #include "util/AtomicSave.h"
 #include "util/HttpRequest.h"
+#include "util/MessageKeys.h"
 
 #include <QSettings>
 
@@ -49,27 +50,27 @@ void LanguageUpdate::onDone(FeedDownload::Outcome outcome)
     if (outcome == FeedDownload::Outcome::Abandoned)
         return;
     if (outcome == FeedDownload::Outcome::TimedOut) {
-        end(getMessages(QStringLiteral("MSG_UPDATETIMEOUT")));
+        end(getMessages(Msg::UPDATETIMEOUT));
         return;
     }
     const HttpRequest &request = *m_download->response();
     if (request.failure() != HttpRequest::Failure::None) {
-        end(getMessages(QStringLiteral("MSG_UPDATEFAILED")) + QLatin1Char(' ') + request.errorString());
+        end(getMessages(Msg::UPDATEFAILED) + QLatin1Char(' ') + request.errorString());
         return;
     }
     if (request.status() >= 400) {
-        end(getMessages(QStringLiteral("MSG_UPDATEFAILED"))
+        end(getMessages(Msg::UPDATEFAILED)
             + QStringLiteral(" HTTP %1 %2").arg(request.status()).arg(request.reasonPhrase()));
         return;
     }
     const QByteArray file = LocalizationFile::fromDownload(request.responseBytes());
     if (file.isEmpty()) {
-        end(getMessages(QStringLiteral("MSG_UPDATENOTLANGUAGE")));
+        end(getMessages(Msg::UPDATENOTLANGUAGE));
         return;
     }
     QString error;
     if (!mUtil::SaveFileAtomically(AppFolder::file(LocalizationFile::fileName()), file, &error)) {
-        end(getMessages(QStringLiteral("MSG_UPDATENOTSAVED")) + QLatin1Char(' ') + error);
+        end(getMessages(Msg::UPDATENOTSAVED) + QLatin1Char(' ') + error);
         return;
     }
     end(QString());

@@ -6,6 +6,7 @@
 #include "mail/PasswordStore.h"
 #include "mail/SmtpSender.h"
 #include "util/AppFolder.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -43,8 +44,7 @@ void ItemMailer::refuse(Readiness readiness)
 {
     if (readiness == Readiness::Ready)
         return;
-    const QString key = readiness == Readiness::NoServer ? QStringLiteral("MSG_EMAIL_CANNOTSEND")
-                                                         : QStringLiteral("MSG_EMAIL_NOTEMPLATE");
+    const QString key = readiness == Readiness::NoServer ? Msg::EMAIL_CANNOTSEND : Msg::EMAIL_NOTEMPLATE;
     Messages::exclamation(getMessages(key + QStringLiteral("_TITLE")), getMessages(key));
 }
 

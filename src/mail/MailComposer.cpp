@@ -2,6 +2,7 @@
 
 #include "i18n/Languages.h"
 #include "util/AppInfo.h"
+#include "util/MessageKeys.h"
 #include "util/Utilities.h"
 
 namespace
@@ -43,14 +44,12 @@ ItemMail itemMail(const QString &channelName, const FeedItem &item)
 
 QString defaultSubject(const QString &channelName)
 {
-    return getMessages(QStringLiteral("MSG_MAIL_SUBJECT")) + QLatin1Char('"') + channelName
-        + QLatin1Char('"');
+    return getMessages(Msg::MAIL_SUBJECT) + QLatin1Char('"') + channelName + QLatin1Char('"');
 }
 
 QString defaultMessage()
 {
-    return getMessages(QStringLiteral("MSG_MAIL_HELLO")) + crlf + crlf
-        + getMessages(QStringLiteral("MSG_MAIL_FOUND")) + crlf;
+    return getMessages(Msg::MAIL_HELLO) + crlf + crlf + getMessages(Msg::MAIL_FOUND) + crlf;
 }
 
 QString disclaimer()

@@ -2,6 +2,7 @@
 
 #include "i18n/Languages.h"
 #include "util/Log.h"
+#include "util/MessageKeys.h"
 
 #include <QMetaObject>
 #include <QThreadPool>
@@ -96,13 +97,13 @@ void onCommand(Transfer &t, const QByteArray &line)
     const QByteArray upper = line.toUpper();
     t.inRecipients = upper.startsWith("RCPT TO:");
     if (upper == "STARTTLS") {
-        t.status(QStringLiteral("MSG_SMTP_SECURING"));
+        t.status(Msg::SMTP_SECURING);
     } else if (upper.startsWith("AUTH ")) {
         t.authSent = true;
-        t.status(QStringLiteral("MSG_SMTP_AUTHENTICATING"));
+        t.status(Msg::SMTP_AUTHENTICATING);
     } else if (upper.startsWith("MAIL FROM:")) {
         t.mailFromSent = true;
-        t.status(QStringLiteral("MSG_SMTP_SENDING"));
+        t.status(Msg::SMTP_SENDING);
     } else if (upper == "QUIT") {
         t.quitSent = true;
     }
@@ -116,7 +117,7 @@ void onReply(Transfer &t, const QByteArray &line)
     t.outcome.lastReply = text;
     if (!t.greeted && line.startsWith("220")) {
         t.greeted = true;
-        t.status(QStringLiteral("MSG_SMTP_CONNECTED"), text.mid(4));
+        t.status(Msg::SMTP_CONNECTED, text.mid(4));
     }
     if (!line.startsWith('4') && !line.startsWith('5'))
         return;
@@ -266,26 +267,24 @@ QString explanation(const Outcome &o, const SmtpOptions &options)
 {
     const QString port = QString::number(options.port);
     if (o.authMissing)
-        return getMessages(QStringLiteral("MSG_SMTP_NOAUTH"));
+        return getMessages(Msg::SMTP_NOAUTH);
     if (!o.refusedRecipient.isEmpty())
-        return getMessages(QStringLiteral("MSG_SMTP_RECIPIENT")).arg(o.refusedRecipient);
+        return getMessages(Msg::SMTP_RECIPIENT).arg(o.refusedRecipient);
     if (isTlsFailure(o.code))
-        return getMessages(QStringLiteral("MSG_SMTP_TLS")).arg(o.error);
+        return getMessages(Msg::SMTP_TLS).arg(o.error);
     switch (o.code) {
     case CURLE_COULDNT_CONNECT:
-        return withDetail(getMessages(QStringLiteral("MSG_SMTP_REFUSED")).arg(options.host, port), o.error);
+        return withDetail(getMessages(Msg::SMTP_REFUSED).arg(options.host, port), o.error);
     case CURLE_COULDNT_RESOLVE_HOST:
-        return getMessages(QStringLiteral("MSG_SMTP_UNKNOWNHOST")).arg(options.host);
+        return getMessages(Msg::SMTP_UNKNOWNHOST).arg(options.host);
     case CURLE_OPERATION_TIMEDOUT:
-        return getMessages(QStringLiteral("MSG_SMTP_TIMEOUT")).arg(options.host, port);
+        return getMessages(Msg::SMTP_TIMEOUT).arg(options.host, port);
     case CURLE_LOGIN_DENIED:
-        return getMessages(QStringLiteral("MSG_SMTP_LOGINDENIED"))
-            .arg(o.lastRefusal.isEmpty() ? o.error : o.lastRefusal);
+        return getMessages(Msg::SMTP_LOGINDENIED).arg(o.lastRefusal.isEmpty() ? o.error : o.lastRefusal);
     default:
-        const QString reply = o.lastReply.isEmpty()
-            ? QString()
-            : getMessages(QStringLiteral("MSG_SMTP_SERVERSAID")).arg(o.lastReply);
-        return withDetail(getMessages(QStringLiteral("MSG_SMTP_FAILED")).arg(o.error), reply);
+        const QString reply
+            = o.lastReply.isEmpty() ? QString() : getMessages(Msg::SMTP_SERVERSAID).arg(o.lastReply);
+        return withDetail(getMessages(Msg::SMTP_FAILED).arg(o.error), reply);
     }
 }
 
@@ -313,14 +312,14 @@ bool isValidHost(const QString &host)
 QString refusal(const SmtpOptions &options, const MailMessage &message)
 {
     if (!isValidHost(options.host))
-        return getMessages(QStringLiteral("MSG_SMTP_BADHOST")).arg(options.host);
+        return getMessages(Msg::SMTP_BADHOST).arg(options.host);
     if (!isValidAddress(message.fromAddress))
-        return getMessages(QStringLiteral("MSG_SMTP_BADADDRESS")).arg(message.fromAddress);
+        return getMessages(Msg::SMTP_BADADDRESS).arg(message.fromAddress);
     if (message.recipients.isEmpty())
-        return getMessages(QStringLiteral("MSG_SMTP_NORECIPIENT"));
+        return getMessages(Msg::SMTP_NORECIPIENT);
     for (const QString &recipient : message.recipients) {
         if (!isValidAddress(recipient))
-            return getMessages(QStringLiteral("MSG_SMTP_BADADDRESS")).arg(recipient);
+            return getMessages(Msg::SMTP_BADADDRESS).arg(recipient);
     }
     return QString();
 }
@@ -343,7 +342,7 @@ void finish(
     }
     if (percent < 100)
         emit sender.progress(100);
-    emit sender.status(getMessages(QStringLiteral("MSG_SMTP_ACCEPTED")));
+    emit sender.status(getMessages(Msg::SMTP_ACCEPTED));
     emit sender.succeeded();
 }
 
@@ -389,8 +388,7 @@ bool SmtpSender::send(const SmtpOptions &options, const MailMessage &message)
                     << "recipients";
     auto transfer = std::make_shared<Transfer>();
     transfer->channel = channel;
-    transfer->status(QStringLiteral("MSG_SMTP_CONNECTING"),
-        options.host + QLatin1Char(':') + QString::number(options.port));
+    transfer->status(Msg::SMTP_CONNECTING, options.host + QLatin1Char(':') + QString::number(options.port));
     transfer->authentication = options.authentication;
     transfer->bytes = message.toBytes();
     mailPool().start([transfer, options, from = message.fromAddress, recipients = message.recipients] {

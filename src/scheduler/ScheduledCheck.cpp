@@ -8,6 +8,7 @@
 #include "util/AppFolder.h"
 #include "util/HttpRequest.h"
 #include "util/Log.h"
+#include "util/MessageKeys.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
 
@@ -186,7 +187,7 @@ bool ScheduledCheck::FetchFeedContent(int index)
     case FeedDownload::Outcome::Complete:
         return true;
     case FeedDownload::Outcome::TimedOut:
-        WriteScheduleLog(ErrorPrefix + DefaultTexts::english(QStringLiteral("MSG_TIMEOUT")), false, false);
+        WriteScheduleLog(ErrorPrefix + DefaultTexts::english(Msg::TIMEOUT), false, false);
         break;
     case FeedDownload::Outcome::Failed:
         WriteScheduleLog(ErrorPrefix + download.failure(DefaultTexts::english)->text, false, false);

@@ -4,6 +4,7 @@
 #include "i18n/Languages.h"
 #include "ui/ShellIcons.h"
 #include "util/Log.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "viewer/ui/frmViewFeed.h"
 
@@ -123,7 +124,7 @@ bool FeedTabs::oTabs_CloseWindow(QMdiSubWindow *window)
     if (!feed)
         return true;
     if (feed->StillExecuting()) {
-        Messages::exclamation(QString(), getMessages(QStringLiteral("MSG_BUSY")));
+        Messages::exclamation(QString(), getMessages(Msg::BUSY));
         return false;
     }
     return true;
@@ -203,7 +204,7 @@ void FeedTabs::resetWindowsMenu()
     if (!m_menu)
         return;
     m_menu->clear();
-    auto *none = new QAction(getMessages(QStringLiteral("MSG_NOFEEDSOPEN")), m_menu);
+    auto *none = new QAction(getMessages(Msg::NOFEEDSOPEN), m_menu);
     none->setObjectName(QStringLiteral("mnuSubItem"));
     none->setProperty("translated", false);
     none->setEnabled(false);

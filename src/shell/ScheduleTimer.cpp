@@ -5,6 +5,7 @@
 #include "i18n/Languages.h"
 #include "scheduler/ScheduledCheck.h"
 #include "shell/FeedTabs.h"
+#include "util/MessageKeys.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>
@@ -37,7 +38,7 @@ ScheduleTimer::ScheduleTimer(Catalogue *catalogue, FeedTabs *tabs, bool debug, Q
     connect(m_check, &ScheduledCheck::finished, this, &ScheduleTimer::onFinished);
     connect(m_check, &ScheduledCheck::progress, this, [this](int done, int total) {
         if (!m_shutDown)
-            showStatus(getMessages(QStringLiteral("MSG_CHECKALL_PROGRESS")).arg(done).arg(total));
+            showStatus(getMessages(Msg::CHECKALL_PROGRESS).arg(done).arg(total));
     });
     // Saved scheduler settings take effect at once.
     mSettings::setSchedulerSavedHook([this] { EnableSchedule(false); });
@@ -117,7 +118,7 @@ void ScheduleTimer::runScheduleTick()
         return;
     setScheduleTimer(false);
     m_execute->setEnabled(false);
-    showStatus(getMessages(QStringLiteral("MSG_STATUSEXECUTING")));
+    showStatus(getMessages(Msg::STATUSEXECUTING));
     m_check->RunScheduledCheck();
 }
 
@@ -146,7 +147,7 @@ void ScheduleTimer::checkAllFeeds()
     setScheduleTimer(false);
     m_execute->setEnabled(false);
     m_checkAll->setEnabled(false);
-    showStatus(getMessages(QStringLiteral("MSG_STATUSEXECUTING")));
+    showStatus(getMessages(Msg::STATUSEXECUTING));
     m_check->RunCheckOf(feeds);
 }
 
@@ -156,7 +157,7 @@ void ScheduleTimer::onFinished()
 {
     if (m_shutDown)
         return;
-    showStatus(getMessages(QStringLiteral("MSG_STATUSREADY")));
+    showStatus(getMessages(Msg::STATUSREADY));
     emit runEnded();
     m_execute->setEnabled(true);
     m_checkAll->setEnabled(true);

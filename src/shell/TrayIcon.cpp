@@ -4,6 +4,7 @@
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
 #include "util/AppInfo.h"
+#include "util/MessageKeys.h"
 #include "util/Utilities.h"
 
 #include <QAction>
@@ -34,9 +35,8 @@ void TrayIcon::create()
             HandleSystrayMenu(QStringLiteral("show"));
     });
     m_icon->show();
-    m_icon->showMessage(
-        AppInfo::productName() + QLatin1Char(' ') + getMessages(QStringLiteral("MSG_MINIMIZED")),
-        getMessages(QStringLiteral("MSG_TRAY")), QSystemTrayIcon::Information, 5000);
+    m_icon->showMessage(AppInfo::productName() + QLatin1Char(' ') + getMessages(Msg::MINIMIZED),
+        getMessages(Msg::TRAY), QSystemTrayIcon::Information, 5000);
 }
 
 void TrayIcon::remove()
@@ -69,8 +69,7 @@ void TrayIcon::showTexts()
 void TrayIcon::showState(bool windowShown)
 {
     m_offersHide = windowShown;
-    m_showItem->setText(
-        getMessages(windowShown ? QStringLiteral("MSG_TRAYHIDE") : QStringLiteral("MSG_TRAYSHOW")));
+    m_showItem->setText(getMessages(windowShown ? Msg::TRAYHIDE : Msg::TRAYSHOW));
 }
 
 void TrayIcon::HandleSystrayMenu(const QString &sKey)

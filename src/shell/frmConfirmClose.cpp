@@ -3,6 +3,7 @@
 #include "config/Settings.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
+#include "util/MessageKeys.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -27,7 +28,7 @@ QLabel *infoLabel(int index, const QString &text, QWidget *parent)
 frmConfirmClose::frmConfirmClose(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConfirmClose"));
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMCONFIRMCLOSE")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMCONFIRMCLOSE));
     setModal(true);
 
     auto *note = infoLabel(0, QStringLiteral("Note:"), this);
@@ -73,7 +74,7 @@ frmConfirmClose::frmConfirmClose(QWidget *parent) : QDialog(parent)
     setMinimumWidth(440);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMCONFIRMCLOSE")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMCONFIRMCLOSE));
     mSettings::LoadAppSettings();
     m_alwaysClose->setChecked(mSettings::app().CloseCompletely == 1);
 }

@@ -25,6 +25,7 @@
 #include "ui/ShellIcons.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "viewer/ui/frmViewFeed.h"
@@ -143,7 +144,7 @@ void frmMain::buildStatusBar()
     }
     m_statusPanels[1]->setText(
         QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
-    m_statusPanels[3]->setText(getMessages(QStringLiteral("MSG_STATUSREADY")));
+    m_statusPanels[3]->setText(getMessages(Msg::STATUSREADY));
 }
 
 void frmMain::buildDock()
@@ -207,11 +208,10 @@ void frmMain::applyStartLanguage()
 
 void frmMain::showOwnTexts()
 {
-    setWindowTitle(AppInfo::productName() + getMessages(QStringLiteral("MSG_BY")) + AppInfo::companyName());
-    m_website->setText(getMessages(QStringLiteral("MSG_VISIT")) + AppInfo::webAddress());
+    setWindowTitle(AppInfo::productName() + getMessages(Msg::BY) + AppInfo::companyName());
+    m_website->setText(getMessages(Msg::VISIT) + AppInfo::webAddress());
     m_statusPanels[3]->setText(
-        getMessages(scheduledCheck()->isRunning() ? QStringLiteral("MSG_STATUSEXECUTING")
-                                                  : QStringLiteral("MSG_STATUSREADY")));
+        getMessages(scheduledCheck()->isRunning() ? Msg::STATUSEXECUTING : Msg::STATUSREADY));
     if (m_tray)
         m_tray->showTexts();
     m_tabs->showTexts();
@@ -247,8 +247,7 @@ bool frmMain::makeLocalizationFile()
     QString error;
     if (Languages().makeLocalizationFile(items, &error))
         return true;
-    Messages::exclamation(
-        AppInfo::title(), getMessages(QStringLiteral("MSG_LOCALIZATIONNOTSAVED")).arg(error));
+    Messages::exclamation(AppInfo::title(), getMessages(Msg::LOCALIZATIONNOTSAVED).arg(error));
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include "i18n/Languages.h"
 #include "shell/frmOptionBar.h"
 #include "ui/CategoryNode.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "viewer/ui/frmViewFeed.h"
 
@@ -26,8 +27,7 @@ void frmMain::deleteSelectedFeed()
     QTreeWidgetItem *node = m_optionBar->selectedNode();
     if (!CategoryNode::isFeed(node))
         return;
-    if (!Messages::askYesNo(
-            getMessages(QStringLiteral("MSG_DELETE4")), getMessages(QStringLiteral("MSG_DELETE5"))))
+    if (!Messages::askYesNo(getMessages(Msg::DELETE4), getMessages(Msg::DELETE5)))
         return;
     // A window still showing the feed would write its data file again.
     const FeedRecord record = CategoryNode::record(node);
@@ -48,11 +48,10 @@ void frmMain::deleteSelectedCategory()
     if (!node || CategoryNode::isRoot(node) || CategoryNode::isFeed(node))
         return;
     const QString name = node->text(0);
-    const QString question = getMessages(QStringLiteral("MSG_DELETE1")) + name
-        + getMessages(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n")
-        + getMessages(QStringLiteral("MSG_DELETE3"));
-    const Messages::Answer answer = Messages::show(Messages::Icon::Question,
-        getMessages(QStringLiteral("MSG_DELETE4")) + name, question, Messages::Buttons::YesNo);
+    const QString question = getMessages(Msg::DELETE1) + name + getMessages(Msg::DELETE2)
+        + QStringLiteral("\r\n\r\n") + getMessages(Msg::DELETE3);
+    const Messages::Answer answer = Messages::show(
+        Messages::Icon::Question, getMessages(Msg::DELETE4) + name, question, Messages::Buttons::YesNo);
     if (answer == Messages::Answer::No)
         return;
     m_catalogue->deleteCategory(name);
@@ -60,8 +59,7 @@ void frmMain::deleteSelectedCategory()
 
 void frmMain::deleteFeedItem()
 {
-    if (Messages::askYesNo(
-            getMessages(QStringLiteral("MSG_DELETE3")), getMessages(QStringLiteral("MSG_DELETE5"))))
+    if (Messages::askYesNo(getMessages(Msg::DELETE3), getMessages(Msg::DELETE5)))
         forwardToFeedWindow(QStringLiteral("del"));
 }
 

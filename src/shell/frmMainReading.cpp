@@ -12,6 +12,7 @@
 #include "scheduler/ui/frmNotification.h"
 #include "shell/frmOptionBar.h"
 #include "ui/CategoryNode.h"
+#include "util/MessageKeys.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>
@@ -51,8 +52,7 @@ namespace
 
 QString chooseOpmlFile(QWidget *parent, bool save)
 {
-    const QString title = getMessages(
-        save ? QStringLiteral("MSG_OPML_EXPORT_TITLE") : QStringLiteral("MSG_OPML_IMPORT_TITLE"));
+    const QString title = getMessages(save ? Msg::OPML_EXPORT_TITLE : Msg::OPML_IMPORT_TITLE);
     if (save)
         return QFileDialog::getSaveFileName(parent, title, QStringLiteral("feeds.opml"), Opml::fileFilter());
     return QFileDialog::getOpenFileName(parent, title, QString(), Opml::fileFilter());

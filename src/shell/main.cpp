@@ -8,6 +8,7 @@
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/Log.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -39,7 +40,7 @@ int main(int argc, char *argv[])
     AppFolder::resolve(arguments);
     if (!AppFolder::prepare()) {
         Messages::show(Messages::Icon::Critical, AppInfo::title(),
-            getMessages(QStringLiteral("MSG_FOLDERFAILED")).arg(AppFolder::path()));
+            getMessages(Msg::FOLDERFAILED).arg(AppFolder::path()));
         return 1;
     }
     const QStringList programArguments = AppFolder::stripHomeOption(arguments).mid(1);

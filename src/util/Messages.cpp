@@ -1,5 +1,6 @@
 #include "util/Messages.h"
 
+#include "util/MessageKeys.h"
 #include "util/UtilityTexts.h"
 
 #include <cstdio>
@@ -74,13 +75,13 @@ Answer show(Icon icon, const QString &title, const QString &text, Buttons button
 
 void runtimeError(const QString &procedure, const QString &description, int line)
 {
-    show(Icon::Critical, UtilityTexts::text(QStringLiteral("MSG_FUNCTION")).arg(procedure),
-        UtilityTexts::text(QStringLiteral("MSG_ERRORONLINE")).arg(line) + QStringLiteral("\r\n\r\n") + description);
+    show(Icon::Critical, UtilityTexts::text(Msg::FUNCTION).arg(procedure),
+        UtilityTexts::text(Msg::ERRORONLINE).arg(line) + QStringLiteral("\r\n\r\n") + description);
 }
 
 void utilityError(int number, const QString &description, const QString &title)
 {
-    show(Icon::Information, title.isEmpty() ? UtilityTexts::text(QStringLiteral("MSG_UTILITYERROR_TITLE")) : title,
+    show(Icon::Information, title.isEmpty() ? UtilityTexts::text(Msg::UTILITYERROR_TITLE) : title,
         QStringLiteral("%1 : \r\n\r\n%2").arg(number).arg(description));
 }
 

@@ -1,6 +1,7 @@
 #include "util/Utilities.h"
 
 #include "util/AtomicSave.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/UtilityTexts.h"
 
@@ -49,7 +50,7 @@ bool IsBlank(const QString &text)
 
 bool ReportWriteFailure(const QString &path, const QString &error)
 {
-    Messages::utilityError(75, UtilityTexts::text(QStringLiteral("MSG_PATHERROR")).arg(path, error));
+    Messages::utilityError(75, UtilityTexts::text(Msg::PATHERROR).arg(path, error));
     return false;
 }
 
@@ -102,7 +103,7 @@ QString ReadTextFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Messages::utilityError(53, UtilityTexts::text(QStringLiteral("MSG_FILENOTFOUND")).arg(path));
+        Messages::utilityError(53, UtilityTexts::text(Msg::FILENOTFOUND).arg(path));
         return QString();
     }
     return DecodeStoredText(file.readAll());

@@ -1,4 +1,5 @@
 #include "util/UtilityTexts.h"
+#include "util/MessageKeys.h"
 
 #include <atomic>
 
@@ -13,11 +14,11 @@ std::atomic<Source> installed {nullptr};
 const QList<QPair<QString, QString>> &english()
 {
     static const QList<QPair<QString, QString>> texts = {
-        {QStringLiteral("MSG_FUNCTION"), QStringLiteral("%1 Function")},
-        {QStringLiteral("MSG_ERRORONLINE"), QStringLiteral("Error on Line %1")},
-        {QStringLiteral("MSG_UTILITYERROR_TITLE"), QStringLiteral("Error !")},
-        {QStringLiteral("MSG_PATHERROR"), QStringLiteral("Path/File access error: %1 (%2)")},
-        {QStringLiteral("MSG_FILENOTFOUND"), QStringLiteral("File not found: %1")},
+        {Msg::FUNCTION, QStringLiteral("%1 Function")},
+        {Msg::ERRORONLINE, QStringLiteral("Error on Line %1")},
+        {Msg::UTILITYERROR_TITLE, QStringLiteral("Error !")},
+        {Msg::PATHERROR, QStringLiteral("Path/File access error: %1 (%2)")},
+        {Msg::FILENOTFOUND, QStringLiteral("File not found: %1")},
     };
     return texts;
 }

@@ -5,6 +5,7 @@
 #include "feeds/FeedStore.h"
 #include "feeds/PoliteFetch.h"
 #include "i18n/Languages.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
@@ -34,9 +35,9 @@ public:
     }
 };
 
-QString message(const char *key)
+QString message(const QString &key)
 {
-    return getMessages(QLatin1String(key));
+    return getMessages(key);
 }
 
 } // namespace
@@ -90,7 +91,7 @@ void FeedRefresh::start(const Feed &feed, bool loadStored, bool checkForNew)
 
 void FeedRefresh::loadStored()
 {
-    if (!step(message("MSG_LOADING")))
+    if (!step(message(Msg::LOADING)))
         return;
     m_loadingStored = true;
     emit listingStarted();
@@ -116,7 +117,7 @@ void FeedRefresh::loadStored()
         // A file never written is an empty list, not a fault.
         if (loaded.state == FeedStore::FileState::Unreadable || loaded.state == FeedStore::FileState::NoItems)
             m_questions->tell(
-                message("MSG_DATAFORMAT_TITLE"), FeedStore::failureText(loaded.state, getMessages), list);
+                message(Msg::DATAFORMAT_TITLE), FeedStore::failureText(loaded.state, getMessages), list);
         else
             list();
     });
@@ -134,12 +135,12 @@ void FeedRefresh::checkForNewItems()
 void FeedRefresh::checkOnline()
 {
     if (m_isConnected()) {
-        if (step(message("MSG_CHECKING")))
+        if (step(message(Msg::CHECKING)))
             download();
         return;
     }
     m_questions->askRetry(
-        message("MSG_OFFLINE_TITLE"), message("MSG_OFFLINE"), guarded<bool>([this](bool retry) {
+        message(Msg::OFFLINE_TITLE), message(Msg::OFFLINE), guarded<bool>([this](bool retry) {
             if (retry)
                 checkOnline();
             else
@@ -169,7 +170,7 @@ void FeedRefresh::onDownloaded(FeedDownload::Outcome outcome)
     }
     case FeedDownload::Outcome::TimedOut:
         // A Cancel goes on with the previous data.
-        m_questions->askRetry(message("MSG_TIMEOUT_TITLE"), message("MSG_TIMEOUT"),
+        m_questions->askRetry(message(Msg::TIMEOUT_TITLE), message(Msg::TIMEOUT),
             guarded<bool>([this](bool retry) { retry ? download() : parse(); }));
         return;
     case FeedDownload::Outcome::NotModified:
@@ -178,12 +179,12 @@ void FeedRefresh::onDownloaded(FeedDownload::Outcome outcome)
             [this] { endWith(QStringLiteral(" (%1)").arg(PoliteFetch::notModifiedText(getMessages))); });
         return;
     case FeedDownload::Outcome::Deferred:
-        m_questions->tell(message("MSG_FETCH_RETRYLATER_TITLE"),
+        m_questions->tell(message(Msg::FETCH_RETRYLATER_TITLE),
             PoliteFetch::retryLaterText(m_download->host(), m_download->answer().retryAt, getMessages), end);
         return;
     case FeedDownload::Outcome::Gone:
         m_questions->tell(
-            message("MSG_FETCH_GONE_TITLE"), PoliteFetch::goneText(m_download->host(), getMessages), end);
+            message(Msg::FETCH_GONE_TITLE), PoliteFetch::goneText(m_download->host(), getMessages), end);
         return;
     case FeedDownload::Outcome::Complete:
         offerAddressChange([this] { parse(); });
@@ -201,9 +202,9 @@ void FeedRefresh::offerAddressChange(std::function<void()> then)
         return;
     }
     const QString text = PoliteFetch::movedText(QUrl(m_feed.url.trimmed()), movedTo, getMessages)
-        + QStringLiteral("\r\n\r\n") + message("MSG_FETCH_MOVED_ASK");
+        + QStringLiteral("\r\n\r\n") + message(Msg::FETCH_MOVED_ASK);
     m_questions->askYesNo(
-        message("MSG_FETCH_MOVED_TITLE"), text, guarded<bool>([this, movedTo, then](bool change) {
+        message(Msg::FETCH_MOVED_TITLE), text, guarded<bool>([this, movedTo, then](bool change) {
             QPointer<FeedRefresh> self(this);
             if (change)
                 emit addressChangeAccepted(movedTo.toString());
@@ -235,15 +236,15 @@ void FeedRefresh::parse()
             else if (parsed.count > 0)
                 owner->merge(parsed.items, validators, qApp, [owner](const FeedStore::MergeResult &) {});
         });
-    step(message("MSG_PARSING"));
+    step(message(Msg::PARSING));
 }
 
 void FeedRefresh::onParsed(const FeedParser::Result &parsed)
 {
     const std::function<void()> goOn = guarded<>([this, parsed] {
         if (parsed.count <= 0) {
-            if (step(message("MSG_UPDATING")))
-                endWith(m_newItems ? message("MSG_NEW") : QString());
+            if (step(message(Msg::UPDATING)))
+                endWith(m_newItems ? message(Msg::NEW) : QString());
             return;
         }
         // Asked before the caption changes: the merge is done even when the
@@ -266,10 +267,10 @@ void FeedRefresh::onParsed(const FeedParser::Result &parsed)
                         QPointer<FeedRefresh> self(this);
                         emit rowsAdded(rows);
                         if (self)
-                            endWith(m_newItems ? message("MSG_NEW") : QString());
+                            endWith(m_newItems ? message(Msg::NEW) : QString());
                     });
             });
-        step(message("MSG_UPDATING"));
+        step(message(Msg::UPDATING));
     });
     if (parsed.failure == FeedParser::Failure::None)
         goOn();

@@ -3,6 +3,7 @@
 #include "i18n/Languages.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -20,14 +21,12 @@ QString readTemplate()
 {
     const QString templateFile = AppFolder::file(QStringLiteral("view.tpl"));
     if (!mUtil::FileExists(templateFile)) {
-        Messages::exclamation(
-            getMessages(QStringLiteral("MSG_ERROR")), getMessages(QStringLiteral("MSG_PREVIEWMISSING")));
+        Messages::exclamation(getMessages(Msg::ERROR), getMessages(Msg::PREVIEWMISSING));
         return QString();
     }
     const QString templateText = mUtil::ReadTextFile(templateFile);
     if (mUtil::IsBlank(templateText)) {
-        Messages::exclamation(getMessages(QStringLiteral("MSG_PREVIEWINVALID_TITLE")),
-            getMessages(QStringLiteral("MSG_PREVIEWINVALID")));
+        Messages::exclamation(getMessages(Msg::PREVIEWINVALID_TITLE), getMessages(Msg::PREVIEWINVALID));
         return QString();
     }
     return templateText;

@@ -4,6 +4,7 @@
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
 #include "ui/Twips.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/ui/ComboAutoComplete.h"
@@ -27,9 +28,9 @@ constexpr int WidthTwips = 5970;
 constexpr int CompactTwips = 1605;
 constexpr int TallTwips = 4170;
 
-QString text(const char *key)
+QString text(const QString &key)
 {
-    return getMessages(QString::fromLatin1(key));
+    return getMessages(key);
 }
 
 int askForFeed(const QList<FeedLink> &links)
@@ -38,8 +39,8 @@ int askForFeed(const QList<FeedLink> &links)
     for (const FeedLink &link : links)
         items.append(link.title.isEmpty() ? link.url : QStringLiteral("%1 (%2)").arg(link.title, link.url));
     bool ok = false;
-    const QString item = QInputDialog::getItem(QApplication::activeWindow(), text("MSG_ADDFEED_CHOOSE_TITLE"),
-        text("MSG_ADDFEED_CHOOSE"), items, 0, false, &ok);
+    const QString item = QInputDialog::getItem(QApplication::activeWindow(), text(Msg::ADDFEED_CHOOSE_TITLE),
+        text(Msg::ADDFEED_CHOOSE), items, 0, false, &ok);
     return ok ? int(items.indexOf(item)) : -1;
 }
 
@@ -108,7 +109,7 @@ frmAddFeed::frmAddFeed(Catalogue *catalogue, QWidget *parent)
     connect(m_check, &FeedCheck::finished, this, &frmAddFeed::checked);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMADDFEED")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMADDFEED));
 }
 
 void frmAddFeed::setChooser(FeedCheck::Chooser replacement)
@@ -133,10 +134,10 @@ void frmAddFeed::showEvent(QShowEvent *event)
 void frmAddFeed::prepare()
 {
     const bool edit = iDisplayMode == 1;
-    setWindowTitle(text(edit ? "MSG_ADDFEED_EDITCAPTION" : "MSG_ADDFEED_ADDCAPTION"));
+    setWindowTitle(text(edit ? Msg::ADDFEED_EDITCAPTION : Msg::ADDFEED_ADDCAPTION));
     m_categories->setEnabled(!edit);
     fillCategories();
-    m_ok->setText(text("MSG_ADDFEED_START"));
+    m_ok->setText(text(Msg::ADDFEED_START));
     m_ok->setProperty("tag", QStringLiteral("proceed"));
     m_url->setEnabled(true);
     setBusy(false);
@@ -206,12 +207,12 @@ void frmAddFeed::setBusy(bool busy)
 void frmAddFeed::proceed()
 {
     if (mUtil::IsBlank(m_url->text())) {
-        Messages::exclamation(text("MSG_ADDFEED_URL_TITLE"), text("MSG_ADDFEED_URL"));
+        Messages::exclamation(text(Msg::ADDFEED_URL_TITLE), text(Msg::ADDFEED_URL));
         m_url->setFocus();
         return;
     }
     setBusy(true);
-    m_ok->setText(text("MSG_ADDFEED_VALIDATING"));
+    m_ok->setText(text(Msg::ADDFEED_VALIDATING));
     if (!m_check->start(m_url->text()))
         checked(-1, QString(), QString());
 }
@@ -221,7 +222,7 @@ void frmAddFeed::checked(int type, const QString &title, const QString &url)
     m_typeOfFeed = qint16(type);
     setBusy(false);
     if (type < 0) {
-        m_ok->setText(text("MSG_ADDFEED_PROCEED"));
+        m_ok->setText(text(Msg::ADDFEED_PROCEED));
         m_url->selectAll();
         m_url->setFocus();
         return;
@@ -235,7 +236,7 @@ void frmAddFeed::checked(int type, const QString &title, const QString &url)
     if (mUtil::IsBlank(m_categories->currentText()) && m_categories->count() > 0)
         m_categories->setCurrentIndex(0);
     m_url->setEnabled(false);
-    m_ok->setText(text("MSG_ADDFEED_OK"));
+    m_ok->setText(text(Msg::ADDFEED_OK));
     m_ok->setProperty("tag", QStringLiteral("ok"));
     m_details->show();
     setHeightTwips(TallTwips);
@@ -248,7 +249,7 @@ bool frmAddFeed::categoryReady()
     const QString name = m_categories->currentText();
     if (m_catalogue->categoryExists(name) || m_catalogue->addCategory(name) == Catalogue::Change::Applied)
         return true;
-    Messages::exclamation(text("MSG_ADDFEED_CATEGORYFAILED_TITLE"), text("MSG_ADDFEED_CATEGORYFAILED"));
+    Messages::exclamation(text(Msg::ADDFEED_CATEGORYFAILED_TITLE), text(Msg::ADDFEED_CATEGORYFAILED));
     return false;
 }
 

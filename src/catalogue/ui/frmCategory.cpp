@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
@@ -58,7 +59,7 @@ frmCategory::frmCategory(Catalogue *catalogue, QWidget *parent) : QDialog(parent
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMCATEGORY")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMCATEGORY));
 }
 
 void frmCategory::showEvent(QShowEvent *event)
@@ -71,8 +72,7 @@ void frmCategory::showEvent(QShowEvent *event)
 void frmCategory::prepare()
 {
     const bool edit = Mode == 1;
-    m_ok->setText(
-        getMessages(edit ? QStringLiteral("MSG_CATEGORY_SAVE") : QStringLiteral("MSG_CATEGORY_ADD")));
+    m_ok->setText(getMessages(edit ? Msg::CATEGORY_SAVE : Msg::CATEGORY_ADD));
     m_tag = edit ? CategoryName : QString();
     m_name->setText(m_tag);
     backToName();
@@ -82,8 +82,7 @@ bool frmCategory::nameGiven()
 {
     if (!mUtil::IsBlank(m_name->text()))
         return true;
-    Messages::exclamation(getMessages(QStringLiteral("MSG_CATEGORY_NAME_TITLE")),
-        getMessages(QStringLiteral("MSG_CATEGORY_NAME")));
+    Messages::exclamation(getMessages(Msg::CATEGORY_NAME_TITLE), getMessages(Msg::CATEGORY_NAME));
     backToName();
     return false;
 }

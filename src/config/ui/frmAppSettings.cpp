@@ -5,6 +5,7 @@
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
 
+#include "util/MessageKeys.h"
 #include "util/ui/DialogParts.h"
 
 #include <QButtonGroup>
@@ -73,7 +74,7 @@ frmAppSettings::frmAppSettings(QWidget *parent) : QDialog(parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMAPPSETTINGS")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMAPPSETTINGS));
     fill();
 }
 

@@ -1,4 +1,5 @@
 #include "i18n/DefaultTexts.h"
+#include "util/MessageKeys.h"
 
 namespace DefaultTexts
 {
@@ -8,7 +9,7 @@ QList<QPair<QString, QString>> catalogueReadingTexts()
 {
     return {
         // The status bar while "Check All Feeds" runs.
-        {QStringLiteral("MSG_CHECKALL_PROGRESS"), QStringLiteral("Status: Checking Feeds (%1 of %2)")},
+        {Msg::CHECKALL_PROGRESS, QStringLiteral("Status: Checking Feeds (%1 of %2)")},
     };
 }
 

@@ -1,4 +1,5 @@
 #include "i18n/DefaultTexts.h"
+#include "util/MessageKeys.h"
 
 namespace DefaultTexts
 {
@@ -8,17 +9,17 @@ QList<QPair<QString, QString>> categoryAndSettingsTexts()
 {
     return {
         // The category dialog.
-        {QStringLiteral("MSG_CATEGORY_NAME_TITLE"), QStringLiteral("Category Name?")},
-        {QStringLiteral("MSG_CATEGORY_NAME"), QStringLiteral("Please specify Name of Category.")},
-        {QStringLiteral("MSG_CATEGORY_ADD"), QStringLiteral("Add Category")},
-        {QStringLiteral("MSG_CATEGORY_SAVE"), QStringLiteral("Save Details")},
+        {Msg::CATEGORY_NAME_TITLE, QStringLiteral("Category Name?")},
+        {Msg::CATEGORY_NAME, QStringLiteral("Please specify Name of Category.")},
+        {Msg::CATEGORY_ADD, QStringLiteral("Add Category")},
+        {Msg::CATEGORY_SAVE, QStringLiteral("Save Details")},
         // The start-up entry and its status in the application settings.
-        {QStringLiteral("MSG_APPSETTINGS_ALLUSERS"), QStringLiteral("(Enabled - All Users)")},
-        {QStringLiteral("MSG_APPSETTINGS_THISUSER"), QStringLiteral("(Enabled - This User)")},
-        {QStringLiteral("MSG_APPSETTINGS_DISABLED"), QStringLiteral("(Disabled - Run Manually)")},
-        {QStringLiteral("MSG_APPSETTINGS_ENTRYNOTSAVED"),
+        {Msg::APPSETTINGS_ALLUSERS, QStringLiteral("(Enabled - All Users)")},
+        {Msg::APPSETTINGS_THISUSER, QStringLiteral("(Enabled - This User)")},
+        {Msg::APPSETTINGS_DISABLED, QStringLiteral("(Disabled - Run Manually)")},
+        {Msg::APPSETTINGS_ENTRYNOTSAVED,
             QStringLiteral("The start-up entry \"%1\" could not be written: %2")},
-        {QStringLiteral("MSG_APPSETTINGS_ENTRYNOTREMOVED"),
+        {Msg::APPSETTINGS_ENTRYNOTREMOVED,
             QStringLiteral("The start-up entry \"%1\" could not be removed: %2")},
     };
 }

@@ -1,4 +1,5 @@
 #include "i18n/DefaultTexts.h"
+#include "util/MessageKeys.h"
 
 namespace DefaultTexts
 {
@@ -7,17 +8,17 @@ namespace DefaultTexts
 QList<QPair<QString, QString>> fetchTexts()
 {
     return {
-        {QStringLiteral("MSG_FETCH_NONEWITEMS"), QStringLiteral("No New Items found!")},
-        {QStringLiteral("MSG_FETCH_RETRYLATER_TITLE"), QStringLiteral("Feed Not Fetched!")},
-        {QStringLiteral("MSG_FETCH_RETRYLATER"),
+        {Msg::FETCH_NONEWITEMS, QStringLiteral("No New Items found!")},
+        {Msg::FETCH_RETRYLATER_TITLE, QStringLiteral("Feed Not Fetched!")},
+        {Msg::FETCH_RETRYLATER,
             QStringLiteral("Server %1 asked not to be contacted again before %2. The feed was not fetched.")},
-        {QStringLiteral("MSG_FETCH_GONE_TITLE"), QStringLiteral("Feed Gone!")},
-        {QStringLiteral("MSG_FETCH_GONE"),
+        {Msg::FETCH_GONE_TITLE, QStringLiteral("Feed Gone!")},
+        {Msg::FETCH_GONE,
             QStringLiteral("Server %1 says this feed is gone for good (HTTP 410). You may want to remove it "
                            "from your feeds.")},
-        {QStringLiteral("MSG_FETCH_MOVED_TITLE"), QStringLiteral("Feed Moved!")},
-        {QStringLiteral("MSG_FETCH_MOVED"), QStringLiteral("The feed has moved permanently from %1 to %2.")},
-        {QStringLiteral("MSG_FETCH_MOVED_ASK"), QStringLiteral("Change the feed's address to the new one?")},
+        {Msg::FETCH_MOVED_TITLE, QStringLiteral("Feed Moved!")},
+        {Msg::FETCH_MOVED, QStringLiteral("The feed has moved permanently from %1 to %2.")},
+        {Msg::FETCH_MOVED_ASK, QStringLiteral("Change the feed's address to the new one?")},
     };
 }
 

@@ -1,4 +1,5 @@
 #include "i18n/DefaultTexts.h"
+#include "util/MessageKeys.h"
 
 namespace DefaultTexts
 {
@@ -7,7 +8,7 @@ namespace DefaultTexts
 QList<QPair<QString, QString>> readingTexts()
 {
     return {
-        {QStringLiteral("MSG_READ_FILTER"), QStringLiteral("Filter by title or description")},
+        {Msg::READ_FILTER, QStringLiteral("Filter by title or description")},
     };
 }
 

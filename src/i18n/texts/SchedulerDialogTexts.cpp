@@ -1,4 +1,5 @@
 #include "i18n/DefaultTexts.h"
+#include "util/MessageKeys.h"
 
 namespace DefaultTexts
 {
@@ -8,24 +9,20 @@ QList<QPair<QString, QString>> schedulerDialogTexts()
 {
     return {
         // The scheduler settings dialog.
-        {QStringLiteral("MSG_SCHEDULER_INLIST_TITLE"), QStringLiteral("Source already in Schedule List!")},
-        {QStringLiteral("MSG_SCHEDULER_INLIST"),
-            QStringLiteral("Selected Source is already added to the Schedule List.")},
-        {QStringLiteral("MSG_SCHEDULER_REMOVE_TITLE"), QStringLiteral("Remove from Schedule List?")},
-        {QStringLiteral("MSG_SCHEDULER_REMOVE"),
-            QStringLiteral("Are you sure you want to Remove \"%1\" from Schedule List?")},
-        {QStringLiteral("MSG_SCHEDULER_DISABLE_TITLE"), QStringLiteral("Disable Scheduler?")},
-        {QStringLiteral("MSG_SCHEDULER_DISABLE"),
-            QStringLiteral("You've selected to Disable Scheduler. Continue?")},
-        {QStringLiteral("MSG_SCHEDULER_NOSOURCES_TITLE"), QStringLiteral("No Sources Selected!")},
-        {QStringLiteral("MSG_SCHEDULER_NOSOURCES"),
+        {Msg::SCHEDULER_INLIST_TITLE, QStringLiteral("Source already in Schedule List!")},
+        {Msg::SCHEDULER_INLIST, QStringLiteral("Selected Source is already added to the Schedule List.")},
+        {Msg::SCHEDULER_REMOVE_TITLE, QStringLiteral("Remove from Schedule List?")},
+        {Msg::SCHEDULER_REMOVE, QStringLiteral("Are you sure you want to Remove \"%1\" from Schedule List?")},
+        {Msg::SCHEDULER_DISABLE_TITLE, QStringLiteral("Disable Scheduler?")},
+        {Msg::SCHEDULER_DISABLE, QStringLiteral("You've selected to Disable Scheduler. Continue?")},
+        {Msg::SCHEDULER_NOSOURCES_TITLE, QStringLiteral("No Sources Selected!")},
+        {Msg::SCHEDULER_NOSOURCES,
             QStringLiteral(
                 "You've enabled Scheduler, but no Feed Sources are configured for Scheduled check.")},
-        {QStringLiteral("MSG_SCHEDULER_FREQUENCY_TITLE"), QStringLiteral("Execution Frequency?")},
-        {QStringLiteral("MSG_SCHEDULER_FREQUENCY"),
-            QStringLiteral("Please set Schedule Execution Interval.")},
+        {Msg::SCHEDULER_FREQUENCY_TITLE, QStringLiteral("Execution Frequency?")},
+        {Msg::SCHEDULER_FREQUENCY, QStringLiteral("Please set Schedule Execution Interval.")},
         // The tray's announcement of new items, where the desktop shows one.
-        {QStringLiteral("MSG_NOTIFY_TRAYTITLE"), QStringLiteral("New Feed Items Found!!!")},
+        {Msg::NOTIFY_TRAYTITLE, QStringLiteral("New Feed Items Found!!!")},
     };
 }
 

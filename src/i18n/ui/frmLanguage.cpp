@@ -10,6 +10,7 @@
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
+#include "util/MessageKeys.h"
 #include "util/ui/DialogParts.h"
 
 #include <QComboBox>
@@ -72,14 +73,14 @@ frmLanguage::frmLanguage(QWidget *mainWindow, QWidget *parent)
     connect(m_update, &LanguageUpdate::finished, this, &frmLanguage::onUpdated);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("MSG_TITLELANGUAGE")));
+    setWindowTitle(getMessages(Msg::TITLELANGUAGE));
     FillLanguageList();
 }
 
 void frmLanguage::FillLanguageList()
 {
     m_list->clear();
-    m_list->setPlaceholderText(getMessages(QStringLiteral("MSG_CHOOSELANGUAGE")));
+    m_list->setPlaceholderText(getMessages(Msg::CHOOSELANGUAGE));
     const QString path = AppFolder::file(LocalizationFile::fileName());
     if (!clsLanguages::LangFileExists(path))
         return;
@@ -101,8 +102,8 @@ void frmLanguage::chooseLanguage(int index)
     if (m_mainWindow)
         ChangeLanguageMDI(m_mainWindow, language);
     ChangeLanguage(this, language);
-    setWindowTitle(getMessages(QStringLiteral("MSG_TITLELANGUAGE")));
-    m_list->setPlaceholderText(getMessages(QStringLiteral("MSG_CHOOSELANGUAGE")));
+    setWindowTitle(getMessages(Msg::TITLELANGUAGE));
+    m_list->setPlaceholderText(getMessages(Msg::CHOOSELANGUAGE));
     emit languageChanged(language);
 }
 
@@ -121,7 +122,7 @@ void frmLanguage::onUpdated(const QString &problem)
         return;
     }
     FillLanguageList();
-    Messages::information(AppInfo::title(), getMessages(QStringLiteral("MSG_DOWNLOADED")));
+    Messages::information(AppInfo::title(), getMessages(Msg::DOWNLOADED));
 }
 
 void frmLanguage::translate()

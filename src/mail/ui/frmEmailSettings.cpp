@@ -7,6 +7,7 @@
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
+#include "util/MessageKeys.h"
 #include "util/ui/DialogParts.h"
 
 #include <QCheckBox>
@@ -98,7 +99,7 @@ frmEmailSettings::frmEmailSettings(QWidget *parent) : QDialog(parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMEMAILSETTINGS")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMEMAILSETTINGS));
     enableAuthentication();
     // Until the stored values are in, OK would save blanks over them.
     m_ok->setEnabled(false);
@@ -137,12 +138,9 @@ bool frmEmailSettings::eventFilter(QObject *watched, QEvent *event)
 
 QPair<QLineEdit *, QString> frmEmailSettings::firstEmptyField() const
 {
-    const QList<QPair<QLineEdit *, QString>> required {
-        {m_fromEmail, QStringLiteral("MSG_EMAILSET_FROMEMAIL")},
-        {m_fromName, QStringLiteral("MSG_EMAILSET_FROMNAME")},
-        {m_password, QStringLiteral("MSG_EMAILSET_PASSWORD")},
-        {m_userName, QStringLiteral("MSG_EMAILSET_USERNAME")}, {m_port, QStringLiteral("MSG_EMAILSET_PORT")},
-        {m_server, QStringLiteral("MSG_EMAILSET_SMTP")}};
+    const QList<QPair<QLineEdit *, QString>> required {{m_fromEmail, Msg::EMAILSET_FROMEMAIL},
+        {m_fromName, Msg::EMAILSET_FROMNAME}, {m_password, Msg::EMAILSET_PASSWORD},
+        {m_userName, Msg::EMAILSET_USERNAME}, {m_port, Msg::EMAILSET_PORT}, {m_server, Msg::EMAILSET_SMTP}};
     const bool auth = m_auth->isChecked();
     for (const auto &field : required) {
         const bool credential = field.first == m_password || field.first == m_userName;
@@ -156,8 +154,7 @@ void frmEmailSettings::save()
 {
     const auto [empty, explanation] = firstEmptyField();
     if (empty) {
-        Messages::exclamation(
-            getMessages(QStringLiteral("MSG_EMAILSET_EMPTY_TITLE")), getMessages(explanation));
+        Messages::exclamation(getMessages(Msg::EMAILSET_EMPTY_TITLE), getMessages(explanation));
         empty->setFocus();
         return;
     }

@@ -9,6 +9,7 @@
 #include "util/Messages.h"
 #include "util/Utilities.h"
 
+#include "util/MessageKeys.h"
 #include "util/ui/DialogParts.h"
 
 #include <QButtonGroup>
@@ -108,16 +109,15 @@ frmSendEmail::frmSendEmail(QWidget *parent) : QDialog(parent), m_mailer(new Item
 
     connect(m_ok, &QPushButton::clicked, this, &frmSendEmail::send);
     connect(m_cancel, &QPushButton::clicked, this, &frmSendEmail::reject);
-    connect(m_mailer, &ItemMailer::progress, this, [this](int percent) {
-        setStatus(getMessages(QStringLiteral("MSG_SENDEMAIL_SENDING")).arg(percent));
-    });
+    connect(m_mailer, &ItemMailer::progress, this,
+        [this](int percent) { setStatus(getMessages(Msg::SENDEMAIL_SENDING).arg(percent)); });
     connect(m_mailer, &ItemMailer::status, this, &frmSendEmail::setStatus);
     connect(m_mailer, &ItemMailer::succeeded, this, &frmSendEmail::sent);
     connect(m_mailer, &ItemMailer::failed, this, &frmSendEmail::failed);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMSENDEMAIL")));
-    setStatus(getMessages(QStringLiteral("MSG_SENDEMAIL_IDLE")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMSENDEMAIL));
+    setStatus(getMessages(Msg::SENDEMAIL_IDLE));
 }
 
 // The subject is made from the properties the opener set after construction.
@@ -147,8 +147,7 @@ void frmSendEmail::closeEvent(QCloseEvent *event)
 void frmSendEmail::send()
 {
     if (!mUtil::IsConnected()) {
-        Messages::exclamation(getMessages(QStringLiteral("MSG_OFFLINE_TITLE")),
-            getMessages(QStringLiteral("MSG_SENDEMAIL_OFFLINE")));
+        Messages::exclamation(getMessages(Msg::OFFLINE_TITLE), getMessages(Msg::SENDEMAIL_OFFLINE));
         return;
     }
     setButtonsEnabled(false);
@@ -185,10 +184,9 @@ void frmSendEmail::setButtonsEnabled(bool enabled)
 
 void frmSendEmail::sent()
 {
-    Messages::information(
-        getMessages(QStringLiteral("MSG_DONE")), getMessages(QStringLiteral("MSG_SENDEMAIL_SENT")));
+    Messages::information(getMessages(Msg::DONE), getMessages(Msg::SENDEMAIL_SENT));
     m_sending = false;
-    setStatus(getMessages(QStringLiteral("MSG_SENDEMAIL_IDLE")));
+    setStatus(getMessages(Msg::SENDEMAIL_IDLE));
     setButtonsEnabled(true);
     // Ready for the next recipients.
     m_to->selectAll();
@@ -199,9 +197,9 @@ void frmSendEmail::sent()
 void frmSendEmail::failed(const QString &explanation)
 {
     Messages::show(Messages::Icon::Information, AppInfo::title(),
-        getMessages(QStringLiteral("MSG_SENDEMAIL_FAILED")) + QStringLiteral("\r\n\r\n") + explanation);
+        getMessages(Msg::SENDEMAIL_FAILED) + QStringLiteral("\r\n\r\n") + explanation);
     m_sending = false;
-    setStatus(getMessages(QStringLiteral("MSG_SENDEMAIL_ERROR")));
+    setStatus(getMessages(Msg::SENDEMAIL_ERROR));
     setButtonsEnabled(true);
 }
 
@@ -209,8 +207,8 @@ void frmSendEmail::sendItem(QWidget *parent, const QString &feedCaption, const F
 {
     const ItemMailer::Readiness readiness = ItemMailer::readiness();
     if (readiness == ItemMailer::Readiness::NoServer
-        && Messages::askYesNo(getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED_TITLE")),
-            getMessages(QStringLiteral("MSG_EMAIL_NOTCONFIGURED")))) {
+        && Messages::askYesNo(
+            getMessages(Msg::EMAIL_NOTCONFIGURED_TITLE), getMessages(Msg::EMAIL_NOTCONFIGURED))) {
         frmEmailSettings settings(parent);
         settings.exec();
         return;

@@ -4,6 +4,7 @@
 #include "i18n/ui/WindowTexts.h"
 #include "ui/ShellIcons.h"
 #include "ui/Twips.h"
+#include "util/MessageKeys.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -293,7 +294,7 @@ bool AnnounceInTray(QSystemTrayIcon *tray, const QStringList &lines)
 {
     if (!tray || !tray->isVisible() || !QSystemTrayIcon::supportsMessages() || lines.isEmpty())
         return false;
-    tray->showMessage(getMessages(QStringLiteral("MSG_NOTIFY_TRAYTITLE")), lines.join(QLatin1Char('\n')),
-        QSystemTrayIcon::Information);
+    tray->showMessage(
+        getMessages(Msg::NOTIFY_TRAYTITLE), lines.join(QLatin1Char('\n')), QSystemTrayIcon::Information);
     return true;
 }

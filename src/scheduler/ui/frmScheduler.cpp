@@ -9,6 +9,7 @@
 #include "util/AppFolder.h"
 #include "util/Messages.h"
 
+#include "util/MessageKeys.h"
 #include "util/ui/DialogParts.h"
 
 #include <QCheckBox>
@@ -151,7 +152,7 @@ frmScheduler::frmScheduler(Catalogue *catalogue, QWidget *parent) : QDialog(pare
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     ChangeLanguage(this, CurrentLanguage());
-    setWindowTitle(getMessages(QStringLiteral("CAPTION_FRMSCHEDULER")));
+    setWindowTitle(getMessages(Msg::CAPTION_FRMSCHEDULER));
     LoadFeedSources();
     LoadScheduleList();
 }
@@ -227,8 +228,8 @@ void frmScheduler::AddSelectedSource()
     const QString key = CategoryNode::key(selected);
     for (int i = 0; i < m_schedule->topLevelItemCount(); ++i) {
         if (CategoryNode::key(m_schedule->topLevelItem(i)) == key) {
-            Messages::exclamation(getMessages(QStringLiteral("MSG_SCHEDULER_INLIST_TITLE")),
-                getMessages(QStringLiteral("MSG_SCHEDULER_INLIST")));
+            Messages::exclamation(
+                getMessages(Msg::SCHEDULER_INLIST_TITLE), getMessages(Msg::SCHEDULER_INLIST));
             return;
         }
     }
@@ -240,24 +241,24 @@ void frmScheduler::RemoveSelectedSchedule()
     QTreeWidgetItem *selected = selectedItem(m_schedule);
     if (!selected)
         return;
-    if (Messages::askYesNo(getMessages(QStringLiteral("MSG_SCHEDULER_REMOVE_TITLE")),
-            getMessages(QStringLiteral("MSG_SCHEDULER_REMOVE")).arg(selected->text(0))))
+    if (Messages::askYesNo(getMessages(Msg::SCHEDULER_REMOVE_TITLE),
+            getMessages(Msg::SCHEDULER_REMOVE).arg(selected->text(0))))
         delete selected;
 }
 
 bool frmScheduler::checksPass()
 {
     if (!m_enable->isChecked())
-        return Messages::askYesNo(getMessages(QStringLiteral("MSG_SCHEDULER_DISABLE_TITLE")),
-            getMessages(QStringLiteral("MSG_SCHEDULER_DISABLE")));
+        return Messages::askYesNo(
+            getMessages(Msg::SCHEDULER_DISABLE_TITLE), getMessages(Msg::SCHEDULER_DISABLE));
     if (m_schedule->topLevelItemCount() == 0) {
-        Messages::exclamation(getMessages(QStringLiteral("MSG_SCHEDULER_NOSOURCES_TITLE")),
-            getMessages(QStringLiteral("MSG_SCHEDULER_NOSOURCES")));
+        Messages::exclamation(
+            getMessages(Msg::SCHEDULER_NOSOURCES_TITLE), getMessages(Msg::SCHEDULER_NOSOURCES));
         return false;
     }
     if (m_interval->currentIndex() < 0) {
-        Messages::exclamation(getMessages(QStringLiteral("MSG_SCHEDULER_FREQUENCY_TITLE")),
-            getMessages(QStringLiteral("MSG_SCHEDULER_FREQUENCY")));
+        Messages::exclamation(
+            getMessages(Msg::SCHEDULER_FREQUENCY_TITLE), getMessages(Msg::SCHEDULER_FREQUENCY));
         m_interval->setFocus();
         return false;
     }

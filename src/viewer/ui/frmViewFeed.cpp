@@ -5,6 +5,7 @@
 #include "i18n/Languages.h"
 #include "mail/ui/frmSendEmail.h"
 #include "ui/PaneSplit.h"
+#include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
@@ -44,8 +45,7 @@ QString chooseSaveFile(QWidget *parent, const QString &title, const QString &fil
 
 void reportItemNotFound()
 {
-    Messages::exclamation(getMessages(QStringLiteral("MSG_ITEMNOTFOUND_TITLE")),
-        getMessages(QStringLiteral("MSG_ITEMNOTFOUND")));
+    Messages::exclamation(getMessages(Msg::ITEMNOTFOUND_TITLE), getMessages(Msg::ITEMNOTFOUND));
 }
 
 } // namespace
@@ -88,7 +88,7 @@ void frmViewFeed::buildControls()
     m_filter = new QLineEdit;
     m_filter->setObjectName(QStringLiteral("txtFilter"));
     m_filter->setProperty("translated", false);
-    m_filter->setPlaceholderText(getMessages(QStringLiteral("MSG_READ_FILTER")));
+    m_filter->setPlaceholderText(getMessages(Msg::READ_FILTER));
     m_filter->setClearButtonEnabled(true);
 
     auto *layout = new QVBoxLayout(this);
@@ -510,8 +510,8 @@ void frmViewFeed::deleteSelected()
 void frmViewFeed::exportPreview(bool html)
 {
     QPointer<frmViewFeed> self(this);
-    const QString fileName = m_chooseSaveFile(this, getMessages(QStringLiteral("MSG_SAVEAS")),
-        getMessages(html ? QStringLiteral("MSG_HTMLFILES") : QStringLiteral("MSG_TEXTFILES")),
+    const QString fileName = m_chooseSaveFile(this, getMessages(Msg::SAVEAS),
+        getMessages(html ? Msg::HTMLFILES : Msg::TEXTFILES),
         html ? QStringLiteral("html") : QStringLiteral("txt"));
     if (!self || mUtil::IsBlank(fileName))
         return;
