@@ -3,6 +3,7 @@
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "support/Unsavable.h"
+#include "util/FileLock.h"
 
 #include <QtTest>
 
@@ -24,6 +25,7 @@ private slots:
     void schedulerGapEndsLoadWithErrorBox();
     void schedulerSaveCallsHookAndConfirms();
     void failedSavesAreReported();
+    void backgroundSaveWaitsForTheLockNotTheCaller();
 };
 
 void TestConfig::stateNotSetRaises670()
@@ -255,4 +257,32 @@ void TestConfig::failedSavesAreReported()
 }
 
 QTEST_GUILESS_MAIN(TestConfig)
+// In the background a save returns at once while another writer holds the
+// folder's lock; the file, the confirmation and the hook follow its end.
+void TestConfig::backgroundSaveWaitsForTheLockNotTheCaller()
+{
+    TempHome home;
+    MessageRecorder messages;
+    mSettings::setBackgroundSaves(true);
+    int calls = 0;
+    mSettings::setSchedulerSavedHook([&] { ++calls; });
+    auto other = std::make_unique<FileLock>(home.file("AppCfg.cfg"));
+    QVERIFY(other->isLocked());
+    mSettings::scheduler().Interval = 4;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(mSettings::SaveSchedulerSettings(true));
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(calls, 0);
+    QVERIFY(messages.titles().isEmpty());
+    other.reset();
+    mSettings::waitForSaves();
+    mSettings::setBackgroundSaves(false);
+    mSettings::setSchedulerSavedHook({});
+    QCOMPARE(calls, 1);
+    QVERIFY(home.read("AppCfg.cfg").contains("frq=4"));
+    QCOMPARE(messages.last().text,
+        QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
+}
+
 #include "tst_config.moc"

@@ -1,11 +1,11 @@
 #include "catalogue/Catalogue.h"
 
-#include "feeds/FeedFile.h"
 #include "i18n/Languages.h"
 #include "util/FileLock.h"
 #include "util/Log.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
+#include "util/StoreThread.h"
 #include "util/Utilities.h"
 #include "util/XmlDocument.h"
 
@@ -80,7 +80,7 @@ bool Catalogue::write(std::function<bool()> operation)
     if (m_pending == 0)
         baseline = std::make_pair(m_fileTime, m_fileSize);
     ++m_pending;
-    FeedFile::onStoreThread<Written>(
+    StoreThread::run<Written>(
         this,
         [operation = std::move(operation), baseline, lastSaved = m_lastSaved] {
             Written written;
@@ -121,7 +121,7 @@ void Catalogue::onWritten(const Written &written)
 void Catalogue::waitForSaves()
 {
     while (m_pending > 0) {
-        FeedFile::waitForRequests();
+        StoreThread::drain();
         QCoreApplication::sendPostedEvents();
     }
 }

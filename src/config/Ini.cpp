@@ -47,21 +47,16 @@ QStringList readLines(const QString &path)
     return lines;
 }
 
-QStringList readLines()
-{
-    return readLines(iniFile);
-}
-
 // A save that fails says so with the utility error box.
-bool writeLines(const QStringList &lines)
+bool writeLines(const QString &path, const QStringList &lines)
 {
     QString text;
     for (const QString &line : lines)
         text += line + QStringLiteral("\r\n");
     QString error;
-    if (mUtil::SaveFileAtomically(iniFile, text.toUtf8(), &error))
+    if (mUtil::SaveFileAtomically(path, text.toUtf8(), &error))
         return true;
-    Messages::utilityError(75, getMessages(Msg::PATHERROR).arg(iniFile, error));
+    Messages::utilityError(75, getMessages(Msg::PATHERROR).arg(path, error));
     return false;
 }
 
@@ -69,19 +64,18 @@ bool writeLines(const QStringList &lines)
 // saves them; false when the file could not be locked or saved.
 // Its boxes are shown once the lock is let go, so that no other change
 // waits on the lock behind a box.
-template<class Change> bool changeLines(Change change)
+template<class Change> bool changeLines(const QString &path, Change change)
 {
     QList<Messages::Box> boxes;
     bool done = false;
     {
         Messages::Capture capture;
-        const FileLock lock(iniFile);
+        const FileLock lock(path);
         if (!lock.isLocked()) {
-            Messages::utilityError(
-                75, getMessages(Msg::PATHERROR).arg(iniFile, getMessages(Msg::FILELOCKED)));
+            Messages::utilityError(75, getMessages(Msg::PATHERROR).arg(path, getMessages(Msg::FILELOCKED)));
         } else {
-            QStringList lines = readLines();
-            done = !change(lines) || writeLines(lines);
+            QStringList lines = readLines(path);
+            done = !change(lines) || writeLines(path, lines);
         }
         boxes = capture.take();
     }
@@ -236,7 +230,17 @@ bool removeSection(QStringList &lines, const QString &section)
 bool WriteINIValues(const QString &section, const QList<Entry> &entries)
 {
     checkState();
-    return changeLines([&](QStringList &lines) {
+    return changeLines(iniFile, [&](QStringList &lines) {
+        setEntries(lines, section, entries);
+        return true;
+    });
+}
+
+bool WriteINISectionOf(const QString &path, const QString &section, const QList<Entry> &entries, bool replace)
+{
+    return changeLines(path, [&](QStringList &lines) {
+        if (replace)
+            removeSection(lines, section);
         setEntries(lines, section, entries);
         return true;
     });
@@ -245,7 +249,7 @@ bool WriteINIValues(const QString &section, const QList<Entry> &entries)
 bool ReplaceINISection(const QString &section, const QList<Entry> &entries)
 {
     checkState();
-    return changeLines([&](QStringList &lines) {
+    return changeLines(iniFile, [&](QStringList &lines) {
         removeSection(lines, section);
         setEntries(lines, section, entries);
         return true;
@@ -273,7 +277,7 @@ QString ReadINIKeyNames(const QString &section)
 bool DeleteINISection(const QString &section)
 {
     checkState();
-    return changeLines([&](QStringList &lines) { return removeSection(lines, section); });
+    return changeLines(iniFile, [&](QStringList &lines) { return removeSection(lines, section); });
 }
 
 } // namespace mINI

@@ -45,6 +45,10 @@ bool ReplaceINISection(const QString &section, const QList<Entry> &entries);
 // A section of a given file, without the module state (for code that runs
 // off the window thread).
 QList<Entry> ReadINISectionOf(const QString &path, const QString &section);
+// Writes these entries into a section of a given file (the section anew
+// when replace is true), without the module state.
+bool WriteINISectionOf(
+    const QString &path, const QString &section, const QList<Entry> &entries, bool replace);
 
 // Clears the module state (tests).
 void Reset();

@@ -6,7 +6,10 @@
 #include "util/AppFolder.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
+#include "util/StoreThread.h"
 #include "util/Utilities.h"
+
+#include <QCoreApplication>
 
 namespace mSettings
 {
@@ -66,6 +69,48 @@ bool confirmSaved(bool saved, bool showMessage, const QString &text)
     return saved;
 }
 
+bool backgroundSaves = false;
+int pendingSaves = 0;
+
+struct GroupSaved {
+    bool ok = false;
+    QList<Messages::Box> boxes;
+};
+
+// Writes a group's entries (the group anew when replace is true), confirms
+// a save that worked and runs after. In the background the save runs on
+// the store thread and the answer is true once it is asked for; its boxes,
+// the confirmation and after come when it is done.
+bool saveGroup(const QString &section, const QList<mINI::Entry> &entries, bool replace, bool showMessage,
+    const QString &confirmation, const std::function<void()> &after = {})
+{
+    const QString path = configFile();
+    const auto finish = [showMessage, confirmation, after](bool saved) {
+        confirmSaved(saved, showMessage, confirmation);
+        if (saved && after)
+            after();
+        return saved;
+    };
+    if (!backgroundSaves)
+        return finish(mINI::WriteINISectionOf(path, section, entries, replace));
+    ++pendingSaves;
+    StoreThread::run<GroupSaved>(
+        QCoreApplication::instance(),
+        [path, section, entries, replace] {
+            Messages::Capture capture;
+            GroupSaved saved;
+            saved.ok = mINI::WriteINISectionOf(path, section, entries, replace);
+            saved.boxes = capture.take();
+            return saved;
+        },
+        [finish](const GroupSaved &saved) {
+            --pendingSaves;
+            Messages::Capture::replay(saved.boxes);
+            finish(saved.ok);
+        });
+    return true;
+}
+
 } // namespace
 
 EmailSettings &email()
@@ -91,6 +136,19 @@ QString configFile()
     return AppFolder::file(QStringLiteral("AppCfg.cfg"));
 }
 
+void setBackgroundSaves(bool background)
+{
+    backgroundSaves = background;
+}
+
+void waitForSaves()
+{
+    while (pendingSaves > 0) {
+        StoreThread::drain();
+        QCoreApplication::sendPostedEvents();
+    }
+}
+
 void setSchedulerSavedHook(std::function<void()> hook)
 {
     schedulerSavedHook() = std::move(hook);
@@ -113,12 +171,12 @@ bool SaveEmailSettings(bool showMessage)
 {
     useConfigFile();
     const EmailSettings &e = email();
-    const bool saved = mINI::WriteINIValues(emailSection,
+    return saveGroup(emailSection,
         {scrambled(MailServer, e.Server), scrambled(MailPort, e.Port),
             scrambled(MailAuthentication, QString::number(e.Authentication)), scrambled(MailUser, e.UserName),
             scrambled(MailPassword, e.Password), scrambled(MailFromName, e.FromName),
-            scrambled(MailFromAddress, e.FromEmail)});
-    return confirmSaved(saved, showMessage, getMessages(Msg::EMAILSAVED));
+            scrambled(MailFromAddress, e.FromEmail)},
+        false, showMessage, getMessages(Msg::EMAILSAVED));
 }
 
 void LoadAppSettings()
@@ -134,10 +192,10 @@ bool SaveAppSettings(bool showMessage)
 {
     useConfigFile();
     const AppSettings &a = app();
-    const bool saved = mINI::WriteINIValues(appSection,
+    return saveGroup(appSection,
         {number(StartWithSystem, a.StartWithSystem), number(CloseCompletely, a.CloseCompletely),
-            number(MinimizeToTray, a.MinimizeToTray)});
-    return confirmSaved(saved, showMessage, getMessages(Msg::APPSAVED));
+            number(MinimizeToTray, a.MinimizeToTray)},
+        false, showMessage, getMessages(Msg::APPSAVED));
 }
 
 bool ReadConfirmOnClose()
@@ -151,7 +209,7 @@ bool WriteConfirmOnClose(bool confirm)
 {
     useConfigFile();
     app().ConfirmOnClose = confirm;
-    return mINI::WriteINIValue(appSection, ConfirmOnClose.keyName(), confirm ? 1 : 0);
+    return saveGroup(appSection, {number(ConfirmOnClose, confirm ? 1 : 0)}, false, false, QString());
 }
 
 bool ReadCloseCompletely()
@@ -229,11 +287,10 @@ bool SaveSchedulerSettings(bool showMessage)
         group.append({QStringLiteral("s_%1").arg(k + 1), FeedRecordToText(s.Feeds.at(k))});
     // The section is written anew, in one save, so feeds taken off the
     // schedule leave no keys and a crash cannot lose the schedule.
-    const bool saved = mINI::ReplaceINISection(schedulerSection, group);
-    confirmSaved(saved, showMessage, getMessages(Msg::SCHEDULERSAVED));
-    if (saved && schedulerSavedHook())
-        schedulerSavedHook()();
-    return saved;
+    return saveGroup(schedulerSection, group, true, showMessage, getMessages(Msg::SCHEDULERSAVED), [] {
+        if (schedulerSavedHook())
+            schedulerSavedHook()();
+    });
 }
 
 } // namespace mSettings

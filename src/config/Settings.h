@@ -70,6 +70,16 @@ SchedulerSettings ReadSchedulerSettings(
 // Called after every scheduler save, so the timer follows the new values.
 void setSchedulerSavedHook(std::function<void()> hook);
 
+// Where the savers write. Inline (the default, for the command line) the
+// file is saved before they return. In the background (the desktop
+// program) it is saved on the store thread, so the window never waits for
+// the folder's lock or the disk: a saver answers true once the save is
+// asked for, and its boxes (a failure, the confirmation) and what follows a
+// save come when it is done.
+void setBackgroundSaves(bool background);
+// Waits until every save asked for is done and answered (tests).
+void waitForSaves();
+
 // The text form of a scheduled feed: type, id, URL and caption joined by
 // the character 5.
 QString FeedRecordToText(const FeedRecord &record);

@@ -4,6 +4,7 @@
 #include "util/FileLock.h"
 #include "util/Log.h"
 #include "util/MessageKeys.h"
+#include "util/StoreThread.h"
 #include "util/Utilities.h"
 #include "util/Worker.h"
 
@@ -26,19 +27,10 @@ namespace
 
 std::atomic<int> saveDelay {1000};
 
-// The thread every owner works on, and the owners open now.
+// The owners open now; they live on the store thread.
 struct Store {
-    QThread thread;
-    QObject anchor; // lives on the thread
     QMutex mutex;
     QHash<QString, std::weak_ptr<FeedFile>> open;
-
-    Store()
-    {
-        thread.setObjectName(QStringLiteral("store"));
-        anchor.moveToThread(&thread);
-        thread.start();
-    }
 };
 
 QMutex storeMutex;
@@ -49,6 +41,8 @@ Store &store()
     const QMutexLocker locker(&storeMutex);
     if (!theStore) {
         theStore = new Store;
+        // Started first, so that it ends after the owners have saved.
+        StoreThread::thread();
         qAddPostRoutine(FeedFile::shutdown);
     }
     return *theStore;
@@ -79,7 +73,7 @@ std::shared_ptr<FeedFile> FeedFile::open(const QString &feedId)
         return file;
     const QString fileName = mUtil::IsFeedId(feedId) ? AppFolder::feedDataFile(feedId) : QString();
     auto *made = new FeedFile(feedId, fileName);
-    made->moveToThread(&s.thread);
+    made->moveToThread(StoreThread::thread());
     std::shared_ptr<FeedFile> file(made, FeedFileDeleter());
     s.open.insert(feedId, file);
     return file;
@@ -98,34 +92,21 @@ void saveOpenOwners(Store &s)
     }
 }
 
-// Everything queued before this is done when it runs.
-void drain(Store &s)
-{
-    QMetaObject::invokeMethod(
-        &s.anchor, [] {}, Qt::BlockingQueuedConnection);
-}
-
 } // namespace
-
-QObject *FeedFile::storeAnchor()
-{
-    return &store().anchor;
-}
 
 void FeedFile::waitForRequests()
 {
-    const QMutexLocker locker(&storeMutex);
-    if (theStore)
-        drain(*theStore);
+    StoreThread::drain();
 }
 
 void FeedFile::saveAll()
 {
-    const QMutexLocker locker(&storeMutex);
-    if (theStore) {
-        saveOpenOwners(*theStore);
-        drain(*theStore);
+    {
+        const QMutexLocker locker(&storeMutex);
+        if (theStore)
+            saveOpenOwners(*theStore);
     }
+    StoreThread::drain();
 }
 
 void FeedFile::shutdown()
@@ -138,11 +119,8 @@ void FeedFile::shutdown()
     if (!s)
         return;
     saveOpenOwners(*s);
-    drain(*s);
-    QMetaObject::invokeMethod(
-        &s->anchor, [] { QThread::currentThread()->quit(); }, Qt::QueuedConnection);
-    s->thread.wait();
     delete s;
+    StoreThread::stop();
 }
 
 void FeedFile::setSaveDelay(int milliseconds)

@@ -84,22 +84,6 @@ public:
     // the answer is -1. 0 for a missing or broken file.
     static int storedUnread(const QString &feedId);
 
-    // Runs work on the store thread, after what was asked of it before, and
-    // hands its result to done on the main thread while context lives. The
-    // folder's other files (feeds.fdb) are saved this way too, so the window
-    // thread never waits for the folder's lock or the disk.
-    template<class Result>
-    static void onStoreThread(
-        QObject *context, std::function<Result()> work, std::function<void(const Result &)> done)
-    {
-        QMetaObject::invokeMethod(
-            storeAnchor(),
-            [guard = QPointer<QObject>(context), work = std::move(work), done = std::move(done)]() mutable {
-                Worker::deliver(std::move(guard), std::move(done), work());
-            },
-            Qt::QueuedConnection);
-    }
-
     QString feedId() const { return m_feedId; }
     QString fileName() const { return m_fileName; }
 
@@ -141,7 +125,6 @@ signals:
     void saveFailed(const QString &fileName, const QString &error);
 
 private:
-    static QObject *storeAnchor();
     FeedFile(const QString &feedId, const QString &fileName);
     ~FeedFile() override;
 

@@ -1,4 +1,5 @@
 #include "catalogue/Catalogue.h"
+#include "config/Settings.h"
 #include "i18n/Languages.h"
 #include "shell/MessageBoxBackend.h"
 #include "shell/ScreenshotHook.h"
@@ -31,8 +32,9 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     mUtil::SetShellOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
-    // The window never waits for feeds.fdb to be saved.
+    // The window never waits for feeds.fdb or AppCfg.cfg to be saved.
     Catalogue::setBackgroundSavesDefault(true);
+    mSettings::setBackgroundSaves(true);
     MessageBoxBackend messageBoxes;
     Messages::setBackend(&messageBoxes);
 
