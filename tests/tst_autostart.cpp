@@ -103,7 +103,7 @@ void TestAutostart::savingWritesAndRemovesTheUserEntry()
     writeFile(userEntry(), entry("Exec=/opt/Quorvane/quorvane -s\nHidden=true\n"));
     QVERIFY(!Autostart::IsStartupEnabledThisUser());
 
-    QVERIFY(Autostart::ApplyStartWithSystem(true));
+    QVERIFY(Autostart::applyStartWithSystem(true));
     QCOMPARE(readFile(userEntry()),
         QByteArray("[Desktop Entry]\nType=Application\nName=Quorvane\nExec=/opt/Quorvane/quorvane -s\n"
                    "Terminal=false\nX-GNOME-Autostart-enabled=true\n"));
@@ -112,10 +112,10 @@ void TestAutostart::savingWritesAndRemovesTheUserEntry()
     QCOMPARE(QDir(Autostart::userFolder()).entryList(QDir::Files | QDir::Hidden),
         QStringList {QStringLiteral("quorvane.desktop")});
 
-    QVERIFY(Autostart::ApplyStartWithSystem(false));
+    QVERIFY(Autostart::applyStartWithSystem(false));
     QVERIFY(!QFileInfo::exists(userEntry()));
     QVERIFY(!Autostart::IsStartupEnabledThisUser());
-    QVERIFY(Autostart::ApplyStartWithSystem(false));
+    QVERIFY(Autostart::applyStartWithSystem(false));
     QCOMPARE(messages.count(), 0);
 }
 
@@ -123,7 +123,7 @@ void TestAutostart::removingKeepsAnotherProgramsEntry()
 {
     const QByteArray foreign = entry("Exec=/usr/bin/otherreader --tray\n");
     writeFile(userEntry(), foreign);
-    QVERIFY(Autostart::ApplyStartWithSystem(false));
+    QVERIFY(Autostart::applyStartWithSystem(false));
     QCOMPARE(readFile(userEntry()), foreign);
 }
 
@@ -153,7 +153,7 @@ void TestAutostart::entryStartsProgram()
     QFETCH(QByteArray, content);
     QFETCH(bool, starts);
     writeFile(userEntry(), content);
-    QCOMPARE(Autostart::EntryStartsProgram(userEntry()), starts);
+    QCOMPARE(Autostart::entryStartsProgram(userEntry()), starts);
 }
 
 void TestAutostart::status_data()
@@ -184,7 +184,7 @@ void TestAutostart::status()
         writeFile(userEntry(), user);
     if (!system.isEmpty())
         writeFile(systemEntry(), system);
-    QCOMPARE(Autostart::StartupStatus(), getMessages(key));
+    QCOMPARE(Autostart::startupStatus(), getMessages(key));
 }
 
 void TestAutostart::execLineIsQuoted_data()
@@ -209,7 +209,7 @@ void TestAutostart::execLineIsQuoted()
     QFETCH(QString, executable);
     QFETCH(QString, exec);
     Autostart::setPlaces({QString(), m_system->path(), executable});
-    QVERIFY(Autostart::ApplyStartWithSystem(true));
+    QVERIFY(Autostart::applyStartWithSystem(true));
     QVERIFY(QString::fromUtf8(readFile(userEntry())).contains(QStringLiteral("\nExec=%1 -s\n").arg(exec)));
     QVERIFY(Autostart::IsStartupEnabledThisUser());
 }
@@ -220,7 +220,7 @@ void TestAutostart::failedWriteIsReported()
     const QString blocker = m_config->path() + QStringLiteral("/file");
     writeFile(blocker, "not a folder");
     Autostart::setPlaces({blocker + QStringLiteral("/autostart"), m_system->path(), program});
-    QVERIFY(!Autostart::ApplyStartWithSystem(true));
+    QVERIFY(!Autostart::applyStartWithSystem(true));
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().icon, Messages::Icon::Exclamation);
     QCOMPARE(messages.last().title, AppInfo::title());

@@ -110,7 +110,7 @@ void TestGuiAddFeed::enterChecksThenSaves()
     const auto saved = storedIn("World", url);
     QVERIFY(saved);
     QCOMPARE(saved->FeedCaption, QStringLiteral("Plain News"));
-    QVERIFY(mUtil::IsFeedId(saved->FeedID));
+    QVERIFY(mUtil::isFeedId(saved->FeedID));
     QCOMPARE(dialog.savedFeedId(), saved->FeedID);
     QCOMPARE(m_messages->count(), 0);
 }

@@ -379,12 +379,12 @@ void TestGuiEmail::refusedSendReportsTheFailure()
 void TestGuiEmail::offlineSendStops()
 {
     storeServer(25);
-    mUtil::SetConnectionProbe([] { return false; });
+    mUtil::setConnectionProbe([] { return false; });
     frmSendEmail dialog;
     dialog.show();
     box(&dialog, "txtTo")->setText(QStringLiteral("friend@example.org"));
     click(&dialog, "btnOK");
-    mUtil::SetConnectionProbe({});
+    mUtil::setConnectionProbe({});
     QVERIFY(!dialog.sending());
     QCOMPARE(m_messages->count(), 1);
     QCOMPARE(m_messages->last().icon, Messages::Icon::Exclamation);

@@ -110,14 +110,14 @@ private slots:
         m_home = std::make_unique<TempHome>();
         m_home->write(LocalizationFile::fileName(), localizationFile());
         m_messages = std::make_unique<MessageRecorder>();
-        StoreLanguage(QStringLiteral("English"));
+        storeLanguage(QStringLiteral("English"));
     }
 
     void cleanup()
     {
         m_main.reset();
         Languages().applyLanguage(QStringLiteral("English"));
-        StoreLanguage(QStringLiteral("English"));
+        storeLanguage(QStringLiteral("English"));
         m_messages.reset();
         m_home.reset();
     }
@@ -153,7 +153,7 @@ private:
 
 void TestGuiI18n::germanReachesTheMainWindowAndTheDialogs()
 {
-    StoreLanguage(QStringLiteral("German"));
+    storeLanguage(QStringLiteral("German"));
     frmMain *main = start();
     QCOMPARE(CurrentLanguage(), QStringLiteral("German"));
     QCOMPARE(menuTitle(main, QStringLiteral("mnuFile")), QStringLiteral("Datei"));
@@ -211,12 +211,12 @@ void TestGuiI18n::theLanguageDialogAppliesAChoiceAtOnce()
     // The entry "Choose Language Here" is no language.
     dialog.chooseLanguage(-1);
     QCOMPARE(changed.count(), 0);
-    QCOMPARE(StoredLanguage(), QStringLiteral("English"));
+    QCOMPARE(storedLanguage(), QStringLiteral("English"));
     QCOMPARE(menuTitle(main, QStringLiteral("mnuFile")), QStringLiteral("File"));
 
     dialog.chooseLanguage(1);
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(StoredLanguage(), QStringLiteral("German"));
+    QCOMPARE(storedLanguage(), QStringLiteral("German"));
     QCOMPARE(menuTitle(main, QStringLiteral("mnuFile")), QStringLiteral("Datei"));
     QCOMPARE(main->findChild<QLabel *>(QStringLiteral("ucStatusPanel4"))->text(),
         germanMessage("MSG_STATUSREADY"));
@@ -237,7 +237,7 @@ void TestGuiI18n::firstStartAsksForTheLanguage()
     LanguageDialogCloser closer;
     start();
     QVERIFY(closer.seen);
-    QCOMPARE(StoredLanguage(QString()), QStringLiteral("English"));
+    QCOMPARE(storedLanguage(QString()), QStringLiteral("English"));
 
     // Not on the next start.
     m_main.reset();

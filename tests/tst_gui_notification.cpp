@@ -62,7 +62,7 @@ private slots:
     {
         QFETCH(int, percent);
         QFETCH(int, alpha);
-        QCOMPARE(frmNotification::TransparencyAlpha(percent), alpha);
+        QCOMPARE(frmNotification::transparencyAlpha(percent), alpha);
         frmNotification popup;
         popup.setMakeTransparent(true);
         popup.setTransparencyPercentage(qint16(percent));

@@ -33,7 +33,7 @@ QByteArray schdl(int ena, int frq, int alr, int snd, const QList<FeedRecord> &fe
     for (int k = 0; k < feeds.size(); ++k)
         text += QStringLiteral("s_%1=%2\r\n")
                     .arg(k + 1)
-                    .arg(mSettings::FeedRecordToText(feeds.at(k)))
+                    .arg(mSettings::feedRecordToText(feeds.at(k)))
                     .toUtf8();
     return text;
 }
@@ -196,7 +196,7 @@ private slots:
             return;
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
         QCOMPARE(m_messages->last().text, getMessages(QStringLiteral("MSG_SCHEDULERSAVED")));
-        const auto saved = mSettings::ReadSchedulerSettings(m_home->file("AppCfg.cfg"), m_home->path(), true);
+        const auto saved = mSettings::readSchedulerSettings(m_home->file("AppCfg.cfg"), m_home->path(), true);
         QCOMPARE(saved.Enabled, 0);
         QCOMPARE(saved.Interval, 5);
         QCOMPARE(saved.Alert, 0);
@@ -213,7 +213,7 @@ private slots:
         m_messages->script({Answer::Ok});
         clickOk();
         QCOMPARE(m_hookCalls, 1);
-        const auto saved = mSettings::ReadSchedulerSettings(m_home->file("AppCfg.cfg"), m_home->path(), true);
+        const auto saved = mSettings::readSchedulerSettings(m_home->file("AppCfg.cfg"), m_home->path(), true);
         QCOMPARE(saved.Enabled, 1);
         QCOMPARE(saved.SoundFile, m_home->file(QStringLiteral("notify.wav")));
         QCOMPARE(saved.Feeds.size(), 3);

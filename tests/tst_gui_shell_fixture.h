@@ -18,7 +18,7 @@ namespace ShellFixture
 // help already offered; nothing is handed to the desktop to open.
 inline void isolateSettings(const QTemporaryDir &dir)
 {
-    mUtil::SetShellOpener([](const QUrl &) { return true; });
+    mUtil::setShellOpener([](const QUrl &) { return true; });
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     QSettings::setPath(
         QSettings::NativeFormat, QSettings::SystemScope, dir.path() + QStringLiteral("/system"));

@@ -90,7 +90,7 @@ private slots:
         m_messages = std::make_unique<MessageRecorder>();
         m_opened.clear();
         // What the desktop would open: local files by path, the rest as given.
-        mUtil::SetShellOpener([this](const QUrl &url) {
+        mUtil::setShellOpener([this](const QUrl &url) {
             m_opened << (url.isLocalFile() ? url.toLocalFile() : url.toString());
             return true;
         });
@@ -98,7 +98,7 @@ private slots:
 
     void cleanup()
     {
-        mUtil::SetShellOpener([](const QUrl &) { return true; });
+        mUtil::setShellOpener([](const QUrl &) { return true; });
         m_cycles.clear();
         m_main.reset();
         m_messages.reset();
@@ -660,8 +660,8 @@ void TestShellMain::closeDuringScheduledCheck()
     FeedRecord slow {QString(), url(QStringLiteral("/slow.xml")), 0, zetaId, QStringLiteral("Slow")};
     FeedRecord planet {QString(), url(QStringLiteral("/planet.xml")), 0, planetId, QStringLiteral("Planet")};
     writeConfig("[app]\r\nconfirm=0\r\nclose=1\r\n[schdl]\r\nena=1\r\nfrq=1\r\ns_1="
-        + mSettings::FeedRecordToText(slow).toUtf8()
-        + "\r\ns_2=" + mSettings::FeedRecordToText(planet).toUtf8() + "\r\n");
+        + mSettings::feedRecordToText(slow).toUtf8()
+        + "\r\ns_2=" + mSettings::feedRecordToText(planet).toUtf8() + "\r\n");
     start();
     m_main->scheduledCheck()->setTimeout(2000); // the silent feed's; the other answers at once
     bool closed = false;

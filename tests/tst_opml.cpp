@@ -320,7 +320,7 @@ void TestOpml::importIsOneChange()
     QCOMPARE(fields(model.categories()), fields(Catalogue().categories()));
     for (const CatalogueCategory &category : model.categories()) {
         for (const FeedRecord &feed : category.feeds)
-            QVERIFY(mUtil::IsFeedId(feed.FeedID));
+            QVERIFY(mUtil::isFeedId(feed.FeedID));
     }
 }
 

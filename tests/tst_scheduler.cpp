@@ -246,7 +246,7 @@ void TestScheduler::checkOfGivenFeeds()
     QObject receiver;
     connect(FeedFile::notifier(), &FeedFileNotifier::unreadChanged, &receiver,
         [&unread](const QString &id, int count) { unread.insert(id, count); });
-    m_check->RunCheckOf({atom, rss});
+    m_check->runCheckOf({atom, rss});
     QVERIFY(finished.wait(60000));
     QCOMPARE(progress.size(), 2);
     QCOMPARE(progress.last(), QList<QVariant>({2, 2}));

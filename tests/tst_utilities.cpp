@@ -121,7 +121,7 @@ void TestUtilities::straySavesAreRemoved()
     leave("AppCfg.cfg.quorvane-save-Qq11Rr", 120);
     leave("Data/0A1B2C3D-1111-2222-3333-444455556666.fdb.quorvane-save-Mm00Nn", 120);
 
-    QVERIFY(mUtil::SaveFileAtomically(home.file("feeds.fdb"), "<categories/>"));
+    QVERIFY(mUtil::saveFileAtomically(home.file("feeds.fdb"), "<categories/>"));
     const QStringList left = QDir(home.path()).entryList(QDir::Files);
     QCOMPARE(left,
         (QStringList {"AppCfg.cfg.quorvane-save-Qq11Rr", "feeds.fdb", "feeds.fdb.backup",
@@ -194,7 +194,7 @@ void TestUtilities::isFeedId()
 {
     QFETCH(QString, text);
     QFETCH(bool, valid);
-    QCOMPARE(mUtil::IsFeedId(text), valid);
+    QCOMPARE(mUtil::isFeedId(text), valid);
 }
 
 void TestUtilities::monthNumber_data()
@@ -267,7 +267,7 @@ void TestUtilities::shellTarget()
 {
     QFETCH(QString, target);
     QFETCH(bool, opened);
-    QCOMPARE(!mUtil::ShellTarget(target).isEmpty(), opened);
+    QCOMPARE(!mUtil::shellTarget(target).isEmpty(), opened);
 }
 
 void TestUtilities::prepareSeedsFolderWithoutOverwriting()

@@ -48,7 +48,7 @@ void Catalogue::setBackgroundSavesDefault(bool background)
 
 std::pair<QDateTime, qint64> Catalogue::fileStamp()
 {
-    const QFileInfo file(mFeeds::DatabaseFile());
+    const QFileInfo file(mFeeds::databaseFile());
     return file.exists() ? std::make_pair(file.lastModified(), file.size())
                          : std::make_pair(QDateTime(), qint64(-1));
 }
@@ -136,14 +136,14 @@ bool Catalogue::reload()
 
 void Catalogue::noteFile()
 {
-    const QFileInfo file(mFeeds::DatabaseFile());
+    const QFileInfo file(mFeeds::databaseFile());
     m_fileTime = file.exists() ? file.lastModified() : QDateTime();
     m_fileSize = file.exists() ? file.size() : -1;
 }
 
 bool Catalogue::fileChanged() const
 {
-    const QFileInfo file(mFeeds::DatabaseFile());
+    const QFileInfo file(mFeeds::databaseFile());
     const QDateTime time = file.exists() ? file.lastModified() : QDateTime();
     const qint64 size = file.exists() ? file.size() : -1;
     return time != m_fileTime || size != m_fileSize;
@@ -422,7 +422,7 @@ std::pair<QList<Catalogue::Addition>, std::pair<QStringList, QList<FeedRecord>>>
 std::optional<QList<Catalogue::Addition>> Catalogue::addToFile(
     const QList<FeedRecord> &feeds, const QStringList &categories, QList<CatalogueCategory> *result)
 {
-    const QString path = mFeeds::DatabaseFile();
+    const QString path = mFeeds::databaseFile();
     const FileLock lock(path);
     if (!lock.isLocked()) {
         Messages::runtimeError(
@@ -446,7 +446,7 @@ std::optional<QList<Catalogue::Addition>> Catalogue::addToFile(
 
 bool Catalogue::writeAdditions(const QStringList &categories, const QList<FeedRecord> &feeds)
 {
-    const QString path = mFeeds::DatabaseFile();
+    const QString path = mFeeds::databaseFile();
     XmlDocument document;
     const XmlNode root
         = document.load(path) ? document.selectSingleNode(QStringLiteral(".//categories")) : XmlNode();

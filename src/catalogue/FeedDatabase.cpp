@@ -38,7 +38,7 @@ class OpenDatabase
 public:
     bool open(bool forChange = true)
     {
-        const QString path = mFeeds::DatabaseFile();
+        const QString path = mFeeds::databaseFile();
         if (forChange) {
             m_lock = std::make_unique<FileLock>(path);
             if (!m_lock->isLocked())
@@ -70,8 +70,8 @@ public:
 
     void save() const
     {
-        if (!m_doc.save(mFeeds::DatabaseFile()))
-            throw RuntimeFailure {getMessages(Msg::DBNOTSAVED).arg(mFeeds::DatabaseFile())};
+        if (!m_doc.save(mFeeds::databaseFile()))
+            throw RuntimeFailure {getMessages(Msg::DBNOTSAVED).arg(mFeeds::databaseFile())};
     }
 
     const XmlNode &root() const { return m_root; }
@@ -227,7 +227,7 @@ bool LoadCategories(QList<CatalogueCategory> &categories)
 namespace mFeeds
 {
 
-QString DatabaseFile()
+QString databaseFile()
 {
     return AppFolder::file(QStringLiteral("feeds.fdb"));
 }
@@ -298,7 +298,7 @@ bool DeleteFeedDataFile(const QString &feedId)
 {
     // Only a real identifier may name a file: a crafted database must not
     // reach outside the Data folder.
-    if (!mUtil::IsFeedId(feedId))
+    if (!mUtil::isFeedId(feedId))
         return false;
     const QString path = AppFolder::feedDataFile(feedId);
     if (mUtil::FileExists(path))

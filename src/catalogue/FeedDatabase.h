@@ -47,6 +47,6 @@ bool DeleteFeed(const FeedRecord &record);
 bool DeleteFeedDataFile(const QString &feedId);
 
 // The path of feeds.fdb.
-QString DatabaseFile();
+QString databaseFile();
 
 } // namespace mFeeds

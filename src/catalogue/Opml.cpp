@@ -392,7 +392,7 @@ QByteArray exportDocument(const QList<CatalogueCategory> &categories)
 bool exportFile(const QList<CatalogueCategory> &categories, const QString &path, QString *error)
 {
     QString why;
-    if (mUtil::SaveFileAtomically(path, exportDocument(categories), &why))
+    if (mUtil::saveFileAtomically(path, exportDocument(categories), &why))
         return true;
     if (error)
         *error = message(Msg::OPML_EXPORTFAILED).arg(fileName(path), why);

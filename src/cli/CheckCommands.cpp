@@ -42,7 +42,7 @@ int runItems(const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("items needs one FEEDID"));
-    if (!mUtil::IsFeedId(args.first()))
+    if (!mUtil::isFeedId(args.first()))
         return usageError(QStringLiteral("\"%1\" is not a FeedID").arg(args.first()));
     const FeedFile::Loaded loaded = DataFiles::loadRows(args.first());
     if (loaded.state != FeedStore::FileState::Missing && !FeedStore::reportFileState(loaded.state))

@@ -88,12 +88,12 @@ bool writeUserEntry()
 {
     if (!QDir().mkpath(userFolder()))
         return reportFailure(Msg::APPSETTINGS_ENTRYNOTSAVED, QDir::toNativeSeparators(userFolder()));
-    const QByteArray text = EntryText(executable());
+    const QByteArray text = entryText(executable());
     QFile current(userEntry());
     if (current.open(QIODevice::ReadOnly) && current.read(MaxEntrySize + 1) == text)
         return true;
     QString error;
-    if (!mUtil::SaveFileAtomically(userEntry(), text, &error))
+    if (!mUtil::saveFileAtomically(userEntry(), text, &error))
         return reportFailure(Msg::APPSETTINGS_ENTRYNOTSAVED, error);
     return true;
 }
@@ -103,7 +103,7 @@ bool removeUserEntry()
     const QString path = userEntry();
     // Only the program's own entry goes; a hidden one that turns off the
     // all-users entry is the user's choice and stays too.
-    if (!QFileInfo::exists(path) || !EntryStartsProgram(path))
+    if (!QFileInfo::exists(path) || !entryStartsProgram(path))
         return true;
     QFile file(path);
     if (!file.remove())
@@ -154,28 +154,28 @@ QString systemEntry()
     return systemFolder() + QLatin1Char('/') + entryName();
 }
 
-bool EntryStartsProgram(const QString &path)
+bool entryStartsProgram(const QString &path)
 {
     const QHash<QString, QString> keys = desktopEntryKeys(path);
     return !hidden(keys) && namesProgram(keys);
 }
 
-bool EntryIsHidden(const QString &path)
+bool entryIsHidden(const QString &path)
 {
     return hidden(desktopEntryKeys(path));
 }
 
 bool IsStartupEnabledAllUsers()
 {
-    return EntryStartsProgram(systemEntry()) && !EntryIsHidden(userEntry());
+    return entryStartsProgram(systemEntry()) && !entryIsHidden(userEntry());
 }
 
 bool IsStartupEnabledThisUser()
 {
-    return EntryStartsProgram(userEntry());
+    return entryStartsProgram(userEntry());
 }
 
-QString StartupStatus()
+QString startupStatus()
 {
     if (IsStartupEnabledAllUsers())
         return getMessages(Msg::APPSETTINGS_ALLUSERS);
@@ -184,7 +184,7 @@ QString StartupStatus()
     return getMessages(Msg::APPSETTINGS_DISABLED);
 }
 
-QString ExecArgument(const QString &program)
+QString execArgument(const QString &program)
 {
     // Inside double quotes, `"`, backquote, `$` and backslash take a
     // backslash; a field code character is doubled.
@@ -204,7 +204,7 @@ QString ExecArgument(const QString &program)
     return escapeValue(argument);
 }
 
-QByteArray EntryText(const QString &program)
+QByteArray entryText(const QString &program)
 {
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
@@ -212,11 +212,11 @@ QByteArray EntryText(const QString &program)
                                         "Exec=%2 -s\n"
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
-                             .arg(escapeValue(AppInfo::title()), ExecArgument(program));
+                             .arg(escapeValue(AppInfo::title()), execArgument(program));
     return text.toUtf8();
 }
 
-bool ApplyStartWithSystem(bool start)
+bool applyStartWithSystem(bool start)
 {
     return start ? writeUserEntry() : removeUserEntry();
 }

@@ -34,9 +34,9 @@ QString systemEntry();
 
 // Whether the entry file at path starts this program: its Exec line holds
 // the executable's file name without extension, and it is not hidden.
-bool EntryStartsProgram(const QString &path);
+bool entryStartsProgram(const QString &path);
 // Whether a per-user entry hides the all-users one (Hidden=true).
-bool EntryIsHidden(const QString &path);
+bool entryIsHidden(const QString &path);
 
 // The all-users entry counts unless a hidden per-user entry of the same
 // name turns it off for this user.
@@ -44,16 +44,16 @@ bool IsStartupEnabledAllUsers();
 bool IsStartupEnabledThisUser();
 // "(Enabled - All Users)", "(Enabled - This User)" or
 // "(Disabled - Run Manually)".
-QString StartupStatus();
+QString startupStatus();
 
 // The per-user entry that starts executable in the tray ("-s").
-QByteArray EntryText(const QString &executable);
+QByteArray entryText(const QString &executable);
 // The Exec line's program, quoted and escaped as a desktop entry needs it.
-QString ExecArgument(const QString &executable);
+QString execArgument(const QString &executable);
 
 // What saving "autos" does to the per-user entry: start = true writes it,
 // false removes it when it is the program's own (an entry of another
 // program of that name stays). A failure is reported and returns false.
-bool ApplyStartWithSystem(bool start);
+bool applyStartWithSystem(bool start);
 
 } // namespace Autostart

@@ -37,7 +37,7 @@ QStringList readLines(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QString text = mUtil::DecodeStoredText(file.readAll());
+    QString text = mUtil::decodeStoredText(file.readAll());
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -54,7 +54,7 @@ bool writeLines(const QString &path, const QStringList &lines)
     for (const QString &line : lines)
         text += line + QStringLiteral("\r\n");
     QString error;
-    if (mUtil::SaveFileAtomically(path, text.toUtf8(), &error))
+    if (mUtil::saveFileAtomically(path, text.toUtf8(), &error))
         return true;
     Messages::utilityError(75, getMessages(Msg::PATHERROR).arg(path, error));
     return false;
@@ -151,13 +151,13 @@ void Reset()
     bufferSize = 0;
 }
 
-QList<Entry> ReadINISection(const QString &section)
+QList<Entry> readINISection(const QString &section)
 {
     checkState();
-    return ReadINISectionOf(iniFile, section);
+    return readINISectionOf(iniFile, section);
 }
 
-QList<Entry> ReadINISectionOf(const QString &path, const QString &section)
+QList<Entry> readINISectionOf(const QString &path, const QString &section)
 {
     const QStringList lines = readLines(path);
     const auto [first, end] = sectionRange(lines, section);
@@ -171,7 +171,7 @@ QList<Entry> ReadINISectionOf(const QString &path, const QString &section)
     return entries;
 }
 
-QString FindINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue)
+QString findINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue)
 {
     for (const Entry &entry : entries) {
         if (sameName(entry.first, key))
@@ -182,7 +182,7 @@ QString FindINIValue(const QList<Entry> &entries, const QString &key, const QStr
 
 QString ReadINIValue(const QString &section, const QString &key, const QString &defaultValue)
 {
-    return FindINIValue(ReadINISection(section), key, defaultValue);
+    return findINIValue(readINISection(section), key, defaultValue);
 }
 
 namespace
@@ -227,7 +227,7 @@ bool removeSection(QStringList &lines, const QString &section)
 
 } // namespace
 
-bool WriteINIValues(const QString &section, const QList<Entry> &entries)
+bool writeINIValues(const QString &section, const QList<Entry> &entries)
 {
     checkState();
     return changeLines(iniFile, [&](QStringList &lines) {
@@ -236,7 +236,7 @@ bool WriteINIValues(const QString &section, const QList<Entry> &entries)
     });
 }
 
-bool WriteINISectionOf(const QString &path, const QString &section, const QList<Entry> &entries, bool replace)
+bool writeINISectionOf(const QString &path, const QString &section, const QList<Entry> &entries, bool replace)
 {
     return changeLines(path, [&](QStringList &lines) {
         if (replace)
@@ -246,7 +246,7 @@ bool WriteINISectionOf(const QString &path, const QString &section, const QList<
     });
 }
 
-bool ReplaceINISection(const QString &section, const QList<Entry> &entries)
+bool replaceINISection(const QString &section, const QList<Entry> &entries)
 {
     checkState();
     return changeLines(iniFile, [&](QStringList &lines) {
@@ -258,7 +258,7 @@ bool ReplaceINISection(const QString &section, const QList<Entry> &entries)
 
 bool WriteINIValue(const QString &section, const QString &key, const QString &value)
 {
-    return WriteINIValues(section, {{key, value}});
+    return writeINIValues(section, {{key, value}});
 }
 
 bool WriteINIValue(const QString &section, const QString &key, int value)
@@ -269,7 +269,7 @@ bool WriteINIValue(const QString &section, const QString &key, int value)
 QString ReadINIKeyNames(const QString &section)
 {
     QStringList names;
-    for (const Entry &entry : ReadINISection(section))
+    for (const Entry &entry : readINISection(section))
         names << entry.first;
     return names.join(QChar(0));
 }

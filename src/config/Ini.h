@@ -35,19 +35,19 @@ QString ReadINIKeyNames(const QString &section);
 // Several keys with one read or one save of the file: every key and value
 // of a section in file order; the value of a key among them (letter case
 // ignored); several keys written at once.
-QList<Entry> ReadINISection(const QString &section);
-QString FindINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue);
-bool WriteINIValues(const QString &section, const QList<Entry> &entries);
+QList<Entry> readINISection(const QString &section);
+QString findINIValue(const QList<Entry> &entries, const QString &key, const QString &defaultValue);
+bool writeINIValues(const QString &section, const QList<Entry> &entries);
 bool DeleteINISection(const QString &section);
 // The section written anew with just these entries, in one save.
-bool ReplaceINISection(const QString &section, const QList<Entry> &entries);
+bool replaceINISection(const QString &section, const QList<Entry> &entries);
 
 // A section of a given file, without the module state (for code that runs
 // off the window thread).
-QList<Entry> ReadINISectionOf(const QString &path, const QString &section);
+QList<Entry> readINISectionOf(const QString &path, const QString &section);
 // Writes these entries into a section of a given file (the section anew
 // when replace is true), without the module state.
-bool WriteINISectionOf(
+bool writeINISectionOf(
     const QString &path, const QString &section, const QList<Entry> &entries, bool replace);
 
 // Clears the module state (tests).

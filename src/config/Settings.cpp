@@ -92,14 +92,14 @@ bool saveGroup(const QString &section, const QList<mINI::Entry> &entries, bool r
         return saved;
     };
     if (!backgroundSaves)
-        return finish(mINI::WriteINISectionOf(path, section, entries, replace));
+        return finish(mINI::writeINISectionOf(path, section, entries, replace));
     ++pendingSaves;
     StoreThread::run<GroupSaved>(
         QCoreApplication::instance(),
         [path, section, entries, replace] {
             Messages::Capture capture;
             GroupSaved saved;
-            saved.ok = mINI::WriteINISectionOf(path, section, entries, replace);
+            saved.ok = mINI::writeINISectionOf(path, section, entries, replace);
             saved.boxes = capture.take();
             return saved;
         },
@@ -219,14 +219,14 @@ bool ReadCloseCompletely()
     return app().CloseCompletely == 1;
 }
 
-SchedulerSettings ReadSchedulerSettings(
+SchedulerSettings readSchedulerSettings(
     const QString &path, const QString &folder, bool loadFeeds, QString *problem)
 {
     SchedulerSettings s;
     // The whole group in one read of the file.
-    const QList<mINI::Entry> group = mINI::ReadINISectionOf(path, schedulerSection);
+    const QList<mINI::Entry> group = mINI::readINISectionOf(path, schedulerSection);
     const auto value = [&group](const SettingKey &key, const QString &fallback = QString()) {
-        return mINI::FindINIValue(
+        return mINI::findINIValue(
             group, key.keyName(), fallback.isNull() ? QString(key.fallback()) : fallback);
     };
     s.Enabled = qint16(value(ScheduleEnabled).toInt());
@@ -243,7 +243,7 @@ SchedulerSettings ReadSchedulerSettings(
         group.begin(), group.end(), [](const mINI::Entry &e) { return e.first.contains(QLatin1Char('_')); });
     for (qsizetype k = 1; k <= count; ++k) {
         const QString key = QStringLiteral("s_%1").arg(k);
-        const QStringList fields = mINI::FindINIValue(group, key, QString()).split(fieldSeparator);
+        const QStringList fields = mINI::findINIValue(group, key, QString()).split(fieldSeparator);
         if (fields.size() < 4) {
             if (problem)
                 *problem = getMessages(Msg::ERR_SUBSCRIPT).arg(key);
@@ -263,14 +263,14 @@ bool LoadSchedulerSettings(bool loadFeeds)
 {
     useConfigFile();
     QString problem;
-    scheduler() = ReadSchedulerSettings(configFile(), AppFolder::path(), loadFeeds, &problem);
+    scheduler() = readSchedulerSettings(configFile(), AppFolder::path(), loadFeeds, &problem);
     if (problem.isEmpty())
         return true;
     Messages::runtimeError(QStringLiteral("LoadSchedulerSettings"), problem);
     return false;
 }
 
-QString FeedRecordToText(const FeedRecord &record)
+QString feedRecordToText(const FeedRecord &record)
 {
     return QString::number(record.FeedType) + fieldSeparator + record.FeedID + fieldSeparator + record.FeedURL
         + fieldSeparator + record.FeedCaption;
@@ -284,7 +284,7 @@ bool SaveSchedulerSettings(bool showMessage)
         number(ScheduleAlert, s.Alert), number(ScheduleSound, s.Sound),
         {ScheduleSoundFile.keyName(), s.SoundFile}};
     for (int k = 0; k < s.Feeds.size(); ++k)
-        group.append({QStringLiteral("s_%1").arg(k + 1), FeedRecordToText(s.Feeds.at(k))});
+        group.append({QStringLiteral("s_%1").arg(k + 1), feedRecordToText(s.Feeds.at(k))});
     // The section is written anew, in one save, so feeds taken off the
     // schedule leave no keys and a crash cannot lose the schedule.
     return saveGroup(schedulerSection, group, true, showMessage, getMessages(Msg::SCHEDULERSAVED), [] {

@@ -64,7 +64,7 @@ bool SaveSchedulerSettings(bool showMessage);
 // not touch the program-wide variables or show a box: a broken feed entry
 // ends the list there and is described in problem. The default sound file
 // is in folder.
-SchedulerSettings ReadSchedulerSettings(
+SchedulerSettings readSchedulerSettings(
     const QString &path, const QString &folder, bool loadFeeds, QString *problem = nullptr);
 
 // Called after every scheduler save, so the timer follows the new values.
@@ -82,6 +82,6 @@ void waitForSaves();
 
 // The text form of a scheduled feed: type, id, URL and caption joined by
 // the character 5.
-QString FeedRecordToText(const FeedRecord &record);
+QString feedRecordToText(const FeedRecord &record);
 
 } // namespace mSettings

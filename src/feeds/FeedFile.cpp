@@ -71,7 +71,7 @@ std::shared_ptr<FeedFile> FeedFile::open(const QString &feedId)
     const QMutexLocker locker(&s.mutex);
     if (std::shared_ptr<FeedFile> file = s.open.value(feedId).lock())
         return file;
-    const QString fileName = mUtil::IsFeedId(feedId) ? AppFolder::feedDataFile(feedId) : QString();
+    const QString fileName = mUtil::isFeedId(feedId) ? AppFolder::feedDataFile(feedId) : QString();
     auto *made = new FeedFile(feedId, fileName);
     made->moveToThread(StoreThread::thread());
     std::shared_ptr<FeedFile> file(made, FeedFileDeleter());
@@ -157,7 +157,7 @@ void FeedFile::announceUnread(const QStringList &feedIds)
 
 int FeedFile::storedUnread(const QString &feedId)
 {
-    if (!mUtil::IsFeedId(feedId))
+    if (!mUtil::isFeedId(feedId))
         return 0;
     {
         Store &s = store();

@@ -35,7 +35,7 @@ bool changeSaved(const QString &fileName, FeedDocument &doc, QString &error, Cha
 
 FeedStore::FeedStore(const QString &feedId) : m_feedId(feedId)
 {
-    if (mUtil::IsFeedId(feedId))
+    if (mUtil::isFeedId(feedId))
         m_fileName = AppFolder::feedDataFile(feedId);
 }
 

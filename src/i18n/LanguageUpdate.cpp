@@ -69,7 +69,7 @@ void LanguageUpdate::onDone(FeedDownload::Outcome outcome)
         return;
     }
     QString error;
-    if (!mUtil::SaveFileAtomically(AppFolder::file(LocalizationFile::fileName()), file, &error)) {
+    if (!mUtil::saveFileAtomically(AppFolder::file(LocalizationFile::fileName()), file, &error)) {
         end(getMessages(Msg::UPDATENOTSAVED) + QLatin1Char(' ') + error);
         return;
     }

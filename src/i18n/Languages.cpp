@@ -4,9 +4,9 @@
 #include "i18n/LocalizationFile.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
-#include "util/UtilityTexts.h"
 #include "util/AtomicSave.h"
 #include "util/Utilities.h"
+#include "util/UtilityTexts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -80,7 +80,7 @@ void clsLanguages::loadLanguage(const QString &language)
     if (LangFileExists(path)) {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly))
-            found = LocalizationFile::findItems(mUtil::DecodeStoredText(file.readAll()), language, &items);
+            found = LocalizationFile::findItems(mUtil::decodeStoredText(file.readAll()), language, &items);
     }
     const QMutexLocker locker(&m_mutex);
     m_current = language;
@@ -113,7 +113,7 @@ bool clsLanguages::makeLocalizationFile(
     QList<QPair<QString, QString>> items = windowItems;
     for (const Message &message : messages())
         items.append({message.key, message.text});
-    return mUtil::SaveFileAtomically(
+    return mUtil::saveFileAtomically(
         AppFolder::file(LocalizationFile::fileName()), LocalizationFile::write(items), error);
 }
 

@@ -87,14 +87,14 @@ void ScheduledCheck::RunScheduledCheck()
     startRun(loadScheduledFeeds());
 }
 
-void ScheduledCheck::RunCheckOf(const QList<FeedRecord> &feeds)
+void ScheduledCheck::runCheckOf(const QList<FeedRecord> &feeds)
 {
     if (m_running)
         return;
     m_running = true;
     WriteScheduleLog(QString(), true, false);
     // The settings still give the sound of the announcement.
-    m_settings = mSettings::ReadSchedulerSettings(mSettings::configFile(), AppFolder::path(), false);
+    m_settings = mSettings::readSchedulerSettings(mSettings::configFile(), AppFolder::path(), false);
     m_announceAlways = true;
     startRun(feeds);
 }
@@ -124,7 +124,7 @@ void ScheduledCheck::startRun(const QList<FeedRecord> &feeds)
 QList<FeedRecord> ScheduledCheck::loadScheduledFeeds()
 {
     QString problem;
-    m_settings = mSettings::ReadSchedulerSettings(mSettings::configFile(), AppFolder::path(), true, &problem);
+    m_settings = mSettings::readSchedulerSettings(mSettings::configFile(), AppFolder::path(), true, &problem);
     if (!problem.isEmpty())
         WriteScheduleLog(
             ErrorPrefix + QStringLiteral("LoadSchedulerSettings Function: Error on Line 0 ") + problem, false,

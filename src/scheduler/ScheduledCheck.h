@@ -1,10 +1,10 @@
 #pragma once
 
-#include "util/FeedRecord.h"
 #include "config/Settings.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedStore.h"
 #include "feeds/PoliteFetch.h"
+#include "util/FeedRecord.h"
 
 #include <QList>
 #include <QObject>
@@ -47,7 +47,7 @@ public:
     void RunScheduledCheck();
     // Starts one run over the feeds given ("Check All Feeds"); its new
     // items are announced whatever "alr" says.
-    void RunCheckOf(const QList<FeedRecord> &feeds);
+    void runCheckOf(const QList<FeedRecord> &feeds);
     // Appends one record to schedule.log (isStart / isEnd give the run's
     // start and end records; text is ignored for those).
     void WriteScheduleLog(const QString &text, bool isStart, bool isEnd);

@@ -148,7 +148,7 @@ void ScheduleTimer::checkAllFeeds()
     m_execute->setEnabled(false);
     m_checkAll->setEnabled(false);
     showStatus(getMessages(Msg::STATUSEXECUTING));
-    m_check->RunCheckOf(feeds);
+    m_check->runCheckOf(feeds);
 }
 
 // The end of a run: ready again, and the timer comes back only when

@@ -197,11 +197,11 @@ void frmMain::Load()
 
 void frmMain::applyStartLanguage()
 {
-    const bool firstStart = StoredLanguage(QString()).isEmpty();
-    ChangeLanguageMDI(this, StoredLanguage());
+    const bool firstStart = storedLanguage(QString()).isEmpty();
+    ChangeLanguageMDI(this, storedLanguage());
     if (!firstStart)
         return;
-    StoreLanguage(QStringLiteral("English"));
+    storeLanguage(QStringLiteral("English"));
     frmLanguage dialog(this, this);
     dialog.exec();
 }

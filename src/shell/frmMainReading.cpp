@@ -157,5 +157,5 @@ void frmMain::announceNewItems()
             OpenFeed(*feed, false);
     });
     if (trayIcon() && !isVisible())
-        AnnounceInTray(trayIcon(), scheduledCheck()->notificationLines());
+        announceInTray(trayIcon(), scheduledCheck()->notificationLines());
 }

@@ -31,7 +31,7 @@ int main(int argc, char *argv[])
     // The program ends through its own close sequence, also from the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    mUtil::SetShellOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    mUtil::setShellOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
     // The window never waits for feeds.fdb or AppCfg.cfg to be saved.
     Catalogue::setBackgroundSavesDefault(true);
     mSettings::setBackgroundSaves(true);

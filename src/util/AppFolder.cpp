@@ -115,8 +115,8 @@ bool prepare()
     if (!mUtil::FolderExists(file(QStringLiteral("Data"))))
         QDir(folder()).mkdir(QStringLiteral("Data"));
     // What saves killed midway left behind.
-    mUtil::RemoveStraySavesIn(folder());
-    mUtil::RemoveStraySavesIn(file(QStringLiteral("Data")));
+    mUtil::removeStraySavesIn(folder());
+    mUtil::removeStraySavesIn(file(QStringLiteral("Data")));
     if (!mUtil::FileExists(file(QStringLiteral("feeds.fdb")))
         && mUtil::FileExists(file(QStringLiteral("default.fdb")))) {
         QFile::copy(file(QStringLiteral("default.fdb")), file(QStringLiteral("feeds.fdb")));

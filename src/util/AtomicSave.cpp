@@ -70,10 +70,10 @@ bool renameOver(const QString &from, const QString &to, QString *error)
 
 } // namespace
 
-bool SaveFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &write, QString *error)
+bool saveFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &write, QString *error)
 {
     const QString target = targetOf(path);
-    RemoveStraySaves(target);
+    removeStraySaves(target);
     QTemporaryFile file(target + SaveMark + QStringLiteral("XXXXXX"));
     const bool existed = QFileInfo::exists(target);
     const QFile::Permissions permissions = existed
@@ -91,24 +91,24 @@ bool SaveFileAtomically(const QString &path, const std::function<bool(QIODevice 
     return saved;
 }
 
-bool SaveFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    return SaveFileAtomically(
+    return saveFileAtomically(
         path, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }, error);
 }
 
-void RemoveStraySaves(const QString &path)
+void removeStraySaves(const QString &path)
 {
     const QFileInfo info(path);
     removeStray(info.absoluteDir(), info.fileName() + SaveMark + QStringLiteral("*"));
 }
 
-void RemoveStraySavesIn(const QString &folder)
+void removeStraySavesIn(const QString &folder)
 {
     removeStray(QDir(folder), QStringLiteral("*") + SaveMark + QStringLiteral("*"));
 }
 
-void SetStraySaveAge(int seconds)
+void setStraySaveAge(int seconds)
 {
     straySeconds = seconds;
 }

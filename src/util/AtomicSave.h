@@ -17,17 +17,17 @@ namespace mUtil
 {
 
 // Writes the bytes; false (error filled when given) leaves the old file.
-bool SaveFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 // Lets write put the content, piece by piece, into the temporary file; false
 // from write abandons the save.
-bool SaveFileAtomically(
+bool saveFileAtomically(
     const QString &path, const std::function<bool(QIODevice &)> &write, QString *error = nullptr);
 
 // The temporary files of interrupted saves of path, or of any file in folder.
-void RemoveStraySaves(const QString &path);
-void RemoveStraySavesIn(const QString &folder);
+void removeStraySaves(const QString &path);
+void removeStraySavesIn(const QString &folder);
 
 // How old a temporary file must be before it counts as left behind (tests).
-void SetStraySaveAge(int seconds);
+void setStraySaveAge(int seconds);
 
 } // namespace mUtil

@@ -30,10 +30,10 @@ void textFile(const QString &path, const QByteArray &bytes, const QString &chars
 {
     writer().start([path, bytes, charset] {
         QString error;
-        if (mUtil::SaveTextFile(path, bytes, charset, &error))
+        if (mUtil::saveTextFile(path, bytes, charset, &error))
             return;
         if (QCoreApplication *app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, [path, error] { mUtil::ReportWriteFailure(path, error); });
+            QMetaObject::invokeMethod(app, [path, error] { mUtil::reportWriteFailure(path, error); });
     });
 }
 

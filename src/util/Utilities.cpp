@@ -48,7 +48,7 @@ bool IsBlank(const QString &text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
 }
 
-bool ReportWriteFailure(const QString &path, const QString &error)
+bool reportWriteFailure(const QString &path, const QString &error)
 {
     Messages::utilityError(75, UtilityTexts::text(Msg::PATHERROR).arg(path, error));
     return false;
@@ -57,12 +57,12 @@ bool ReportWriteFailure(const QString &path, const QString &error)
 bool WriteTextFile(const QString &path, const QString &text)
 {
     QString error;
-    if (SaveFileAtomically(path, (text + QStringLiteral("\r\n")).toUtf8(), &error))
+    if (saveFileAtomically(path, (text + QStringLiteral("\r\n")).toUtf8(), &error))
         return true;
-    return ReportWriteFailure(path, error);
+    return reportWriteFailure(path, error);
 }
 
-bool SaveTextFile(const QString &path, const QByteArray &bytes, const QString &charset, QString *error)
+bool saveTextFile(const QString &path, const QByteArray &bytes, const QString &charset, QString *error)
 {
     constexpr qsizetype Piece = 1 << 20;
     QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.toLatin1().constData());
@@ -78,16 +78,16 @@ bool SaveTextFile(const QString &path, const QByteArray &bytes, const QString &c
         }
         return file.write("\r\n", 2) == 2;
     };
-    return SaveFileAtomically(path, write, error);
+    return saveFileAtomically(path, write, error);
 }
 
 bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset)
 {
     QString error;
-    return SaveTextFile(path, bytes, charset, &error) || ReportWriteFailure(path, error);
+    return saveTextFile(path, bytes, charset, &error) || reportWriteFailure(path, error);
 }
 
-QString DecodeStoredText(const QByteArray &bytes)
+QString decodeStoredText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
@@ -106,10 +106,10 @@ QString ReadTextFile(const QString &path)
         Messages::utilityError(53, UtilityTexts::text(Msg::FILENOTFOUND).arg(path));
         return QString();
     }
-    return DecodeStoredText(file.readAll());
+    return decodeStoredText(file.readAll());
 }
 
-void ReturnFreedMemory()
+void returnFreedMemory()
 {
 #ifdef __GLIBC__
     malloc_trim(0);
@@ -125,7 +125,7 @@ std::function<bool()> &connectionProbe()
 }
 } // namespace
 
-void SetConnectionProbe(std::function<bool()> probe)
+void setConnectionProbe(std::function<bool()> probe)
 {
     connectionProbe() = std::move(probe);
 }
@@ -151,10 +151,10 @@ void ClearUrlCache(const QString &)
 QString NewGUID()
 {
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    return IsFeedId(id) ? id : QString();
+    return isFeedId(id) ? id : QString();
 }
 
-bool IsFeedId(const QString &text)
+bool isFeedId(const QString &text)
 {
     static const QRegularExpression shape(
         QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
@@ -172,12 +172,12 @@ std::function<bool(const QUrl &)> &opener()
 }
 } // namespace
 
-void SetShellOpener(std::function<bool(const QUrl &)> handler)
+void setShellOpener(std::function<bool(const QUrl &)> handler)
 {
     opener() = std::move(handler);
 }
 
-QUrl ShellTarget(const QString &target)
+QUrl shellTarget(const QString &target)
 {
     const QUrl url(target.trimmed());
     const QString scheme = url.scheme().toLower();
@@ -192,7 +192,7 @@ QUrl ShellTarget(const QString &target)
 
 bool ShellOpen(const QString &target)
 {
-    const QUrl url = ShellTarget(target);
+    const QUrl url = shellTarget(target);
     return url.isValid() && !url.isEmpty() && opener()(url);
 }
 

@@ -33,18 +33,18 @@ bool WriteTextFile(const QString &path, const QString &text);
 // piece at a time, so a large text is never held twice over.
 bool WriteTextFile(const QString &path, const QByteArray &bytes, const QString &charset);
 // The same without the box (for code off the window thread); the box itself.
-bool SaveTextFile(const QString &path, const QByteArray &bytes, const QString &charset, QString *error);
-bool ReportWriteFailure(const QString &path, const QString &error);
+bool saveTextFile(const QString &path, const QByteArray &bytes, const QString &charset, QString *error);
+bool reportWriteFailure(const QString &path, const QString &error);
 // Reads a whole text file (UTF-8, or Windows-1252 when the bytes are not
 // UTF-8). A missing or unreadable file gives the utility error box and "".
 QString ReadTextFile(const QString &path);
 
 // Decodes stored text: UTF-8 when valid, else Windows-1252.
-QString DecodeStoredText(const QByteArray &bytes);
+QString decodeStoredText(const QByteArray &bytes);
 
 // Hands memory freed by the program back to the system where the allocator
 // keeps it otherwise (after a large document or a closed window).
-void ReturnFreedMemory();
+void returnFreedMemory();
 
 // True when a reachable network is reported (or nothing can tell).
 bool IsConnected();
@@ -54,20 +54,20 @@ void ClearUrlCache(const QString &url);
 // A new identifier: 36 upper-case hexadecimal characters, 8-4-4-4-12.
 QString NewGUID();
 // True when the text has that shape (the only texts that may name a data file).
-bool IsFeedId(const QString &text);
+bool isFeedId(const QString &text);
 
 // Opens http, https and mailto addresses and existing local files with the
 // desktop's default handler; anything else is refused. Returns whether it was
 // handed on.
 bool ShellOpen(const QString &target);
 // The address ShellOpen would hand on, or an empty URL when it refuses it.
-QUrl ShellTarget(const QString &target);
+QUrl shellTarget(const QString &target);
 // Replaces the handler that opens an address (the desktop program installs
 // its desktop services; the default runs xdg-open).
-void SetShellOpener(std::function<bool(const QUrl &)> handler);
+void setShellOpener(std::function<bool(const QUrl &)> handler);
 // Replaces the system's answer of IsConnected (tests); an empty probe
 // restores it.
-void SetConnectionProbe(std::function<bool()> probe);
+void setConnectionProbe(std::function<bool()> probe);
 
 // "01" to "12" for an English or local month name (full name trimmed, or
 // abbreviation as given), letter case ignored; "" otherwise.

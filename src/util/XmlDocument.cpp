@@ -277,7 +277,7 @@ QByteArray XmlDocument::toBytes() const
 
 bool XmlDocument::save(const QString &fileName, QString *error) const
 {
-    return mUtil::SaveFileAtomically(
+    return mUtil::saveFileAtomically(
         fileName,
         [this](QIODevice &file) {
             DeviceWriter writer(file);

@@ -86,7 +86,7 @@ void frmAppSettings::fill()
     // The option shown is what the close decision does: it exits only for
     // "close" = 1, whatever "mins" holds.
     m_close[app.CloseCompletely == 1 ? 0 : 1]->setChecked(true);
-    m_status->setText(Autostart::StartupStatus());
+    m_status->setText(Autostart::startupStatus());
 }
 
 void frmAppSettings::save()
@@ -95,7 +95,7 @@ void frmAppSettings::save()
     // could not be stored, have been reported; the dialog stays for another
     // try or Cancel.
     const bool start = m_startup->isChecked();
-    if (!Autostart::ApplyStartWithSystem(start))
+    if (!Autostart::applyStartWithSystem(start))
         return;
     mSettings::AppSettings &app = mSettings::app();
     app.StartWithSystem = start ? 1 : 0;

@@ -21,12 +21,12 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-QString StoredLanguage(const QString &fallback)
+QString storedLanguage(const QString &fallback)
 {
     return UserSettings::value(SettingsKeys::Language, fallback).toString();
 }
 
-void StoreLanguage(const QString &language)
+void storeLanguage(const QString &language)
 {
     UserSettings::setValue(SettingsKeys::Language, language);
 }
@@ -88,9 +88,9 @@ void frmLanguage::FillLanguageList()
     if (!file.open(QIODevice::ReadOnly))
         return;
     for (const LocalizationFile::Group &group :
-        LocalizationFile::groups(mUtil::DecodeStoredText(file.readAll())))
+        LocalizationFile::groups(mUtil::decodeStoredText(file.readAll())))
         m_list->addItem(group.name);
-    m_list->setCurrentIndex(m_list->findText(StoredLanguage(), Qt::MatchFixedString));
+    m_list->setCurrentIndex(m_list->findText(storedLanguage(), Qt::MatchFixedString));
 }
 
 void frmLanguage::chooseLanguage(int index)
@@ -98,7 +98,7 @@ void frmLanguage::chooseLanguage(int index)
     if (index < 0 || index >= m_list->count())
         return;
     const QString language = m_list->itemText(index);
-    StoreLanguage(language);
+    storeLanguage(language);
     if (m_mainWindow)
         ChangeLanguageMDI(m_mainWindow, language);
     ChangeLanguage(this, language);

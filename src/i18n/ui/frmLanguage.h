@@ -38,5 +38,5 @@ private:
 };
 
 // The stored language ("Settings/Language" of the per-user settings).
-QString StoredLanguage(const QString &fallback = QStringLiteral("English"));
-void StoreLanguage(const QString &language);
+QString storedLanguage(const QString &fallback = QStringLiteral("English"));
+void storeLanguage(const QString &language);

@@ -142,7 +142,7 @@ void frmNotification::addLine(const QString &text, const QString &feedId)
     item->setData(FeedIdRole, feedId);
 }
 
-int frmNotification::TransparencyAlpha(int percent)
+int frmNotification::transparencyAlpha(int percent)
 {
     // std::nearbyint rounds halves to the even neighbour in the default
     // rounding mode.
@@ -153,7 +153,7 @@ int frmNotification::TransparencyAlpha(int percent)
 // Where the platform has no window opacity the window simply stays opaque.
 void frmNotification::SetTransparency(QWidget *window, int percent)
 {
-    window->setWindowOpacity(TransparencyAlpha(percent) / 255.0);
+    window->setWindowOpacity(transparencyAlpha(percent) / 255.0);
 }
 
 double frmNotification::twipsPerPixel(const QScreen *screen)
@@ -290,7 +290,7 @@ bool frmNotification::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool AnnounceInTray(QSystemTrayIcon *tray, const QStringList &lines)
+bool announceInTray(QSystemTrayIcon *tray, const QStringList &lines)
 {
     if (!tray || !tray->isVisible() || !QSystemTrayIcon::supportsMessages() || lines.isEmpty())
         return false;

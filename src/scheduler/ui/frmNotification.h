@@ -57,7 +57,7 @@ public:
 
     // The alpha of a window that is percent transparent: (100 - percent) /
     // 100 * 255, halves to the even neighbour, 1 for anything outside 0..255.
-    static int TransparencyAlpha(int percent);
+    static int transparencyAlpha(int percent);
     static void SetTransparency(QWidget *window, int percent);
     static double twipsPerPixel(const QScreen *screen);
     // The primary screen's available geometry; empty without a screen.
@@ -120,4 +120,4 @@ private:
 
 // Announces the lines as a message of the tray icon where the desktop shows
 // such messages; false (nothing shown) where it does not.
-bool AnnounceInTray(QSystemTrayIcon *tray, const QStringList &lines);
+bool announceInTray(QSystemTrayIcon *tray, const QStringList &lines);

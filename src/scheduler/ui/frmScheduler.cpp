@@ -144,8 +144,8 @@ frmScheduler::frmScheduler(Catalogue *catalogue, QWidget *parent) : QDialog(pare
 
     connect(m_enable, &QCheckBox::toggled, this, &frmScheduler::enableSteps);
     connect(m_notify, &QCheckBox::toggled, this, &frmScheduler::enableSteps);
-    connect(m_sources, &QTreeWidget::itemDoubleClicked, this, &frmScheduler::AddSelectedSource);
-    connect(m_schedule, &QTreeWidget::itemDoubleClicked, this, &frmScheduler::RemoveSelectedSchedule);
+    connect(m_sources, &QTreeWidget::itemDoubleClicked, this, &frmScheduler::addSelectedSource);
+    connect(m_schedule, &QTreeWidget::itemDoubleClicked, this, &frmScheduler::removeSelectedSchedule);
     m_sources->installEventFilter(this);
     m_schedule->installEventFilter(this);
     connect(ok, &QPushButton::clicked, this, &frmScheduler::save);
@@ -212,15 +212,15 @@ bool frmScheduler::eventFilter(QObject *watched, QEvent *event)
     const int key = static_cast<QKeyEvent *>(event)->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (watched == m_sources && enter)
-        AddSelectedSource();
+        addSelectedSource();
     else if (watched == m_schedule && (enter || key == Qt::Key_Delete))
-        RemoveSelectedSchedule();
+        removeSelectedSchedule();
     else
         return false;
     return true;
 }
 
-void frmScheduler::AddSelectedSource()
+void frmScheduler::addSelectedSource()
 {
     QTreeWidgetItem *selected = selectedItem(m_sources);
     if (!selected)
@@ -236,7 +236,7 @@ void frmScheduler::AddSelectedSource()
     m_schedule->addTopLevelItem(feedItem(CategoryNode::record(selected)));
 }
 
-void frmScheduler::RemoveSelectedSchedule()
+void frmScheduler::removeSelectedSchedule()
 {
     QTreeWidgetItem *selected = selectedItem(m_schedule);
     if (!selected)

@@ -34,8 +34,8 @@ private:
     void LoadFeedSources();
     void LoadScheduleList();
     void enableSteps();
-    void AddSelectedSource();
-    void RemoveSelectedSchedule();
+    void addSelectedSource();
+    void removeSelectedSchedule();
     void save();
     bool checksPass();
 

@@ -58,7 +58,7 @@ frmViewFeed::frmViewFeed(QWidget *parent)
     connectRefresh();
     // What a closed window held goes back to the system, not only to the
     // allocator.
-    connect(this, &QObject::destroyed, qApp, [] { QTimer::singleShot(0, qApp, mUtil::ReturnFreedMemory); });
+    connect(this, &QObject::destroyed, qApp, [] { QTimer::singleShot(0, qApp, mUtil::returnFreedMemory); });
 }
 
 // A download in progress ends with the refresh cycle; a parse or a merge
