@@ -11,7 +11,7 @@
 #include "support/MessageRecorder.h"
 #include "support/TempHome.h"
 #include "tst_gui_shell_fixture.h"
-#include "ui/CategoryNode.h"
+#include "util/ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>

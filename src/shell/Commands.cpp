@@ -4,7 +4,7 @@
 #include "shell/ScheduleTimer.h"
 #include "shell/TrayIcon.h"
 #include "shell/frmMain.h"
-#include "ui/ShellIcons.h"
+#include "util/ui/ShellIcons.h"
 
 #include <QAction>
 #include <QCursor>

@@ -2,10 +2,10 @@
 
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
-#include "ui/ShellIcons.h"
 #include "util/Log.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
+#include "util/ui/ShellIcons.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>

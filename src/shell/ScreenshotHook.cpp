@@ -10,7 +10,7 @@
 #include "shell/frmConfirmClose.h"
 #include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
-#include "ui/CategoryNode.h"
+#include "util/ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAbstractItemView>

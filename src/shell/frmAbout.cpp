@@ -1,7 +1,7 @@
 #include "shell/frmAbout.h"
 
-#include "ui/ShellIcons.h"
 #include "util/AppInfo.h"
+#include "util/ui/ShellIcons.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -21,13 +21,13 @@
 #include "shell/frmAbout.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmOptionBar.h"
-#include "ui/CategoryNode.h"
-#include "ui/ShellIcons.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
+#include "util/ui/CategoryNode.h"
+#include "util/ui/ShellIcons.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QApplication>

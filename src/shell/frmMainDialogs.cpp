@@ -9,7 +9,7 @@
 #include "mail/ui/frmEmailSettings.h"
 #include "scheduler/ui/frmScheduler.h"
 #include "shell/frmOptionBar.h"
-#include "ui/CategoryNode.h"
+#include "util/ui/CategoryNode.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "shell/frmOptionBar.h"
-#include "ui/CategoryNode.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
+#include "util/ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QMdiSubWindow>

@@ -11,8 +11,8 @@
 #include "scheduler/ScheduledCheck.h"
 #include "scheduler/ui/frmNotification.h"
 #include "shell/frmOptionBar.h"
-#include "ui/CategoryNode.h"
 #include "util/MessageKeys.h"
+#include "util/ui/CategoryNode.h"
 #include "viewer/ui/frmViewFeed.h"
 
 #include <QAction>

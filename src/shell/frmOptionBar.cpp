@@ -2,8 +2,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "feeds/UnreadCounts.h"
-#include "ui/CategoryNode.h"
-#include "ui/ShellIcons.h"
+#include "util/ui/CategoryNode.h"
+#include "util/ui/ShellIcons.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>

@@ -1,8 +1,8 @@
 #include "shell/frmSplash.h"
 
 #include "config/UserSettings.h"
-#include "ui/ShellIcons.h"
 #include "util/AppInfo.h"
+#include "util/ui/ShellIcons.h"
 
 #include <QLabel>
 #include <QSettings>

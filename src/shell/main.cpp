@@ -5,13 +5,13 @@
 #include "shell/ScreenshotHook.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
-#include "ui/ShellIcons.h"
 #include "util/AppFolder.h"
 #include "util/AppInfo.h"
 #include "util/Log.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
+#include "util/ui/ShellIcons.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -3,11 +3,11 @@
 #include "catalogue/Catalogue.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
-#include "ui/Twips.h"
 #include "util/MessageKeys.h"
 #include "util/Messages.h"
 #include "util/Utilities.h"
 #include "util/ui/ComboAutoComplete.h"
+#include "util/ui/Twips.h"
 
 #include <QApplication>
 #include <QComboBox>

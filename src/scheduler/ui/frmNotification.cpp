@@ -2,9 +2,9 @@
 
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
-#include "ui/ShellIcons.h"
-#include "ui/Twips.h"
 #include "util/MessageKeys.h"
+#include "util/ui/ShellIcons.h"
+#include "util/ui/Twips.h"
 
 #include <QApplication>
 #include <QFileInfo>

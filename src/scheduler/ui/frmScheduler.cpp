@@ -4,10 +4,10 @@
 #include "config/Settings.h"
 #include "i18n/Languages.h"
 #include "i18n/ui/WindowTexts.h"
-#include "ui/CategoryNode.h"
-#include "ui/ShellIcons.h"
 #include "util/AppFolder.h"
 #include "util/Messages.h"
+#include "util/ui/CategoryNode.h"
+#include "util/ui/ShellIcons.h"
 
 #include "util/MessageKeys.h"
 #include "util/ui/DialogParts.h"

@@ -1,4 +1,4 @@
-#include "ui/CategoryNode.h"
+#include "util/ui/CategoryNode.h"
 
 #include <QTreeWidgetItem>
 

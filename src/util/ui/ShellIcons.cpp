@@ -1,6 +1,6 @@
-#include "ui/ShellIcons.h"
+#include "util/ui/ShellIcons.h"
 
-#include "ui/CategoryNode.h"
+#include "util/ui/CategoryNode.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "ui/PaneSplit.h"
+#include "util/ui/PaneSplit.h"
 
 #include <QSplitter>
 
